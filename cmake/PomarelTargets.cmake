@@ -1,0 +1,30 @@
+# Small helpers shared by every module's CMakeLists: test executables (GoogleTest, one ctest
+# entry each; under Wine in the Windows builds through CMAKE_CROSSCOMPILING_EMULATOR) and the
+# common warning set.
+
+set(POMAREL_WARNINGS -Wall -Wextra -Wno-unused-parameter)
+
+function(pomarel_warnings target)
+  target_compile_options(${target} PRIVATE ${POMAREL_WARNINGS})
+endfunction()
+
+# pomarel_test(<name> SOURCES <files...> [LIBS <targets...>] [GUI])
+# A test executable lands in <build>/tests so it never sits beside the shipped programs.
+function(pomarel_test name)
+  if(NOT POMAREL_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(T "NO_MAIN" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  if(T_NO_MAIN)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+  else()
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  endif()
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  pomarel_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600
+    ENVIRONMENT "POMAREL_BIN=${CMAKE_BINARY_DIR}/bin;POMAREL_SOURCE=${CMAKE_SOURCE_DIR}")
+endfunction()
