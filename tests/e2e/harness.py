@@ -1,0 +1,258 @@
+"""Hands and eyes of the end-to-end tests: starts the real programs under Wine, finds and
+inspects their windows through pomarel_probe.exe, sends real X input with xdotool, takes
+screenshots with ImageMagick and records what plays on the PulseAudio null sink.
+
+The environment (DISPLAY, WINEPREFIX, PulseAudio) comes from tools/lib/testenv.sh.
+"""
+import contextlib
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import time
+from pathlib import Path
+
+BIN = Path(os.environ.get("POMAREL_BIN", "build/win64/bin"))
+TOOLS = Path(os.environ.get("POMAREL_TOOLS", "build/win64/tests"))
+PROBE = TOOLS / "pomarel_probe.exe"
+
+WM_CLOSE = 0x0010
+WM_COMMAND = 0x0111
+WM_SYSCOMMAND = 0x0112
+WM_KEYDOWN = 0x0100
+WM_KEYUP = 0x0101
+SC_MINIMIZE = 0xF020
+SC_RESTORE = 0xF120
+SC_SCREENSAVE = 0xF140
+SC_MONITORPOWER = 0xF170
+IDYES = 6
+IDNO = 7
+
+
+def _env(extra=None):
+    env = dict(os.environ)
+    env.setdefault("WINEDEBUG", "-all")
+    env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
+    if extra:
+        env.update(extra)
+    return env
+
+
+def wine(*args, cwd=None, env=None):
+    """Starts `wine <args>` and returns the Popen; stdout and stderr go to pipes."""
+    return subprocess.Popen(["wine", *[str(a) for a in args]], cwd=cwd, env=_env(env),
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                            start_new_session=True)
+
+
+def run_wine(*args, timeout=60, cwd=None, env=None):
+    return subprocess.run(["wine", *[str(a) for a in args]], cwd=cwd, env=_env(env),
+                          capture_output=True, text=True, timeout=timeout)
+
+
+def probe(*args, timeout=60):
+    return run_wine(PROBE, *args, timeout=timeout)
+
+
+def _target(target):
+    return "#%d" % target if isinstance(target, int) else str(target)
+
+
+def find_window(title):
+    result = probe("find", title)
+    return int(result.stdout.split()[0]) if result.returncode == 0 and result.stdout.split() else 0
+
+
+def wait_window(title, timeout=20):
+    """The window's handle once it exists, or 0 after `timeout` seconds."""
+    result = probe("wait", title, str(int(timeout * 1000)), timeout=timeout + 30)
+    if result.returncode != 0:
+        return 0
+    return int(result.stdout.split()[0])
+
+
+def wait_gone(title, timeout=20):
+    return probe("gone", title, str(int(timeout * 1000)), timeout=timeout + 30).returncode == 0
+
+
+def window_info(target):
+    result = probe("info", _target(target))
+    return json.loads(result.stdout) if result.returncode == 0 else None
+
+
+def child_windows(hwnd):
+    result = probe("children", _target(hwnd))
+    return json.loads(result.stdout) if result.returncode == 0 else []
+
+
+def post(target, msg, wparam=0, lparam=0):
+    return probe("post", _target(target), str(msg), str(wparam), str(lparam)).returncode == 0
+
+
+def send(target, msg, wparam=0, lparam=0):
+    result = probe("send", _target(target), str(msg), str(wparam), str(lparam))
+    return int(result.stdout.split()[0]) if result.returncode == 0 and result.stdout.split() else None
+
+
+def display_mode():
+    result = probe("mode")
+    w, h, bpp = (int(v) for v in result.stdout.split()[:3])
+    return w, h, bpp
+
+
+class Pane:
+    """A top-level test window standing in for the system's preview pane."""
+
+    def __init__(self, width, height):
+        self.width, self.height = width, height
+        self.proc = None
+        self.hwnd = 0
+
+    def __enter__(self):
+        self.proc = subprocess.Popen(["wine", str(PROBE), "pane", str(self.width), str(self.height)],
+                                     env=_env(), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL, text=True, bufsize=1)
+        self.hwnd = int(self.proc.stdout.readline().strip() or 0)
+        return self
+
+    def _command(self, text):
+        self.proc.stdin.write(text + "\n")
+        self.proc.stdin.flush()
+        return self.proc.stdout.readline().strip()
+
+    def children(self):
+        return json.loads(self._command("children") or "[]")
+
+    def destroy(self):
+        return self._command("destroy") == "destroyed"
+
+    def __exit__(self, *exc):
+        with contextlib.suppress(Exception):
+            self.proc.stdin.write("quit\n")
+            self.proc.stdin.close()
+        try:
+            self.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+        return False
+
+
+def screenshot(path):
+    path = Path(path)
+    path.parent.mkdir(parents=True, exist_ok=True)
+    subprocess.run(["import", "-window", "root", str(path)], check=True, capture_output=True, timeout=30)
+    return path
+
+
+def region_stats(png, x, y, w, h):
+    """Mean colour, the brightest pixel's channel sum / 3 and the number of distinct colours."""
+    crop = "%dx%d+%d+%d" % (w, h, x, y)
+    out = subprocess.run(["convert", str(png), "-crop", crop, "+repage", "-depth", "8", "txt:-"],
+                         capture_output=True, text=True, check=True, timeout=60).stdout
+    colours = set()
+    total = [0, 0, 0]
+    count = 0
+    brightest = 0
+    for line in out.splitlines()[1:]:
+        match = re.search(r"\((\d+),(\d+),(\d+)", line)
+        if not match:
+            continue
+        rgb = tuple(int(v) for v in match.groups())
+        colours.add(rgb)
+        for i in range(3):
+            total[i] += rgb[i]
+        brightest = max(brightest, sum(rgb) / 3)
+        count += 1
+    mean = tuple(t / count for t in total) if count else (0, 0, 0)
+    return {"mean": mean, "max_brightness": brightest, "colours": len(colours)}
+
+
+def xdotool(*args, timeout=30):
+    return subprocess.run(["xdotool", *[str(a) for a in args]], capture_output=True, text=True,
+                          timeout=timeout)
+
+
+def key(title, keysym):
+    """A real X key press and release, with the window found by its title focused first."""
+    found = xdotool("search", "--name", "^%s$" % re.escape(title))
+    ids = found.stdout.split()
+    if not ids:
+        return False
+    xdotool("windowactivate", "--sync", ids[0])
+    xdotool("windowfocus", "--sync", ids[0])
+    return xdotool("key", "--window", ids[0], keysym).returncode == 0
+
+
+def mouse_move(x, y):
+    return xdotool("mousemove", x, y).returncode == 0
+
+
+def click(x, y, button=1):
+    mouse_move(x, y)
+    return xdotool("click", button).returncode == 0
+
+
+class _Recorder:
+    def __init__(self, wav):
+        self.wav = Path(wav)
+        self.proc = None
+
+    def rms(self, start_s=None, end_s=None):
+        cmd = ["sox", str(self.wav), "-n"]
+        if start_s is not None:
+            cmd += ["trim", str(start_s)]
+            if end_s is not None:
+                cmd += [str(end_s - start_s)]
+        cmd += ["stat"]
+        out = subprocess.run(cmd, capture_output=True, text=True, timeout=60).stderr
+        match = re.search(r"RMS\s+amplitude:\s+([0-9.eE+-]+)", out)
+        return float(match.group(1)) if match else 0.0
+
+
+@contextlib.contextmanager
+def record_sound(wav=None):
+    """Records the null sink's monitor for the duration of the block."""
+    wav = Path(wav or "/tmp/pomarel-recording-%d.wav" % os.getpid())
+    rec = _Recorder(wav)
+    rec.proc = subprocess.Popen(["parec", "-d", "capture.monitor", "--file-format=wav", str(wav)],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(0.3)
+    try:
+        yield rec
+    finally:
+        rec.proc.send_signal(signal.SIGINT)
+        try:
+            rec.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            rec.proc.kill()
+
+
+def make_tone(path, seconds=1.5, freq=440):
+    path = Path(path)
+    subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", str(path), "synth", str(seconds), "sine",
+                    str(freq)], check=True, capture_output=True, timeout=60)
+    return path
+
+
+def install_copy(tmp_path, renderer=True):
+    """A program folder of the test's own, so the settings file beside the host is private."""
+    folder = Path(tmp_path) / "Pomarel"
+    folder.mkdir(parents=True, exist_ok=True)
+    shutil.copy2(BIN / "Pomarel.scr", folder / "Pomarel.scr")
+    if renderer:
+        shutil.copy2(BIN / "Pomarel.dll", folder / "Pomarel.dll")
+    return folder
+
+
+def windows_path(path):
+    return subprocess.run(["winepath", "-w", str(path)], capture_output=True, text=True, env=_env(),
+                          check=True, timeout=30).stdout.strip()
+
+
+def end_wine_processes():
+    """Ends every Wine process of the test prefix (never touches another prefix)."""
+    if os.environ.get("WINEPREFIX"):
+        subprocess.run(["wineserver", "-k"], env=_env(), capture_output=True, timeout=30)
+        subprocess.run(["wineserver", "-w"], env=_env(), capture_output=True, timeout=30)

@@ -1,0 +1,208 @@
+// Command-line helper for the end-to-end tests: finds windows by title (hidden ones too),
+// reports their class, styles and geometry as JSON, posts and sends messages, reads the
+// display mode, and keeps a test "preview pane" window alive while serving stdin commands.
+// Console program; depends on user32 and gdi32 only.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+long long parseNumber(const char* text) { return std::strtoll(text, nullptr, 0); }
+
+HWND resolve(const char* target) {
+  if (target[0] == '#') return reinterpret_cast<HWND>(static_cast<intptr_t>(parseNumber(target + 1)));
+  return FindWindowA(nullptr, target);
+}
+
+long long handleValue(HWND hwnd) { return static_cast<long long>(reinterpret_cast<intptr_t>(hwnd)); }
+
+std::string jsonString(const char* text) {
+  std::string out = "\"";
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+    if (*p == '"' || *p == '\\') {
+      out += '\\';
+      out += static_cast<char>(*p);
+    } else if (*p < 0x20) {
+      char buffer[8];
+      std::snprintf(buffer, sizeof buffer, "\\u%04x", *p);
+      out += buffer;
+    } else {
+      out += static_cast<char>(*p);
+    }
+  }
+  return out + "\"";
+}
+
+std::string describe(HWND hwnd) {
+  char cls[256] = {0};
+  char title[512] = {0};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  GetWindowTextA(hwnd, title, sizeof title);
+  RECT rect = {0, 0, 0, 0};
+  RECT client = {0, 0, 0, 0};
+  GetWindowRect(hwnd, &rect);
+  GetClientRect(hwnd, &client);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HWND parent = GetAncestor(hwnd, GA_PARENT);
+  if (parent == GetDesktopWindow()) parent = nullptr;
+  char buffer[1024];
+  std::snprintf(buffer, sizeof buffer,
+                "{\"hwnd\": %lld, \"cls\": %s, \"title\": %s, \"style\": %lu, \"exstyle\": %lu, "
+                "\"visible\": %s, \"iconic\": %s, \"rect\": [%ld, %ld, %ld, %ld], "
+                "\"client\": [%ld, %ld], \"parent\": %lld, \"owner\": %lld, \"pid\": %lu}",
+                handleValue(hwnd), jsonString(cls).c_str(), jsonString(title).c_str(),
+                static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
+                static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)),
+                IsWindowVisible(hwnd) ? "true" : "false", IsIconic(hwnd) ? "true" : "false",
+                rect.left, rect.top, rect.right, rect.bottom, client.right - client.left,
+                client.bottom - client.top, handleValue(parent),
+                handleValue(GetWindow(hwnd, GW_OWNER)), static_cast<unsigned long>(pid));
+  return buffer;
+}
+
+BOOL CALLBACK collectChild(HWND hwnd, LPARAM data) {
+  auto* out = reinterpret_cast<std::string*>(data);
+  if (out->size() > 1) *out += ", ";
+  *out += describe(hwnd);
+  return TRUE;
+}
+
+std::string describeChildren(HWND parent) {
+  std::string out = "[";
+  EnumChildWindows(parent, collectChild, reinterpret_cast<LPARAM>(&out));
+  return out + "]";
+}
+
+bool waitFor(const char* title, int millis, bool present) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if ((FindWindowA(nullptr, title) != nullptr) == present) return true;
+    if (static_cast<int>(GetTickCount() - start) >= millis) return false;
+    Sleep(50);
+  }
+}
+
+// The pane runs a message loop on the main thread while a second thread reads commands
+// from stdin, so a reparented child's messages keep flowing during the test.
+HWND paneWindow;
+constexpr UINT PaneCommand = WM_APP + 1;
+
+DWORD WINAPI readCommands(void*) {
+  char line[256];
+  while (std::fgets(line, sizeof line, stdin)) {
+    line[std::strcspn(line, "\r\n")] = '\0';
+    if (std::strcmp(line, "children") == 0) {
+      SendMessageA(paneWindow, PaneCommand, 1, 0);
+    } else if (std::strcmp(line, "destroy") == 0) {
+      SendMessageA(paneWindow, PaneCommand, 2, 0);
+    } else if (std::strcmp(line, "quit") == 0) {
+      break;
+    }
+  }
+  PostMessageA(paneWindow, PaneCommand, 3, 0);
+  return 0;
+}
+
+LRESULT CALLBACK paneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == PaneCommand) {
+    if (wParam == 1) {
+      std::printf("%s\n", describeChildren(hwnd).c_str());
+      std::fflush(stdout);
+    } else if (wParam == 2) {
+      DestroyWindow(hwnd);
+      std::printf("destroyed\n");
+      std::fflush(stdout);
+    } else {
+      PostQuitMessage(0);
+    }
+    return 0;
+  }
+  if (msg == WM_DESTROY) return 0;  // the loop keeps running until "quit" or end of input
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+int runPane(int width, int height) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = paneProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = "PomarelTestPane";
+  RegisterClassA(&wc);
+  RECT rect = {0, 0, width, height};
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
+  AdjustWindowRect(&rect, style, FALSE);
+  paneWindow = CreateWindowA("PomarelTestPane", "Pomarel test pane", style, 100, 100,
+                             rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+  if (!paneWindow) return 1;
+  ShowWindow(paneWindow, SW_SHOWNOACTIVATE);
+  std::printf("%lld\n", handleValue(paneWindow));
+  std::fflush(stdout);
+  HANDLE reader = CreateThread(nullptr, 0, readCommands, nullptr, 0, nullptr);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  if (reader) CloseHandle(reader);
+  return 0;
+}
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: pomarel_probe find TITLE | wait TITLE MS | gone TITLE MS | info TARGET |\n"
+               "       children TARGET | post TARGET MSG WPARAM LPARAM | send TARGET MSG WPARAM LPARAM |\n"
+               "       mode | pane W H        (TARGET: a title or #hwnd)\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage();
+  const std::string command = argv[1];
+  if (command == "find" && argc == 3) {
+    std::printf("%lld\n", handleValue(FindWindowA(nullptr, argv[2])));
+    return 0;
+  }
+  if ((command == "wait" || command == "gone") && argc == 4) {
+    const bool ok = waitFor(argv[2], static_cast<int>(parseNumber(argv[3])), command == "wait");
+    std::printf("%lld\n", handleValue(FindWindowA(nullptr, argv[2])));
+    return ok ? 0 : 1;
+  }
+  if ((command == "info" || command == "children") && argc == 3) {
+    HWND hwnd = resolve(argv[2]);
+    if (!hwnd || !IsWindow(hwnd)) return 1;
+    std::printf("%s\n", command == "info" ? describe(hwnd).c_str() : describeChildren(hwnd).c_str());
+    return 0;
+  }
+  if ((command == "post" || command == "send") && argc == 6) {
+    HWND hwnd = resolve(argv[2]);
+    if (!hwnd) return 1;
+    const UINT msg = static_cast<UINT>(parseNumber(argv[3]));
+    const WPARAM wParam = static_cast<WPARAM>(parseNumber(argv[4]));
+    const LPARAM lParam = static_cast<LPARAM>(parseNumber(argv[5]));
+    if (command == "post") return PostMessageA(hwnd, msg, wParam, lParam) ? 0 : 1;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result)) return 1;
+    std::printf("%lld\n", static_cast<long long>(result));
+    return 0;
+  }
+  if (command == "mode" && argc == 2) {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 1;
+    std::printf("%lu %lu %lu\n", static_cast<unsigned long>(mode.dmPelsWidth),
+                static_cast<unsigned long>(mode.dmPelsHeight), static_cast<unsigned long>(mode.dmBitsPerPel));
+    return 0;
+  }
+  if (command == "pane" && argc == 4) {
+    return runPane(static_cast<int>(parseNumber(argv[2])), static_cast<int>(parseNumber(argv[3])));
+  }
+  return usage();
+}
