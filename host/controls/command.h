@@ -1,0 +1,148 @@
+// The Command push button as a Win32 child window: a custom-drawn face (gradient and the frame
+// of one of six state images), the caption LblMsg, the hover timer TmrMouse and the Click
+// event. The window procedure feeds CommandCore (command_core.h); this is the container's
+// interface. Depends on user32, gdi32, msimg32 and host/ui (twips, text).
+//
+// Use from a container (a window or a panel):
+//   controls::registerCommandClass(instance);          // once; later calls do nothing
+//   auto* set = controls::createCommand(parent, IDC_SET, {4860, 3000, 1155, 375, controls::Units::Twips});
+//   set->readProperties(bag);                          // the container's stored properties
+//   set->Initialize();                                 // starts hover tracking
+//   // Click arrives as WM_COMMAND at the notify window (the parent unless changed):
+//   //   LOWORD(wParam) = control id, HIWORD(wParam) = kCommandClickCode, lParam = the HWND,
+//   // and through setClickHandler when one is set.
+// The state images are resources of the executable (command_images.rc, linked into every
+// program that links host_controls).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/controls/command_core.h"
+#include "host/controls/property_bag.h"
+
+namespace controls {
+
+constexpr wchar_t kCommandClassName[] = L"PomarelCommand";
+// Notification code of Click in WM_COMMAND; the same as BN_CLICKED.
+constexpr WORD kCommandClickCode = 0;
+// Default size on a container, in twips (117 x 28 px at 15 twips per pixel).
+constexpr int kDefaultWidthTwips = 1755;
+constexpr int kDefaultHeightTwips = 420;
+
+// Registers the window class in the executable's module. True when the class is there.
+bool registerCommandClass(HINSTANCE instance = nullptr);
+
+enum class Units { Pixels, Twips };
+
+// Position relative to the parent's client area, and size. Twips are converted with the
+// screen's real density (host/ui/twips).
+struct CommandPlacement {
+  int x = 0;
+  int y = 0;
+  int width = kDefaultWidthTwips;
+  int height = kDefaultHeightTwips;
+  Units units = Units::Twips;
+};
+
+// Creates a visible child Command window on `parent` (registering the class if needed).
+// `style` is added to WS_CHILD | WS_VISIBLE (WS_TABSTOP by default). Null on failure; the
+// window owns the object and deletes it when it is destroyed.
+class Command;
+Command* createCommand(HWND parent, int id, const CommandPlacement& place, DWORD style = WS_TABSTOP);
+// The object of a Command window (also one made with CreateWindowEx and the class name).
+Command* commandFromWindow(HWND window);
+
+// Font objects for the caption: HFONT at the screen's density <-> device-free description.
+FontDesc fontFromHandle(HFONT font);
+HFONT createFontHandle(const FontDesc& font);
+
+class Command final : private CommandView {
+ public:
+  HWND window() const { return hwnd_; }
+  int id() const;
+
+  // Properties; each setter notifies the change.
+  std::wstring Caption() const { return core_.Caption(); }
+  void setCaption(const std::wstring& New_Caption) { core_.setCaption(New_Caption); }
+  FontDesc Font() const { return core_.Font(); }
+  void setFont(const FontDesc& New_Font) { core_.setFont(New_Font); }
+  std::uint32_t FontColour() { return core_.FontColour(); }
+  void setFontColour(std::uint32_t New_FontColour) { core_.setFontColour(New_FontColour); }
+  bool Enabled() { return core_.Enabled(); }
+  void setEnabled(bool New_Enabled) { core_.setEnabled(New_Enabled); }
+  std::uint8_t Visible() { return core_.Visible(); }
+  void setVisible(std::uint8_t New_Visible) { core_.setVisible(New_Visible); }
+
+  void Initialize() { core_.Initialize(); }
+  void readProperties(const PropertyBag& bag) { core_.readProperties(bag); }
+  void writeProperties(PropertyBag& bag) { core_.writeProperties(bag); }
+  void RefreshFace() { core_.RefreshFace(); }
+
+  // The container's current font (default of the "Font" entry). Taken from the parent's
+  // WM_GETFONT at creation, else the system's GUI font.
+  void setAmbientFont(const FontDesc& font) { core_.setAmbientFont(font); }
+
+  // Events to the container.
+  void setClickHandler(std::function<void(Command&)> handler) { onClick_ = std::move(handler); }
+  void setChangeHandler(std::function<void(Command&, const std::wstring& property)> handler) {
+    onChange_ = std::move(handler);
+  }
+  // Where WM_COMMAND goes (the parent by default; a panel may pass its dialog).
+  void setNotifyWindow(HWND window) { notify_ = window; }
+
+  // Read-only view of the members and the state machine.
+  const CommandCore& core() const { return core_; }
+
+  // The composed face as 0x00RRGGBB pixels, top row first (the back buffer, no caption).
+  bool copyFace(std::vector<std::uint32_t>& pixels, int& width, int& height) const;
+  // Face and caption as the window shows them, drawn into `dc` at (0, 0).
+  void render(HDC dc) const;
+  // Where the caption element sits, in client pixels.
+  RECT captionRect() const;
+
+ private:
+  friend LRESULT CALLBACK commandWindowProc(HWND, UINT, WPARAM, LPARAM);
+  Command(HWND hwnd, FontDesc ambient);
+  ~Command() override;
+
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void onButtonDown(MouseButton button);
+  void onButtonUp(MouseButton button);
+  bool ensureBuffer();
+  void drawCaption(HDC dc) const;
+  void updateRegion();
+  void placeCaption();
+
+  // CommandView
+  void composeFace(FaceImage image, bool gradientInverted) override;
+  void captionChanged() override;
+  void opacityChanged() override;
+  void startHoverTimer(unsigned intervalMs) override;
+  void raiseClick() override;
+  void propertyChanged(const wchar_t* name) override;
+
+  HWND hwnd_ = nullptr;
+  HWND notify_ = nullptr;
+  CommandCore core_;
+  std::function<void(Command&)> onClick_;
+  std::function<void(Command&, const std::wstring&)> onChange_;
+
+  // Back buffer: a 32-bit DIB section of the client size, selected into its own memory DC.
+  HDC bufferDc_ = nullptr;
+  HBITMAP buffer_ = nullptr;
+  HGDIOBJ bufferOld_ = nullptr;
+  std::uint32_t* bufferBits_ = nullptr;
+  int bufferWidth_ = 0;
+  int bufferHeight_ = 0;
+
+  HFONT font_ = nullptr;  // the caption font as a GDI object
+  RECT caption_{};        // LblMsg's rectangle
+  bool timerOn_ = false;
+};
+
+}  // namespace controls
