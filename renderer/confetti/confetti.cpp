@@ -22,30 +22,16 @@ constexpr float Hundredth = 0.01f;
 constexpr float RingDegreesToRadians = 0.017455053f;  // deliberately not exactly pi/180
 constexpr float TrickleSeconds = 0.01f;
 constexpr float EmitterY = 10.0f;
+// Double, unlike the factors: a float 0.325 would round -0.1f - 0.325f to -0.42499998, not -0.425f.
+constexpr double PivotBase = 0.325;
 
 int roll(int n) { return nextRandom() % n; }
 
-struct BurstRule {
-  double threshold;
-  bool coinToss;
-  int firstSlot;
-  int lastSlot;
-  LaunchKind kind;
-};
+}  // namespace
 
-// Thresholds other than 10.5 are float literals widened to double, as the timing was tuned.
-constexpr BurstRule Bursts[] = {
-    {static_cast<double>(7.3f), false, 0, 399, LaunchKind::Scatter},
-    {10.5, true, 0, 299, LaunchKind::Scatter},
-    {static_cast<double>(16.3f), false, 0, 399, LaunchKind::Ring},
-    {static_cast<double>(19.3f), true, 0, 399, LaunchKind::Ring},
-};
-
-bool crosses(double threshold) {
+bool crossesThisFrame(double threshold) {
   return sceneTime < threshold && sceneTime + frameSeconds > threshold;
 }
-
-}  // namespace
 
 void seedRandom(uint32_t seed) { randomState = seed; }
 
@@ -67,9 +53,9 @@ void ConfettiPiece::launch(LaunchKind kind) {
   spinX = static_cast<float>(roll(400) - 200);
   spinY = static_cast<float>(roll(400) - 200);
   spinZ = static_cast<float>(roll(400) - 200);
-  pivotX = static_cast<float>(roll(2) - 1) * Tenth - 0.325f;
-  pivotY = static_cast<float>(roll(2) - 1) * Tenth - 0.325f;
-  pivotZ = static_cast<float>(roll(2) - 1) * Tenth - 0.325f;
+  pivotX = static_cast<float>(static_cast<float>(roll(2) - 1) * Tenth - PivotBase);
+  pivotY = static_cast<float>(static_cast<float>(roll(2) - 1) * Tenth - PivotBase);
+  pivotZ = static_cast<float>(static_cast<float>(roll(2) - 1) * Tenth - PivotBase);
   angleX = static_cast<float>(roll(360));
   angleY = static_cast<float>(roll(360));
   angleZ = static_cast<float>(roll(360));
@@ -122,8 +108,8 @@ void ConfettiPiece::advance(float seconds) {
 
 void spawnPieces(ConfettiPiece (&pool)[PieceCount], float seconds) {
   spawnTimer += seconds;
-  for (const BurstRule& rule : Bursts) {
-    if (!crosses(rule.threshold)) continue;
+  for (const BurstRule& rule : BurstRules) {
+    if (!crossesThisFrame(rule.threshold)) continue;
     if (rule.coinToss && roll(2) != 0) continue;
     for (int i = rule.firstSlot; i <= rule.lastSlot; ++i) {
       if (pool[i].active == 0) {

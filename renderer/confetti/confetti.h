@@ -34,6 +34,23 @@ constexpr int PieceCount = 400;
 constexpr double SceneStartSeconds = 0.3;
 constexpr double SceneWrapSeconds = 21.0;
 
+// The choreography's bursts, fired in this order in the frame whose step crosses the
+// threshold; a coin-tossed rule goes on only when a fresh draw r % 2 gives 0. Thresholds
+// other than 10.5 are float literals widened to double, as the timing was tuned with them.
+struct BurstRule {
+  double threshold;
+  bool coinToss;
+  int firstSlot;
+  int lastSlot;
+  LaunchKind kind;
+};
+constexpr BurstRule BurstRules[] = {
+    {static_cast<double>(7.3f), false, 0, 399, LaunchKind::Scatter},
+    {10.5, true, 0, 299, LaunchKind::Scatter},
+    {static_cast<double>(16.3f), false, 0, 399, LaunchKind::Ring},
+    {static_cast<double>(19.3f), true, 0, 399, LaunchKind::Ring},
+};
+
 // Module-level state, zero at program start like any static storage.
 extern ConfettiPiece pieces[PieceCount];
 extern double sceneTime;     // seconds into the choreography
@@ -41,6 +58,10 @@ extern double frameSeconds;  // the current frame's step, set by the frame loop
 extern float spawnTimer;     // seconds since the last launch of any piece
 extern float swayAngle;      // emitter phase
 extern float emitterX;       // 3 * sin(swayAngle); the emitter is at (emitterX, 10, 0)
+
+// True when this frame's step carries the clock over the threshold: sceneTime (before the
+// frame's advance) < t < sceneTime + frameSeconds, in double precision.
+bool crossesThisFrame(double threshold);
 
 void seedRandom(uint32_t seed);
 int nextRandom();  // 0 to 32767
