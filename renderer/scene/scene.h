@@ -1,0 +1,36 @@
+// The confetti scene in OpenGL 1.1 immediate mode: one-time graphics state, the 4:3
+// perspective, the viewport, the frame (pieces, flash) and the frame clock. Builds on the
+// confetti model; reaches OpenGL, GLU and the millisecond counter through gl_api.h only.
+#pragma once
+
+#include <cstdint>
+
+#include "renderer/confetti/confetti.h"
+
+// Module-level state, zero at program start.
+// The counter is kept as its own 32-bit value: the difference of two readings is then right
+// across the wrap after 49.7 days of uptime, which a double copy would turn into a huge
+// negative step.
+extern uint32_t lastFrameMillis;
+extern float flashAlpha;    // opacity of the white flash; 0 means none
+extern float flashSeconds;  // time in which the flash fades from 1 to 0
+// True once setupScene has loaded the perspective: from then on a resize keeps it.
+extern bool perspectiveLoaded;
+// Calendar seconds since 1970 for the random seed; the tests put their own clock here.
+extern uint32_t (*calendarSeconds)();
+
+bool initGraphics();
+void setupScene();
+void resizeViewport(int width, int height);
+void drawFrame();
+bool drawFlash(uint8_t trigger, float fadeSeconds);
+
+// The counter now minus lastFrameMillis, in seconds, wrap-safe.
+double measureFrameSeconds();
+
+// One pass of the frame loop's drawing half: the first-frame initialisation and clock
+// start, the frame time, drawFrame and the clock's advance. The caller swaps the buffers.
+void renderNextFrame();
+
+// Scene and confetti back to their program-start state, for tests and the bench.
+void resetScene();
