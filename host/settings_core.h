@@ -7,6 +7,10 @@
 #include <optional>
 #include <string>
 
+// Plain decimal text (sign, digits, one point, exponent) with blanks around it; nothing for
+// anything else.
+std::optional<double> ParseDecimal(const std::wstring& text);
+
 // A stored number: a decimal number with blanks around it, rounded down. Nothing for text
 // that is not a number or lies outside -32768..32767.
 std::optional<int16_t> ParseIniNumber(const std::wstring& text);

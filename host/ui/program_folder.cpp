@@ -1,0 +1,32 @@
+// The running program's folder from the module file name (GetModuleFileNameW), trimmed the way
+// the host's runtime has always reported it. Depends on kernel32 only.
+#include "host/ui/program_folder.h"
+
+#include <windows.h>
+
+namespace ui {
+
+std::wstring folderOfModulePath(const std::wstring& modulePath) {
+  const size_t slash = modulePath.find_last_of(L'\\');
+  if (slash == std::wstring::npos) return std::wstring();
+  std::wstring folder = modulePath.substr(0, slash);
+  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';  // "C:" alone would mean "current folder on C:"
+  return folder;
+}
+
+std::wstring programFolder() {
+  // The name may be longer than MAX_PATH; the call truncates silently, so grow until it fits.
+  std::wstring name(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (length == 0) return std::wstring();
+    if (length < name.size()) {
+      name.resize(length);
+      break;
+    }
+    name.resize(name.size() * 2);
+  }
+  return folderOfModulePath(name);
+}
+
+}  // namespace ui
