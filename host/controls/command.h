@@ -8,9 +8,11 @@
 //   auto* set = controls::createCommand(parent, IDC_SET, {4860, 3000, 1155, 375, controls::Units::Twips});
 //   set->readProperties(bag);                          // the container's stored properties
 //   set->Initialize();                                 // starts hover tracking
-//   // Click arrives as WM_COMMAND at the notify window (the parent unless changed):
-//   //   LOWORD(wParam) = control id, HIWORD(wParam) = kCommandClickCode, lParam = the HWND,
-//   // and through setClickHandler when one is set.
+//   // Click goes to the click handler when one is set; otherwise it arrives as WM_COMMAND
+//   // (sent) at the notify window, the parent unless changed:
+//   //   LOWORD(wParam) = control id, HIWORD(wParam) = kCommandClickCode, lParam = the HWND.
+//   // Click comes last in the handling of the release, so the container may destroy the
+//   // button (or the whole dialog) in it.
 // The state images are resources of the executable (command_images.rc, linked into every
 // program that links host_controls).
 #pragma once
@@ -19,6 +21,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,7 @@ struct CommandPlacement {
 // `style` is added to WS_CHILD | WS_VISIBLE (WS_TABSTOP by default). Null on failure; the
 // window owns the object and deletes it when it is destroyed.
 class Command;
+class StateImages;
 Command* createCommand(HWND parent, int id, const CommandPlacement& place, DWORD style = WS_TABSTOP);
 // The object of a Command window (also one made with CreateWindowEx and the class name).
 Command* commandFromWindow(HWND window);
@@ -112,9 +116,15 @@ class Command final : private CommandView {
 
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void onButtonDown(MouseButton button);
+  // May destroy the window (through Click): nothing touches the object after it returns.
   void onButtonUp(MouseButton button);
+  void deliverPendingClick();
   bool ensureBuffer();
-  void drawCaption(HDC dc) const;
+  void releaseBuffer();
+  // The caption as LblMsg shows it; `mask` draws every text pixel white (for the region).
+  void drawCaption(HDC dc, bool mask) const;
+  COLORREF captionColour() const;
+  void updateFont();
   void updateRegion();
   void placeCaption();
 
@@ -140,9 +150,13 @@ class Command final : private CommandView {
   int bufferWidth_ = 0;
   int bufferHeight_ = 0;
 
+  std::unique_ptr<StateImages> images_;
   HFONT font_ = nullptr;  // the caption font as a GDI object
+  FontDesc fontDesc_;     // what font_ was made from
   RECT caption_{};        // LblMsg's rectangle
   bool timerOn_ = false;
+  bool clickPending_ = false;
+  bool releasingCapture_ = false;
 };
 
 }  // namespace controls

@@ -1,0 +1,474 @@
+// The Command window: registers the class, turns window messages into CommandCore events,
+// keeps the persistent back buffer the face is composed in, draws the caption LblMsg over it
+// and delivers Click. Depends on user32, gdi32, face (msimg32) and host/ui/twips.
+#include "host/controls/command.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "host/controls/face.h"
+#include "host/controls/face_layout.h"
+#include "host/ui/twips.h"
+
+namespace controls {
+namespace {
+
+constexpr UINT_PTR kHoverTimerId = 1;  // TmrMouse
+constexpr UINT kCaptionFormat = DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+
+struct ClassRegistration {
+  HINSTANCE instance = nullptr;
+  bool registered = false;
+};
+ClassRegistration g_class;
+
+int screenDpiY() {
+  const int tpp = ui::twipsPerPixelY();
+  return tpp > 0 ? 1440 / tpp : 96;
+}
+
+}  // namespace
+
+LRESULT CALLBACK commandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+bool registerCommandClass(HINSTANCE instance) {
+  if (g_class.registered) return true;
+  if (!instance) instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = commandWindowProc;
+  wc.cbWndExtra = sizeof(Command*);
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.lpszClassName = kCommandClassName;
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  g_class.instance = instance;
+  g_class.registered = true;
+  return true;
+}
+
+Command* createCommand(HWND parent, int id, const CommandPlacement& place, DWORD style) {
+  if (!registerCommandClass(nullptr)) return nullptr;
+  int x = place.x, y = place.y, width = place.width, height = place.height;
+  if (place.units == Units::Twips) {
+    x = ui::twipsToPixelsX(x);
+    y = ui::twipsToPixelsY(y);
+    width = ui::twipsToPixelsX(width);
+    height = ui::twipsToPixelsY(height);
+  }
+  HWND hwnd = CreateWindowExW(0, kCommandClassName, L"", WS_CHILD | WS_VISIBLE | style, x, y, width,
+                              height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              g_class.instance, nullptr);
+  return hwnd ? commandFromWindow(hwnd) : nullptr;
+}
+
+Command* commandFromWindow(HWND window) {
+  if (!window) return nullptr;
+  wchar_t name[64] = {};
+  if (!GetClassNameW(window, name, 64) || lstrcmpiW(name, kCommandClassName) != 0) return nullptr;
+  return reinterpret_cast<Command*>(GetWindowLongPtrW(window, 0));
+}
+
+FontDesc fontFromHandle(HFONT font) {
+  FontDesc desc;
+  LOGFONTW lf = {};
+  if (!font || !GetObjectW(font, sizeof(lf), &lf)) return desc;
+  desc.name = lf.lfFaceName;
+  const int pixels = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+  // Whole hundredths of a point, as font sizes are kept (13 px at 96 dpi is 9.75).
+  desc.points = static_cast<double>(MulDiv(pixels, 7200, screenDpiY())) / 100.0;
+  desc.weight = lf.lfWeight ? static_cast<int>(lf.lfWeight) : FW_NORMAL;
+  desc.italic = lf.lfItalic != 0;
+  desc.underline = lf.lfUnderline != 0;
+  desc.strikeout = lf.lfStrikeOut != 0;
+  desc.charset = lf.lfCharSet;
+  return desc;
+}
+
+HFONT createFontHandle(const FontDesc& font) {
+  LOGFONTW lf = {};
+  lf.lfHeight = -MulDiv(static_cast<int>(font.points * 100.0 + 0.5), screenDpiY(), 7200);
+  lf.lfWeight = font.weight;
+  lf.lfItalic = font.italic;
+  lf.lfUnderline = font.underline;
+  lf.lfStrikeOut = font.strikeout;
+  lf.lfCharSet = static_cast<BYTE>(font.charset);
+  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  // The wide form keeps a Japanese face name intact whatever the ANSI code page is.
+  lstrcpynW(lf.lfFaceName, font.name.c_str(), LF_FACESIZE);
+  return CreateFontIndirectW(&lf);
+}
+
+LRESULT CALLBACK commandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    HFONT ambient = create->hwndParent
+                        ? reinterpret_cast<HFONT>(SendMessageW(create->hwndParent, WM_GETFONT, 0, 0))
+                        : nullptr;
+    if (!ambient) ambient = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    auto* command = new (std::nothrow) Command(hwnd, fontFromHandle(ambient));
+    if (!command) return FALSE;
+    command->notify_ = create->hwndParent;
+    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(command));
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  auto* command = reinterpret_cast<Command*>(GetWindowLongPtrW(hwnd, 0));
+  if (!command) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, 0, 0);
+    delete command;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  return command->handle(message, wParam, lParam);
+}
+
+Command::Command(HWND hwnd, FontDesc ambient)
+    : hwnd_(hwnd), core_(*this, std::move(ambient)), images_(std::make_unique<StateImages>()) {
+  bufferDc_ = CreateCompatibleDC(nullptr);
+  updateFont();
+}
+
+Command::~Command() {
+  releaseBuffer();
+  if (bufferDc_) DeleteDC(bufferDc_);
+  if (font_) DeleteObject(font_);
+}
+
+int Command::id() const { return GetDlgCtrlID(hwnd_); }
+
+LRESULT Command::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // the back buffer covers everything
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      if (dc) render(dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      render(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_SIZE:
+      ensureBuffer();
+      placeCaption();
+      core_.resize();
+      if (!core_.members().FaceOpaque) updateRegion();
+      return 0;
+    case WM_MOUSEMOVE:
+      core_.pointerMove();
+      return 0;
+    case WM_LBUTTONDOWN:
+      onButtonDown(MouseButton::Left);
+      return 0;
+    case WM_RBUTTONDOWN:
+      onButtonDown(MouseButton::Right);
+      return 0;
+    case WM_MBUTTONDOWN:
+      onButtonDown(MouseButton::Middle);
+      return 0;
+    case WM_LBUTTONUP:
+      onButtonUp(MouseButton::Left);
+      return 0;
+    case WM_RBUTTONUP:
+      onButtonUp(MouseButton::Right);
+      return 0;
+    case WM_MBUTTONUP:
+      onButtonUp(MouseButton::Middle);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (!releasingCapture_ && reinterpret_cast<HWND>(lParam) != hwnd_) core_.captureLost();
+      return 0;
+    case WM_SETFOCUS:
+      core_.focusGained();
+      return 0;
+    case WM_KILLFOCUS:
+      core_.focusLost();
+      return 0;
+    case WM_TIMER:
+      if (wParam == kHoverTimerId) {
+        POINT point;
+        // A failed position query skips this tick's check.
+        if (GetCursorPos(&point)) core_.hoverTick(WindowFromPoint(point) == hwnd_);
+        return 0;
+      }
+      break;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_);
+    case WM_DESTROY:
+      if (timerOn_) KillTimer(hwnd_, kHoverTimerId);
+      timerOn_ = false;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Command::onButtonDown(MouseButton button) {
+  // A left press on an unfocused button takes the focus first, so the focus row of the state
+  // table runs before the press row (as with the system's buttons, other buttons do not).
+  if (button == MouseButton::Left && GetFocus() != hwnd_) SetFocus(hwnd_);
+  // The release must come back here even when it happens outside the face.
+  if (GetCapture() != hwnd_) SetCapture(hwnd_);
+  core_.pointerDown(button);
+}
+
+void Command::onButtonUp(MouseButton button) {
+  core_.pointerUp(button);
+  if (core_.buttonsPressedHere() == 0 && GetCapture() == hwnd_) {
+    releasingCapture_ = true;
+    ReleaseCapture();
+    releasingCapture_ = false;
+  }
+  deliverPendingClick();
+}
+
+void Command::deliverPendingClick() {
+  if (!clickPending_) return;
+  clickPending_ = false;
+  // The container may destroy this window in its handler: take copies and touch nothing after.
+  const auto handler = onClick_;
+  HWND target = notify_;
+  HWND self = hwnd_;
+  const int controlId = id();
+  if (handler) {
+    handler(*this);
+  } else if (target) {
+    SendMessageW(target, WM_COMMAND, MAKEWPARAM(controlId, kCommandClickCode), reinterpret_cast<LPARAM>(self));
+  }
+}
+
+// ---- back buffer and drawing ----
+
+bool Command::ensureBuffer() {
+  RECT client = {};
+  GetClientRect(hwnd_, &client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  if (width <= 0 || height <= 0) {
+    releaseBuffer();
+    return false;
+  }
+  if (buffer_ && width == bufferWidth_ && height == bufferHeight_) return true;
+  if (!bufferDc_) return false;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(bufferDc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap) return false;
+  releaseBuffer();
+  buffer_ = bitmap;
+  bufferBits_ = static_cast<std::uint32_t*>(bits);
+  bufferOld_ = SelectObject(bufferDc_, buffer_);
+  bufferWidth_ = width;
+  bufferHeight_ = height;
+  return true;
+}
+
+void Command::releaseBuffer() {
+  if (!buffer_) return;
+  SelectObject(bufferDc_, bufferOld_);
+  DeleteObject(buffer_);
+  buffer_ = nullptr;
+  bufferBits_ = nullptr;
+  bufferOld_ = nullptr;
+  bufferWidth_ = bufferHeight_ = 0;
+}
+
+void Command::composeFace(FaceImage image, bool gradientInverted) {
+  if (ensureBuffer()) {
+    controls::composeFace(bufferDc_, bufferWidth_, bufferHeight_, images_->get(image), gradientInverted);
+    GdiFlush();
+  }
+  placeCaption();
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Command::render(HDC dc) const {
+  if (!dc) return;
+  if (core_.members().FaceOpaque && buffer_) {
+    BitBlt(dc, 0, 0, bufferWidth_, bufferHeight_, bufferDc_, 0, 0, SRCCOPY);
+  } else if (!core_.members().FaceOpaque) {
+    // Transparent: the window region leaves only the caption's pixels, which get the text
+    // colour whole (no half-blended edge against a face that is not shown).
+    RECT client = {};
+    GetClientRect(hwnd_, &client);
+    const CaptionElement& lbl = core_.caption();
+    HBRUSH brush = CreateSolidBrush(lbl.enabledLook ? captionColour() : GetSysColor(COLOR_GRAYTEXT));
+    if (brush) {
+      FillRect(dc, &client, brush);
+      DeleteObject(brush);
+    }
+  }
+  drawCaption(dc, false);
+}
+
+COLORREF Command::captionColour() const {
+  const std::uint32_t colour = core_.caption().colour;
+  // A colour with the top bit set names a system colour by its index.
+  if (colour & 0x80000000u) return GetSysColor(static_cast<int>(colour & 0xFFu));
+  return colour & 0x00FFFFFFu;
+}
+
+void Command::drawCaption(HDC dc, bool mask) const {
+  const CaptionElement& lbl = core_.caption();
+  if (lbl.text.empty()) return;
+  HGDIOBJ oldFont = font_ ? SelectObject(dc, font_) : nullptr;
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldColour = GetTextColor(dc);
+  RECT rect = caption_;
+  if (lbl.enabledLook) {
+    SetTextColor(dc, mask ? RGB(255, 255, 255) : captionColour());
+    DrawTextW(dc, lbl.text.c_str(), static_cast<int>(lbl.text.size()), &rect, kCaptionFormat);
+  } else {
+    // The standard disabled text: a highlight copy one pixel down and right, grey on top.
+    RECT shadow = rect;
+    OffsetRect(&shadow, 1, 1);
+    SetTextColor(dc, mask ? RGB(255, 255, 255) : GetSysColor(COLOR_3DHILIGHT));
+    DrawTextW(dc, lbl.text.c_str(), static_cast<int>(lbl.text.size()), &shadow, kCaptionFormat);
+    SetTextColor(dc, mask ? RGB(255, 255, 255) : GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(dc, lbl.text.c_str(), static_cast<int>(lbl.text.size()), &rect, kCaptionFormat);
+  }
+  SetTextColor(dc, oldColour);
+  SetBkMode(dc, oldMode);
+  if (oldFont) SelectObject(dc, oldFont);
+}
+
+void Command::updateFont() {
+  const FontDesc& wanted = core_.Font();
+  if (font_ && wanted == fontDesc_) return;
+  HFONT font = createFontHandle(wanted);
+  if (!font) return;  // keeps the font it had
+  if (font_) DeleteObject(font_);
+  font_ = font;
+  fontDesc_ = wanted;
+}
+
+void Command::placeCaption() {
+  RECT client = {};
+  GetClientRect(hwnd_, &client);
+  int lineHeight = 13;
+  if (HDC dc = GetDC(hwnd_)) {
+    HGDIOBJ old = font_ ? SelectObject(dc, font_) : nullptr;
+    TEXTMETRICW tm;
+    if (GetTextMetricsW(dc, &tm)) lineHeight = tm.tmHeight;
+    if (old) SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+  }
+  const int top = captionTop(client.bottom, lineHeight, ui::twipsPerPixelY());
+  caption_ = {0, top, client.right, top + lineHeight};
+}
+
+void Command::updateRegion() {
+  if (core_.members().FaceOpaque) {
+    SetWindowRgn(hwnd_, nullptr, TRUE);
+    return;
+  }
+  RECT client = {};
+  GetClientRect(hwnd_, &client);
+  const int width = client.right;
+  const int height = client.bottom;
+  HRGN region = nullptr;
+  HDC dc = width > 0 && height > 0 ? CreateCompatibleDC(nullptr) : nullptr;
+  if (dc) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP mask = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (mask) {
+      HGDIOBJ old = SelectObject(dc, mask);
+      drawCaption(dc, true);
+      GdiFlush();
+      // One rectangle per run of text pixels in each row.
+      const auto* pixels = static_cast<const std::uint32_t*>(bits);
+      std::vector<RECT> runs;
+      for (int y = 0; y < height; ++y) {
+        int x = 0;
+        while (x < width) {
+          while (x < width && (pixels[y * width + x] & 0x00FFFFFFu) == 0) ++x;
+          const int start = x;
+          while (x < width && (pixels[y * width + x] & 0x00FFFFFFu) != 0) ++x;
+          if (x > start) runs.push_back({start, y, x, y + 1});
+        }
+      }
+      SelectObject(dc, old);
+      DeleteObject(mask);
+      std::vector<std::uint8_t> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+      auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+      header->dwSize = sizeof(RGNDATAHEADER);
+      header->iType = RDH_RECTANGLES;
+      header->nCount = static_cast<DWORD>(runs.size());
+      header->nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
+      header->rcBound = client;
+      if (!runs.empty()) {
+        std::copy(reinterpret_cast<const std::uint8_t*>(runs.data()),
+                  reinterpret_cast<const std::uint8_t*>(runs.data() + runs.size()),
+                  data.data() + sizeof(RGNDATAHEADER));
+      }
+      region = ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()),
+                               reinterpret_cast<const RGNDATA*>(data.data()));
+    }
+    DeleteDC(dc);
+  }
+  if (!region) region = CreateRectRgn(0, 0, 0, 0);
+  if (region && !SetWindowRgn(hwnd_, region, TRUE)) DeleteObject(region);
+}
+
+// ---- CommandView ----
+
+void Command::captionChanged() {
+  updateFont();
+  placeCaption();
+  if (!core_.members().FaceOpaque) updateRegion();
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Command::opacityChanged() {
+  updateRegion();
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Command::startHoverTimer(unsigned intervalMs) {
+  if (SetTimer(hwnd_, kHoverTimerId, intervalMs, nullptr)) timerOn_ = true;
+}
+
+void Command::raiseClick() { clickPending_ = true; }
+
+void Command::propertyChanged(const wchar_t* name) {
+  if (onChange_) {
+    const auto handler = onChange_;
+    handler(*this, name);
+  }
+}
+
+// ---- inspection ----
+
+bool Command::copyFace(std::vector<std::uint32_t>& pixels, int& width, int& height) const {
+  if (!buffer_ || !bufferBits_) return false;
+  GdiFlush();
+  width = bufferWidth_;
+  height = bufferHeight_;
+  pixels.assign(bufferBits_, bufferBits_ + static_cast<size_t>(width) * height);
+  for (auto& p : pixels) p &= 0x00FFFFFFu;
+  return true;
+}
+
+RECT Command::captionRect() const { return caption_; }
+
+}  // namespace controls
