@@ -1,0 +1,31 @@
+// The real system calls behind DialogSystem (user32, comdlg32, shell32).
+#include "host/settings_dialog/dialog_system.h"
+
+#include <shellapi.h>
+
+namespace dialog {
+namespace {
+
+int32_t systemGetCursorPos(POINT* point) { return GetCursorPos(point); }
+
+int32_t systemDrawAnimatedRects(HWND window, int animation, const RECT* from, const RECT* to) {
+  return DrawAnimatedRects(window, animation, from, to);
+}
+
+int32_t systemGetOpenFileName(OPENFILENAMEA* request) { return GetOpenFileNameA(request); }
+
+intptr_t systemShellExecute(HWND owner, const char* operation, const char* file, const char* parameters,
+                            const char* folder, int showMode) {
+  return reinterpret_cast<intptr_t>(ShellExecuteA(owner, operation, file, parameters, folder, showMode));
+}
+
+const DialogSystem realCalls{systemGetCursorPos, systemDrawAnimatedRects, systemGetOpenFileName,
+                             systemShellExecute};
+DialogSystem calls = realCalls;
+
+}  // namespace
+
+DialogSystem& DialogCalls() { return calls; }
+const DialogSystem& DialogRealCalls() { return realCalls; }
+
+}  // namespace dialog

@@ -1,0 +1,34 @@
+// The system calls of the settings dialog that tests need to see or answer: the cursor
+// position read at load, the caption zoom, the file chooser and the shell's "open". Replaceable
+// function pointers; the real ones call user32, comdlg32 and shell32. Windows builds only.
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace dialog {
+
+struct DialogSystem {
+  int32_t (*getCursorPos)(POINT* point);
+  int32_t (*drawAnimatedRects)(HWND window, int animation, const RECT* from, const RECT* to);
+  int32_t (*getOpenFileName)(OPENFILENAMEA* request);
+  // ShellExecuteA; the result the shell gives as an instance handle, as a number.
+  intptr_t (*shellExecute)(HWND owner, const char* operation, const char* file, const char* parameters,
+                           const char* folder, int showMode);
+};
+
+// The calls in use; tests change the members and put the old ones back.
+DialogSystem& DialogCalls();
+const DialogSystem& DialogRealCalls();
+
+// The size the file chooser is told its request has: the structure as it was before the
+// places bar was added (76 bytes in the 32-bit program). The 64-bit program passes the same
+// layout's size for its own pointer width (136 bytes), the only old size its system accepts.
+// (OPENFILENAME_SIZE_VERSION_400A, spelt out: the header's macro is no constant expression.)
+constexpr DWORD kOpenFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+static_assert(sizeof(void*) != 4 || kOpenFileNameSize == 76, "the 32-bit request must be 76 bytes");
+
+}  // namespace dialog
