@@ -1,0 +1,11 @@
+// Entry point of Pomarel.scr: the start routine with the process's own argument text, then
+// the message loop of the preview or the session, if either was started.
+#include <windows.h>
+
+#include "host/start.h"
+#include "host/ui/command_line.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  if (startProgram(ui::commandArguments()) == host::AfterStart::End) return 0;
+  return runMessageLoop();
+}

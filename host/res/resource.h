@@ -1,0 +1,8 @@
+// Resource ids of Pomarel.scr, shared by pomarel.rc and the code that loads them.
+#pragma once
+
+#define IconScissors 1
+// The system's screensaver list shows string 1 of a .scr.
+#define DescriptionString 1
+#define PreviewPicture 1
+#define PreviewPictureType "JPEG"

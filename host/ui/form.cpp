@@ -1,0 +1,154 @@
+// Form and Timer over the window manager: one window class per form, the Form pointer kept in
+// the window's user data, WM_TIMER routed to the Timer objects by id. Depends on user32/gdi32.
+#include "host/ui/form.h"
+
+#include "host/ui/text.h"
+
+namespace ui {
+
+Timer::Timer(Form& owner, UINT id, UINT intervalMs, bool enabled)
+    : owner_(owner),
+      id_(id),
+      interval_(intervalMs),
+      enabled_(enabled),
+      initialInterval_(intervalMs),
+      initiallyEnabled_(enabled) {
+  owner_.timers_.push_back(this);
+}
+
+void Timer::setEnabled(bool on) {
+  enabled_ = on;
+  apply();
+}
+
+void Timer::setInterval(UINT intervalMs) {
+  interval_ = intervalMs;
+  apply();
+}
+
+void Timer::apply() {
+  const HWND hwnd = owner_.hwnd_;
+  if (!hwnd) return;
+  // A zero interval stops the timer as if switched off, without losing the on state.
+  if (enabled_ && interval_ > 0) {
+    SetTimer(hwnd, id_, interval_, nullptr);
+  } else {
+    KillTimer(hwnd, id_);
+  }
+}
+
+Form::Form(const char* className) : className_(className) {}
+
+Form::~Form() {
+  if (hwnd_) {
+    // A form that outlives nothing: drop the back pointer so late messages see no object.
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+  if (ownBrush_) DeleteObject(ownBrush_);
+}
+
+bool Form::registerClass(const FormLook& look) {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA existing = {};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExA(instance, className_.c_str(), &existing)) return true;
+
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = windowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  if (look.iconResource) wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(look.iconResource));
+  if (look.systemColour >= 0) {
+    // The documented class-brush convention: the system colour index plus one.
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(look.systemColour + 1));
+  } else {
+    ownBrush_ = CreateSolidBrush(look.colour);
+    wc.hbrBackground = ownBrush_;
+  }
+  wc.lpszClassName = className_.c_str();
+  return RegisterClassExA(&wc) != 0;
+}
+
+bool Form::load(const FormLook& look, HWND parent) {
+  if (hwnd_) return true;
+  if (!registerClass(look)) return false;
+  unloading_ = false;
+  const std::string caption = toAnsi(look.caption);
+  HWND created = CreateWindowExA(look.exStyle, className_.c_str(), caption.c_str(), look.style, look.x, look.y,
+                                 look.width, look.height, parent, nullptr, GetModuleHandleA(nullptr), this);
+  if (!created) return false;
+  hwnd_ = created;
+  for (Timer* timer : timers_) timer->apply();
+  onLoad();
+  return true;
+}
+
+void Form::unload() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void Form::show(int command) {
+  if (hwnd_) ShowWindow(hwnd_, command);
+}
+
+void Form::move(int x, int y, int width, int height) {
+  if (hwnd_) MoveWindow(hwnd_, x, y, width, height, TRUE);
+}
+
+LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* form = static_cast<Form*>(create->lpCreateParams);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    // Messages sent from inside CreateWindowEx arrive before load() has the handle.
+    form->hwnd_ = hwnd;
+  }
+  auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!form) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return form->handle(msg, wParam, lParam);
+}
+
+LRESULT Form::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (onMessage(msg, wParam, lParam, result)) return result;
+  switch (msg) {
+    case WM_TIMER:
+      for (Timer* timer : timers_) {
+        if (timer->id_ == wParam) {
+          // A tick already queued when the timer was switched off must not run.
+          if (timer->enabled_) onTimer(*timer);
+          return 0;
+        }
+      }
+      break;
+    case WM_SIZE:
+      onResize(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_DESTROY:
+      if (!unloading_) {
+        unloading_ = true;
+        for (Timer* timer : timers_) KillTimer(hwnd_, timer->id_);
+        onUnload();
+        for (Timer* timer : timers_) {
+          KillTimer(hwnd_, timer->id_);
+          timer->enabled_ = timer->initiallyEnabled_;
+          timer->interval_ = timer->initialInterval_;
+        }
+      }
+      return 0;
+    case WM_NCDESTROY: {
+      const HWND hwnd = hwnd_;
+      hwnd_ = nullptr;
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace ui
