@@ -353,21 +353,21 @@ void Command::updateFont() {
   if (font_) DeleteObject(font_);
   font_ = font;
   fontDesc_ = wanted;
+  // LblMsg is one text line high; measured once per font, not on every paint.
+  if (HDC dc = CreateCompatibleDC(nullptr)) {
+    HGDIOBJ old = SelectObject(dc, font_);
+    TEXTMETRICW tm;
+    if (GetTextMetricsW(dc, &tm) && tm.tmHeight > 0) lineHeight_ = tm.tmHeight;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+  }
 }
 
 void Command::placeCaption() {
   RECT client = {};
   GetClientRect(hwnd_, &client);
-  int lineHeight = 13;
-  if (HDC dc = GetDC(hwnd_)) {
-    HGDIOBJ old = font_ ? SelectObject(dc, font_) : nullptr;
-    TEXTMETRICW tm;
-    if (GetTextMetricsW(dc, &tm)) lineHeight = tm.tmHeight;
-    if (old) SelectObject(dc, old);
-    ReleaseDC(hwnd_, dc);
-  }
-  const int top = captionTop(client.bottom, lineHeight, ui::twipsPerPixelY());
-  caption_ = {0, top, client.right, top + lineHeight};
+  const int top = captionTop(client.bottom, lineHeight_, ui::twipsPerPixelY());
+  caption_ = {0, top, client.right, top + lineHeight_};
 }
 
 void Command::updateRegion() {

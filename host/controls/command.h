@@ -154,6 +154,7 @@ class Command final : private CommandView {
   HFONT font_ = nullptr;  // the caption font as a GDI object
   FontDesc fontDesc_;     // what font_ was made from
   RECT caption_{};        // LblMsg's rectangle
+  int lineHeight_ = 13;   // of the caption font
   bool timerOn_ = false;
   bool clickPending_ = false;
   bool releasingCapture_ = false;
