@@ -9,6 +9,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <mmsystem.h>
 
 #include <cstdio>
 #include <iostream>
@@ -117,7 +118,8 @@ int main() {
   if (cd) BGM_CDOpen();
   if (wav) BGM_WavPlay();
   if (mp3) BGM_MP3Open();
-  say(std::wstring(L"started ") + (cd ? L"cd" : wav ? L"wav" : mp3 ? L"mp3" : L"none"));
+  say(std::wstring(L"started ") + (cd ? L"cd" : wav ? L"wav" : mp3 ? L"mp3" : L"none") + L" wave-out devices " +
+      std::to_wstring(waveOutGetNumDevs()));
 
   // The session's two music timers, one 200 ms tick as the common base.
   int ticks = 0;
