@@ -10,7 +10,7 @@ import time
 import pytest
 
 from harness import (BIN, IDNO, IDYES, PROBE, SC_MINIMIZE, SC_MONITORPOWER, SC_SCREENSAVE,
-                     WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, display_mode, find_window, mouse_move,
+                     WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, display_mode, mouse_move,
                      click, post, run_wine, screenshot, send, wait_gone, wait_window, wine,
                      window_info, xdotool)
 
