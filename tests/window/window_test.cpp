@@ -415,6 +415,8 @@ TEST_F(WindowTest, CloseWhileMinimisedEndsWithZeroWithoutDrawing) {
                 message(WM_KEYDOWN, VK_ESCAPE), Empty, message(WM_CLOSE), Empty};
   EXPECT_EQ(runRenderer(), 0);
   EXPECT_EQ(fake.frames, 0);
+  EXPECT_EQ(fake.queue.size(), 1u) << "Escape held while minimised must not end it";
+  EXPECT_NE(std::find(fake.log.begin(), fake.log.end(), "PostQuitMessage 0"), fake.log.end());
   EXPECT_NE(std::find(fake.log.begin(), fake.log.end(), "ChangeDisplaySettings(NULL)"),
             fake.log.end());
 }
