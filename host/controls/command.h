@@ -1,7 +1,7 @@
 // The Command push button as a Win32 child window: a custom-drawn face (gradient and the frame
 // of one of six state images), the caption LblMsg, the hover timer TmrMouse and the Click
 // event. The window procedure feeds CommandCore (command_core.h); this is the container's
-// interface. Depends on user32, gdi32, msimg32 and host/ui (twips, text).
+// interface. Depends on user32, gdi32, msimg32 and host/ui/twips.
 //
 // Use from a container (a window or a panel):
 //   controls::registerCommandClass(instance);          // once; later calls do nothing
