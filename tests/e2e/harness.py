@@ -207,8 +207,13 @@ class _Recorder:
                 cmd += [str(end_s - start_s)]
         cmd += ["stat"]
         out = subprocess.run(cmd, capture_output=True, text=True, timeout=60).stderr
-        match = re.search(r"RMS\s+amplitude:\s+([0-9.eE+-]+)", out)
-        return float(match.group(1)) if match else 0.0
+        # sox prints "-nan" for an empty recording: the null sink gives nothing while idle.
+        match = re.search(r"RMS\s+amplitude:\s+(\S+)", out)
+        try:
+            value = float(match.group(1)) if match else 0.0
+        except ValueError:
+            return 0.0
+        return 0.0 if value != value else value
 
 
 @contextlib.contextmanager
