@@ -203,22 +203,26 @@ void SettingsDialog::createLabels() {
     return canvas.labels.size() - 1;
   };
   const COLORREF black = RGB(0, 0, 0);
+  // One line each, not cut at the label's edge: where the system substitutes a wider font for
+  // "ＭＳ Ｐゴシック" the text runs on into the free space after the label instead of losing
+  // its last characters.
+  const UINT line = DT_SINGLELINE | DT_NOCLIP;
   panelImage_.frames.push_back(pixels(layout::Shape3));
-  add(panelImage_, L"BGM", layout::lblTitle, labelFont_, black, DT_CENTER | DT_WORDBREAK);
+  add(panelImage_, L"BGM", layout::lblTitle, labelFont_, black, DT_CENTER | line);
   for (int i = 0; i < kChoiceCount; ++i) {
-    add(panelImage_, kChoiceTexts[i], layout::lbl_BGM[i], labelFont_, black, DT_LEFT | DT_WORDBREAK);
+    add(panelImage_, kChoiceTexts[i], layout::lbl_BGM[i], labelFont_, black, DT_LEFT | line);
     LightImage image;
     image.rect = pixels(layout::Img_BGM[i]);
     panelImage_.images.push_back(image);
     Img_BGM[i] = panelImage_.images.size() - 1;
   }
-  add(panelImage_, L"曲目をﾘﾋﾟｰﾄ", layout::lblRepeat, labelFont_, black, DT_LEFT | DT_WORDBREAK);
+  add(panelImage_, L"曲目をﾘﾋﾟｰﾄ", layout::lblRepeat, labelFont_, black, DT_LEFT | line);
   // A path has no blanks to break at; DT_EDITCONTROL lets it wrap inside a name.
   lbl_Fname = add(panelImage_, BGMFile, layout::lbl_Fname, labelFont_, black, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL);
   panelImage_.labels[lbl_Fname].border = true;
 
-  add(formImage_, kCreditText, layout::lblCredit, labelFont_, kWhite, DT_LEFT | DT_WORDBREAK);
-  lbl_URL = add(formImage_, kGuideFileName, layout::lbl_URL, linkFont_, kWhite, DT_LEFT | DT_WORDBREAK);
+  add(formImage_, kCreditText, layout::lblCredit, labelFont_, kWhite, DT_LEFT | line);
+  lbl_URL = add(formImage_, kGuideFileName, layout::lbl_URL, linkFont_, kWhite, DT_LEFT | line);
 }
 
 void SettingsDialog::createCombo() {
@@ -234,12 +238,18 @@ void SettingsDialog::createCombo() {
   if (!BGM_Repeat) return;
   if (panelFont_) SendMessageA(BGM_Repeat, WM_SETFONT, reinterpret_cast<WPARAM>(panelFont_), FALSE);
   // The closed height follows the selection field's height, not the window's: set that field
-  // so the box is exactly as tall as designed.
-  RECT closed{};
-  GetWindowRect(BGM_Repeat, &closed);
-  const LRESULT field = SendMessageA(BGM_Repeat, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-  const int wanted = static_cast<int>(field) + r.height - (closed.bottom - closed.top);
-  if (field != CB_ERR && wanted > 0) SendMessageA(BGM_Repeat, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+  // so the box is exactly as tall as designed. What CB_GETITEMHEIGHT reports is not always
+  // what CB_SETITEMHEIGHT takes (Wine answers two more), so the height is measured after
+  // each setting and corrected by the difference.
+  LRESULT field = SendMessageA(BGM_Repeat, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  for (int attempt = 0; attempt < 3 && field != CB_ERR; ++attempt) {
+    RECT closed{};
+    GetWindowRect(BGM_Repeat, &closed);
+    const int error = r.height - (closed.bottom - closed.top);
+    if (error == 0 || field + error <= 0) break;
+    field += error;
+    SendMessageA(BGM_Repeat, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+  }
 }
 
 void SettingsDialog::createButtons() {
@@ -304,6 +314,9 @@ void SettingsDialog::ZoomClose() {
 
 void SettingsDialog::onUnload() {
   ZoomClose();
+  // A close sent from elsewhere is handled inside GetMessage, which would go on waiting for
+  // a posted message before the modal loop could see that the window has gone.
+  PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
   // The children go with the window; nothing may reach them from here on.
   Cmd_File = Cmd_Set = Cmd_Can = nullptr;
   BGM_Repeat = nullptr;

@@ -1,0 +1,268 @@
+"""The settings dialog through the real Pomarel.scr /c under Wine: found by its title, looked at
+on a screenshot, driven with real X pointer and keyboard input, and the settings file beside the
+program read back afterwards. A saved WAV choice is then played by the next screensaver run."""
+import re
+import subprocess
+import time
+
+import pytest
+
+from harness import (PROBE, click, find_window, install_copy, make_tone, record_sound, region_stats, run_wine,
+                     screenshot, wait_gone, wait_window, wine, window_info, windows_path, xdotool, post, send,
+                     WM_CLOSE, WM_SYSCOMMAND)
+
+TITLE = "<Pomarel>"
+SC_CLOSE = 0xF060
+KIND, REPEAT, FILE = "BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ"
+
+# Client-area geometry in pixels at Wine's 96 dots per inch (15 twips per pixel).
+PANEL = (12, 16)
+LABELS = {  # panel-relative
+    "cd": (44, 56, 43, 13), "none": (44, 76, 22, 13), "file": (44, 96, 60, 13),
+    "title": (20, 24, 111, 13), "repeat": (156, 56, 66, 13),
+}
+IMAGES = {"cd": (28, 56), "none": (28, 76), "file": (28, 96)}
+COMBO = (112, 52, 41, 20)
+CMD_FILE = (28, 116, 41, 21)
+CMD_SET = (324, 200, 77, 25)
+CMD_CAN = (404, 200, 77, 25)
+
+
+def write_settings(folder, kind=b" 0", repeat=b" 0", file=b""):
+    data = (b"[Section]\r\n" + KIND.encode("cp932") + b"=" + kind + b"\r\n" + REPEAT.encode("cp932") + b"=" +
+            repeat + b"\r\n" + FILE.encode("cp932") + b"=" + file + b"\r\n")
+    (folder / "Swirlbloom.ini").write_bytes(data)
+    return data
+
+
+def read_settings(folder):
+    """The three values as the file holds them (the system's writer may drop the leading blank)."""
+    path = folder / "Swirlbloom.ini"
+    if not path.exists():
+        return None
+    values = {}
+    for line in path.read_bytes().split(b"\r\n"):
+        if b"=" in line:
+            key, value = line.split(b"=", 1)
+            values[key.decode("cp932")] = value.decode("cp1252").strip()
+    return values
+
+
+class Dialog:
+    """A running Pomarel.scr /c and its window."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.proc = wine(folder / "Pomarel.scr", "/c")
+        self.hwnd = wait_window(TITLE, timeout=60)
+        assert self.hwnd, "no settings dialog"
+        info = window_info(self.hwnd)
+        left, top, right, bottom = info["rect"]
+        cw, ch = info["client"]
+        border = ((right - left) - cw) // 2
+        # The client area's screen origin: the frame is as wide on every side but the top.
+        self.origin = (left + border, bottom - border - ch)
+        self.info = info
+        time.sleep(0.5)  # the first paint
+
+    def at(self, x, y, panel=False):
+        ox, oy = self.origin
+        if panel:
+            ox, oy = ox + PANEL[0], oy + PANEL[1]
+        return ox + x, oy + y
+
+    def click(self, rect, button=1, panel=False):
+        x, y = self.at(rect[0] + rect[2] // 2, rect[1] + rect[3] // 2, panel)
+        click(x, y, button)
+        time.sleep(0.3)
+
+    def button(self, rect, panel=False):
+        """A Command click as a user makes it: the pointer rests on the button, then a click."""
+        x, y = self.at(rect[0] + rect[2] // 2, rect[1] + rect[3] // 2, panel)
+        xdotool("mousemove", x - 3, y)
+        time.sleep(0.2)
+        xdotool("mousemove", x, y)
+        time.sleep(0.2)
+        xdotool("click", 1)
+        time.sleep(0.3)
+
+    def ended(self, timeout=60):
+        try:
+            self.proc.wait(timeout=timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+
+@pytest.fixture(autouse=True)
+def wine_desktop():
+    """Wine's desktop process inherits the output pipes of the first program that needs it; were
+    that a probe, its answer would never end. A quiet process brings the desktop up first."""
+    keeper = subprocess.Popen(["wine", str(PROBE), "wait", "pomarel keeper (never shown)", "900000"],
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              start_new_session=True)
+    subprocess.run(["wine", str(PROBE), "mode"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=120)
+    yield
+    keeper.kill()
+    keeper.wait(timeout=10)
+
+
+@pytest.fixture
+def program(tmp_path):
+    return install_copy(tmp_path, renderer=False)
+
+
+def pixels(png, x, y, w, h):
+    out = subprocess.run(["convert", str(png), "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", "-depth", "8",
+                          "txt:-"], capture_output=True, text=True, check=True, timeout=60).stdout
+    return [tuple(int(v) for v in m.groups()) for m in re.finditer(r"\((\d+),(\d+),(\d+)", out)]
+
+
+def test_c_opens_one_dialog_and_a_second_c_ends_at_once(program):
+    d = Dialog(program)
+    assert d.info["cls"] == "Swirlbloom_P"
+    assert d.info["owner"] == 0 and d.info["parent"] == 0
+    assert d.info["visible"]
+    assert d.info["client"] == [496, 246]
+    assert d.info["style"] & 0x00C00000 == 0x00C00000  # caption
+    assert not d.info["style"] & (0x00040000 | 0x00020000 | 0x00010000)  # sizing frame, min, max
+
+    second = run_wine(program / "Pomarel.scr", "/c:1234", timeout=60)
+    assert second.returncode == 0
+    found = xdotool("search", "--name", "^<Pomarel>$").stdout.split()
+    assert len(found) == 1, "still exactly one dialog"
+    assert find_window(TITLE) == d.hwnd
+    assert d.proc.poll() is None, "the open dialog stays open"
+
+    post(d.hwnd, WM_CLOSE)
+    assert d.ended()
+
+
+def test_screenshot_shows_gradient_texture_buttons_and_japanese_labels(program, tmp_path):
+    song = make_tone(program / "tone.mp3", seconds=0.2)
+    write_settings(program, b" 1", b" 5", windows_path(song).encode("cp1252"))
+    d = Dialog(program)
+    shot = screenshot(tmp_path / "settings_dialog.png")
+    ox, oy = d.origin
+
+    def stats(x, y, w, h):
+        return region_stats(shot, ox + x, oy + y, w, h)
+
+    # The gradient, right of the panel and the buttons: dark blue at the top and bottom edges,
+    # light blue-grey in the middle.
+    top, middle, bottom = stats(486, 0, 8, 3), stats(486, 121, 8, 4), stats(486, 243, 8, 3)
+    for edge in (top, bottom):
+        r, g, b = edge["mean"]
+        assert r < 20 and g < 20 and 25 <= b <= 50, edge
+    r, g, b = middle["mean"]
+    assert 210 <= r <= 225 and 210 <= g <= 225 and 240 <= b <= 255, middle
+
+    # The textured panel: light grey with many shades (brushed metal), not one flat colour.
+    panel = stats(PANEL[0] + 300, PANEL[1] + 8, 150, 30)
+    r, g, b = panel["mean"]
+    assert abs(r - 199) < 12 and abs(g - 195) < 12 and abs(b - 194) < 12, panel
+    assert panel["colours"] > 20, panel
+
+    # The buttons stand out from the dark part of the gradient below them.
+    for rect in (CMD_SET, CMD_CAN):
+        face = stats(rect[0] + 6, rect[1] + 5, rect[2] - 12, rect[3] - 10)
+        below = stats(rect[0] + 4, rect[1] + rect[3] + 3, rect[2] - 8, 6)
+        assert sum(face["mean"]) / 3 > 170, face
+        assert sum(below["mean"]) / 3 < 120, below
+    file_face = stats(PANEL[0] + CMD_FILE[0] + 4, PANEL[1] + CMD_FILE[1] + 4, CMD_FILE[2] - 8, CMD_FILE[3] - 8)
+    assert file_face["colours"] > 3
+
+    # Every label has dark text strokes on the texture (the Japanese font is installed), and
+    # the chosen image (audio CD) is blue.
+    for name, (x, y, w, h) in LABELS.items():
+        dark = [p for p in pixels(shot, ox + PANEL[0] + x, oy + PANEL[1] + y, w, h) if sum(p) < 200]
+        assert len(dark) > 12, name
+    cd = stats(PANEL[0] + IMAGES["cd"][0] + 3, PANEL[1] + IMAGES["cd"][1] + 3, 6, 6)
+    assert cd["mean"][2] > cd["mean"][0] + 80, cd
+    none = stats(PANEL[0] + IMAGES["none"][0] + 3, PANEL[1] + IMAGES["none"][1] + 3, 6, 6)
+    assert min(none["mean"]) > 200, none
+    # White credit and link text on the dark lower part.
+    credit = [p for p in pixels(shot, ox + 12, oy + 192, 160, 13) if min(p) > 200]
+    assert len(credit) > 12
+
+    post(d.hwnd, WM_CLOSE)
+    assert d.ended()
+
+
+def test_choices_and_typed_track_are_saved_in_order(program):
+    before = write_settings(program, b" 0", b" 0", b"")
+    d = Dialog(program)
+    d.click(LABELS["cd"], button=3, panel=True)  # the right button chooses as well
+    d.click((COMBO[0], COMBO[1], 20, COMBO[3]), panel=True)  # the edit part, left of the arrow
+    xdotool("key", "Escape")  # the list may have dropped down; the typed text is what counts
+    xdotool("key", "--clearmodifiers", "BackSpace", "BackSpace", "BackSpace")
+    xdotool("type", "--delay", "60", "13.5")
+    time.sleep(0.3)
+    d.button(CMD_SET)
+    assert d.ended(), "confirming ends the program"
+    data = (program / "Swirlbloom.ini").read_bytes()
+    assert data != before
+    positions = [data.find(key.encode("cp932") + b"=") for key in (KIND, REPEAT, FILE)]
+    assert -1 not in positions and positions == sorted(positions)
+    assert read_settings(program) == {KIND: "1", REPEAT: "14", FILE: ""}
+
+
+@pytest.mark.parametrize("how", ["cancel", "close box"])
+def test_cancel_and_close_box_write_nothing(program, how):
+    before = write_settings(program, b" 1", b" 3", b"")
+    d = Dialog(program)
+    d.click(IMAGES["file"] + (13, 13), panel=True)
+    if how == "cancel":
+        d.button(CMD_CAN)
+    else:
+        send(d.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0)
+    assert d.ended()
+    assert (program / "Swirlbloom.ini").read_bytes() == before
+
+
+def find_chooser(timeout=30):
+    """The file chooser's X window; its title is "ﾌｧｲﾙを開く" through the ANSI code page."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        for pattern in ("ﾌｧｲﾙを開く", r"^\?+$", "Open"):
+            ids = xdotool("search", "--onlyvisible", "--name", pattern).stdout.split()
+            if ids:
+                return ids[0]
+        time.sleep(0.3)
+    return None
+
+
+def choose_file_and_confirm(program, path):
+    d = Dialog(program)
+    d.click(LABELS["file"], panel=True)
+    d.button(CMD_FILE, panel=True)
+    chooser = find_chooser()
+    assert chooser, "the file chooser did not open"
+    time.sleep(1.0)
+    xdotool("windowfocus", "--sync", chooser)
+    xdotool("type", "--delay", "30", path)
+    xdotool("key", "Return")
+    deadline = time.time() + 20
+    while find_chooser(timeout=0.5) and time.time() < deadline:
+        time.sleep(0.3)
+    d.button(CMD_SET)
+    assert d.ended()
+
+
+def test_the_chosen_file_is_saved_and_the_next_run_plays_it(tmp_path):
+    program = install_copy(tmp_path, renderer=True)
+    write_settings(program)
+    (tmp_path / "music").mkdir()
+    tone = make_tone(tmp_path / "music" / "loop.wav", seconds=1.5)
+    choose_file_and_confirm(program, windows_path(tone))
+    assert read_settings(program) == {KIND: "2", REPEAT: "0", FILE: windows_path(tone)}
+
+    with record_sound() as rec:
+        saver = wine(program / "Pomarel.scr", "/s")
+        assert wait_window("Swirlbloom_VC", timeout=60)
+        time.sleep(3)
+        post("Swirlbloom_VC", WM_CLOSE)
+        assert wait_gone("Swirlbloom_VC", timeout=30)
+        saver.wait(timeout=60)
+    assert rec.rms() > 0.05
