@@ -11,6 +11,7 @@ import re
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -41,15 +42,22 @@ def _env(extra=None):
 
 
 def wine(*args, cwd=None, env=None):
-    """Starts `wine <args>` and returns the Popen; stdout and stderr go to pipes."""
+    """Starts `wine <args>` and returns the Popen. Output is discarded: the first program of a
+    prefix that needs the desktop starts Wine's desktop process, which inherits the program's
+    handles, so a pipe here would stay open long after the program has ended."""
     return subprocess.Popen(["wine", *[str(a) for a in args]], cwd=cwd, env=_env(env),
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                            start_new_session=True)
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, start_new_session=True)
 
 
 def run_wine(*args, timeout=60, cwd=None, env=None):
-    return subprocess.run(["wine", *[str(a) for a in args]], cwd=cwd, env=_env(env),
-                          capture_output=True, text=True, timeout=timeout)
+    """Runs `wine <args>` to its end; its output goes through files, not pipes (see wine())."""
+    with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
+        result = subprocess.run(["wine", *[str(a) for a in args]], cwd=cwd, env=_env(env),
+                                stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout)
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(result.args, result.returncode, out.read(), err.read())
 
 
 def probe(*args, timeout=60):
@@ -102,6 +110,11 @@ def display_mode():
     return w, h, bpp
 
 
+def ensure_desktop():
+    """Brings up Wine's desktop process (with nobody's pipes) by running a probe to its end."""
+    run_wine(PROBE, "mode", timeout=120)
+
+
 class Pane:
     """A top-level test window standing in for the system's preview pane."""
 
@@ -111,6 +124,8 @@ class Pane:
         self.hwnd = 0
 
     def __enter__(self):
+        # Started after the desktop is up, so no Wine service process holds the pipes.
+        ensure_desktop()
         self.proc = subprocess.Popen(["wine", str(PROBE), "pane", str(self.width), str(self.height)],
                                      env=_env(), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.DEVNULL, text=True, bufsize=1)
@@ -174,15 +189,23 @@ def xdotool(*args, timeout=30):
                           timeout=timeout)
 
 
-def key(title, keysym):
-    """A real X key press and release, with the window found by its title focused first."""
+def key(title, keysym, hold=0.6):
+    """A real key press held for `hold` seconds, then released. Wine ignores synthetic events
+    (xdotool --window), so this goes through XTEST with the pointer over the window: without a
+    window manager, X keyboard focus follows the pointer. The renderer looks at its keys only
+    once its queue has run empty, so a press and release delivered together would be missed."""
     found = xdotool("search", "--name", "^%s$" % re.escape(title))
     ids = found.stdout.split()
     if not ids:
         return False
-    xdotool("windowactivate", "--sync", ids[0])
-    xdotool("windowfocus", "--sync", ids[0])
-    return xdotool("key", "--window", ids[0], keysym).returncode == 0
+    geometry = xdotool("getwindowgeometry", "--shell", ids[0]).stdout
+    values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+    x = int(values.get("X", 0)) + int(values.get("WIDTH", 2)) // 2
+    y = int(values.get("Y", 0)) + int(values.get("HEIGHT", 2)) // 2
+    mouse_move(x, y)
+    xdotool("keydown", keysym)
+    time.sleep(hold)
+    return xdotool("keyup", keysym).returncode == 0
 
 
 def mouse_move(x, y):
