@@ -50,6 +50,12 @@ controls::FontDesc buttonFont() {
   return font;
 }
 
+// A lambda cannot stand for a CALLBACK (stdcall) function in the 32-bit program.
+BOOL CALLBACK initializeIfCommand(HWND child, LPARAM) {
+  if (controls::Command* button = controls::commandFromWindow(child)) button->Initialize();
+  return TRUE;
+}
+
 std::wstring windowText(HWND window) {
   const int length = GetWindowTextLengthW(window);
   if (length <= 0) return std::wstring();
@@ -273,15 +279,7 @@ void SettingsDialog::createButtons() {
   if (Cmd_Can) Cmd_Can->setClickHandler([this](controls::Command&) { cancel(); });
 }
 
-void SettingsDialog::InitButtons() {
-  EnumChildWindows(
-      hwnd(),
-      [](HWND child, LPARAM) -> BOOL {
-        if (controls::Command* button = controls::commandFromWindow(child)) button->Initialize();
-        return TRUE;
-      },
-      0);
-}
+void SettingsDialog::InitButtons() { EnumChildWindows(hwnd(), initializeIfCommand, 0); }
 
 void SettingsDialog::TileTexture(HWND target, Canvas& surface) {
   if (!target || !surface.valid() || !Pic_Mbl) return;
