@@ -36,10 +36,6 @@ void loadPerspective() {
   glLoadIdentity();
 }
 
-bool crosses(double threshold) {
-  return sceneTime < threshold && sceneTime + frameSeconds > threshold;
-}
-
 void showPiece(const ConfettiPiece& piece) { piece.draw(); }
 
 }  // namespace
@@ -150,8 +146,8 @@ void drawFrame() {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   simulateFrame(showPiece);
   glMatrixMode(GL_PROJECTION);
-  if (crosses(FirstFlash)) drawFlash(1, 1.0f);
-  if (crosses(SecondFlash)) drawFlash(1, 1.0f);
+  if (crossesThisFrame(FirstFlash)) drawFlash(1, 1.0f);
+  if (crossesThisFrame(SecondFlash)) drawFlash(1, 1.0f);
   drawFlash(0, 0.0f);
   glMatrixMode(GL_MODELVIEW);
 }
