@@ -1,0 +1,184 @@
+"""Pomarel.scr run the way the system runs a screensaver, under Wine on the test display: the
+screensaver switches with the real renderer, the switches that end at once, the single-instance
+test, the preview embedded into a pane, a missing renderer, and the music of a session."""
+import time
+
+import pytest
+
+from harness import (Pane, find_window, install_copy, make_tone, mouse_move, record_sound, run_wine,
+                     wait_gone, wait_window, window_info, wine, xdotool)
+from music_helpers import loudness, windows_path, write_settings
+
+RENDERER = "Swirlbloom_VC"
+SESSION = "Swirlbloom_Main"
+DIALOG = "<Pomarel>"
+
+
+def wait_exit(proc, timeout=20):
+    """Seconds until `proc` ended, or None if it is still running after `timeout`."""
+    start = time.monotonic()
+    try:
+        proc.wait(timeout=timeout)
+    except Exception:
+        return None
+    return time.monotonic() - start
+
+
+def start_session(folder, *switch):
+    proc = wine(folder / "Pomarel.scr", *switch)
+    assert wait_window(RENDERER, timeout=60), "the renderer's window never appeared"
+    return proc
+
+
+def end_renderer():
+    """Escape held for a moment: the renderer reads its keys only when its queue has run empty,
+    so a press and release delivered together would be missed. Without a window manager the
+    keyboard focus follows the pointer, so the pointer goes over the full-screen window."""
+    mouse_move(512, 384)
+    xdotool("keydown", "Escape")
+    time.sleep(0.6)
+    xdotool("keyup", "Escape")
+    assert wait_gone(RENDERER, timeout=30)
+
+
+@pytest.mark.parametrize("switch", [["/s"], ["/S"], ["-s"], []], ids=["/s", "/S", "-s", "none"])
+def test_session_runs_the_renderer_and_ends_with_it(tmp_path, switch):
+    folder = install_copy(tmp_path)
+    proc = start_session(folder, *switch)
+    assert wait_window(SESSION, timeout=10), "no session window (host %s)" % proc.poll()
+    session = window_info(SESSION)
+    assert session["visible"] is False
+    assert session["pid"] != window_info(RENDERER)["pid"]
+    time.sleep(1.2)  # a few watch ticks while the renderer runs
+    assert proc.poll() is None
+    end_renderer()
+    took = wait_exit(proc)
+    assert took is not None, "the host outlived its renderer"
+    assert took < 10  # within about a second; generous for a loaded machine
+    assert find_window(SESSION) == 0
+
+
+@pytest.mark.parametrize("switch", ["/a", "/x"])
+def test_other_switches_end_at_once_showing_nothing(tmp_path, switch):
+    folder = install_copy(tmp_path)
+    proc = wine(folder / "Pomarel.scr", switch)
+    shown = set()
+    while proc.poll() is None and len(shown) < 3:
+        for title in (RENDERER, SESSION, DIALOG):
+            if find_window(title):
+                shown.add(title)
+        if wait_exit(proc, timeout=0.5) is not None:
+            break
+    assert wait_exit(proc, timeout=20) is not None
+    assert not shown
+    assert proc.returncode == 0
+
+
+def test_second_instance_ends_at_once_while_a_session_runs(tmp_path):
+    folder = install_copy(tmp_path)
+    first = start_session(folder, "/s")
+    with Pane(152, 112) as pane:
+        for switch in (["/s"], ["/p", str(pane.hwnd)], ["/c"], []):
+            second = run_wine(folder / "Pomarel.scr", *switch, timeout=60)
+            assert second.returncode == 0, switch
+            assert not pane.children(), switch
+            assert find_window(DIALOG) == 0, switch
+    assert first.poll() is None, "the running session must be left alone"
+    end_renderer()
+    assert wait_exit(first) is not None
+
+
+def child_of(pane, cls="Swirlbloom_R", timeout=30):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        for child in pane.children():
+            if child["cls"] == cls and child["visible"]:
+                return child
+        time.sleep(0.2)
+    return None
+
+
+PREVIEW_FORMS = {
+    "/p handle": lambda h: ["/p", str(h)],
+    "/P:handle": lambda h: ["/P:%d" % h],
+    "/p9handle": lambda h: ["/p9%d" % h],  # reading starts at the fourth character
+}
+
+
+@pytest.mark.parametrize("form", PREVIEW_FORMS)
+def test_preview_covers_the_pane_and_ends_with_it(tmp_path, form):
+    folder = install_copy(tmp_path, renderer=False)
+    with Pane(152, 112) as pane:
+        arguments = PREVIEW_FORMS[form](pane.hwnd)
+        proc = wine(folder / "Pomarel.scr", *arguments)
+        child = child_of(pane)
+        assert child is not None, "no preview in the pane"
+        assert child["parent"] == pane.hwnd
+        assert child["title"] == "Preview Window"
+        assert child["client"] == [152, 112]
+        frame = window_info(pane.hwnd)["rect"]
+        left, top, right, bottom = child["rect"]
+        assert (right - left, bottom - top) == (152, 112)
+        # At the client area's origin: the pane's frame is equally wide left, right and below.
+        border = left - frame[0]
+        assert frame[2] - right == border
+        assert frame[3] - bottom == border
+        # Img_Prev fills the form. Wine draws nothing of a child that lives in another process
+        # than its top-level window, so the picture itself is checked by the Windows suite.
+        image = [c for c in pane.children() if c["cls"] == "PomarelImage"]
+        assert image and image[0]["client"] == [152, 112] and image[0]["rect"] == child["rect"]
+        assert find_window(SESSION) == 0
+
+        assert pane.destroy()
+        took = wait_exit(proc)
+        assert took is not None, "the preview outlived its pane"
+        assert took < 10
+
+
+def test_preview_of_a_handle_that_is_no_window_ends_quietly(tmp_path):
+    folder = install_copy(tmp_path, renderer=False)
+    for arguments in (["/p", "1"], ["/p", "99999999999"], ["/p"]):
+        result = run_wine(folder / "Pomarel.scr", *arguments, timeout=60)
+        assert result.returncode == 0, arguments
+
+
+def test_preview_fills_a_large_pane(tmp_path):
+    folder = install_copy(tmp_path, renderer=False)
+    with Pane(900, 600) as pane:
+        proc = wine(folder / "Pomarel.scr", "/p", str(pane.hwnd))
+        child = child_of(pane)
+        assert child is not None
+        assert child["client"] == [900, 600]
+        assert proc.poll() is None
+        pane.destroy()
+        assert wait_exit(proc) is not None
+
+
+def test_missing_renderer_ends_the_host_soon(tmp_path):
+    folder = install_copy(tmp_path, renderer=False)
+    proc = wine(folder / "Pomarel.scr", "/s")
+    took = wait_exit(proc, timeout=30)
+    assert took is not None, "the host waits for a renderer that cannot start"
+    assert find_window(SESSION) == 0
+
+
+def test_wav_plays_during_the_session_and_stops_with_it(tmp_path):
+    folder = install_copy(tmp_path)
+    tone = make_tone(tmp_path / "session tone.wav", seconds=1.0)
+    write_settings(folder, b" 2", b" 0", windows_path(tone))
+    with record_sound() as rec:
+        began = time.monotonic()
+        proc = start_session(folder, "/s")
+        time.sleep(2.5)
+        playing_until = time.monotonic() - began
+        end_renderer()
+        assert wait_exit(proc) is not None
+        ended = time.monotonic() - began
+        time.sleep(2.0)
+    levels = loudness(rec.wav)
+    step = 0.1
+    # The recorder started 0.3 s before the block.
+    during = levels[int((playing_until - 1.5 + 0.3) / step):int((playing_until + 0.3) / step)]
+    after = levels[int((ended + 0.8 + 0.3) / step):]
+    assert during and max(during) > 0.05, "no sound while the session ran"
+    assert not after or max(after) < 0.01, "sound went on after the session"
