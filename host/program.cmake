@@ -23,8 +23,7 @@ else()
   add_library(host_program STATIC
     ${CMAKE_CURRENT_LIST_DIR}/start.cpp ${CMAKE_CURRENT_LIST_DIR}/start.h
     ${CMAKE_CURRENT_LIST_DIR}/preview.cpp ${CMAKE_CURRENT_LIST_DIR}/preview.h
-    ${CMAKE_CURRENT_LIST_DIR}/session.cpp ${CMAKE_CURRENT_LIST_DIR}/session.h
-    ${CMAKE_CURRENT_LIST_DIR}/forms.h)
+    ${CMAKE_CURRENT_LIST_DIR}/session.cpp ${CMAKE_CURRENT_LIST_DIR}/session.h)
   target_link_libraries(host_program PUBLIC host_logic host_ui host_settings host_music
     $<$<TARGET_EXISTS:${host_dialog_target}>:${host_dialog_target}>)
   target_compile_definitions(host_program PRIVATE

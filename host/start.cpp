@@ -5,11 +5,15 @@
 
 #include <windows.h>
 
-#include "host/forms.h"
 #include "host/preview.h"
 #include "host/session.h"
 #include "host/settings.h"
 #include "host/ui/twips.h"
+
+// The dialog joins the program when its library is built (see program.cmake).
+#ifdef POMAREL_SETTINGS_DIALOG
+#include "host/settings_dialog/settings_dialog.h"
+#endif
 
 namespace {
 
