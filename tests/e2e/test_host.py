@@ -5,13 +5,16 @@ import time
 
 import pytest
 
-from harness import (Pane, find_window, install_copy, make_tone, mouse_move, record_sound, run_wine,
-                     wait_gone, wait_window, window_info, wine, xdotool)
+from harness import (IDNO, IDYES, PROBE, WM_CLOSE, WM_COMMAND, Pane, find_window, install_copy,
+                     make_tone, mouse_move, record_sound, run_wine, wait_gone, wait_window, window_info,
+                     wine, xdotool)
 from music_helpers import loudness, windows_path, write_settings
+from test_renderer import large_screen  # noqa: F401 (fixture: a second screen at 1280 x 1024)
 
 RENDERER = "Swirlbloom_VC"
 SESSION = "Swirlbloom_Main"
 DIALOG = "<Pomarel>"
+QUESTION = "Vexa GL"
 
 
 def wait_exit(proc, timeout=20):
@@ -182,3 +185,24 @@ def test_wav_plays_during_the_session_and_stops_with_it(tmp_path):
     after = levels[int((ended + 0.8 + 0.3) / step):]
     assert during and max(during) > 0.05, "no sound while the session ran"
     assert not after or max(after) < 0.01, "sound went on after the session"
+
+
+@pytest.mark.parametrize("answer", ["yes", "no"])
+def test_session_waits_for_a_renderer_that_asks_first(tmp_path, large_screen, answer):
+    """On a screen that refuses 1024 x 768 the renderer asks before it has a window: the
+    session must wait for the answer instead of ending at its first watch tick."""
+    env = large_screen
+    folder = install_copy(tmp_path)
+    proc = wine(folder / "Pomarel.scr", "/s", env=env)
+    assert run_wine(PROBE, "wait", QUESTION, "30000", timeout=60, env=env).returncode == 0, "no question"
+    time.sleep(2.0)  # four watch ticks without a renderer window
+    assert proc.poll() is None, "the session gave up on a renderer that was still starting"
+    assert run_wine(PROBE, "post", QUESTION, str(WM_COMMAND), str(IDYES if answer == "yes" else IDNO), "0",
+                    env=env).returncode == 0
+    if answer == "yes":
+        assert run_wine(PROBE, "wait", RENDERER, "30000", timeout=60, env=env).returncode == 0
+        time.sleep(1.2)
+        assert proc.poll() is None
+        assert run_wine(PROBE, "post", RENDERER, str(WM_CLOSE), "0", "0", env=env).returncode == 0
+    # After No the renderer ends without ever showing a window; either way the host follows.
+    assert wait_exit(proc, timeout=30) is not None
