@@ -1,4 +1,5 @@
-// Resource ids of Pomarel.scr, shared by pomarel.rc and the code that loads them.
+// Resource ids of Pomarel.scr, shared by pomarel.rc and the code that loads them (the preview
+// still is looked up by type and id; the icon is also the forms' class icon).
 #pragma once
 
 #define IconScissors 1
