@@ -9,6 +9,7 @@
 
 #include "host/controls/face.h"
 #include "host/controls/face_layout.h"
+#include "host/ui/dib.h"
 #include "host/ui/twips.h"
 
 namespace controls {
@@ -257,19 +258,12 @@ bool Command::ensureBuffer() {
   }
   if (buffer_ && width == bufferWidth_ && height == bufferHeight_) return true;
   if (!bufferDc_) return false;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(bufferDc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::uint32_t* bits = nullptr;
+  HBITMAP bitmap = ui::createTopDownDib(bufferDc_, width, height, &bits);
   if (!bitmap) return false;
   releaseBuffer();
   buffer_ = bitmap;
-  bufferBits_ = static_cast<std::uint32_t*>(bits);
+  bufferBits_ = bits;
   bufferOld_ = SelectObject(bufferDc_, buffer_);
   bufferWidth_ = width;
   bufferHeight_ = height;
@@ -382,21 +376,14 @@ void Command::updateRegion() {
   HRGN region = nullptr;
   HDC dc = width > 0 && height > 0 ? CreateCompatibleDC(nullptr) : nullptr;
   if (dc) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP mask = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::uint32_t* bits = nullptr;
+    HBITMAP mask = ui::createTopDownDib(dc, width, height, &bits);
     if (mask) {
       HGDIOBJ old = SelectObject(dc, mask);
       drawCaption(dc, true);
       GdiFlush();
       // One rectangle per run of text pixels in each row.
-      const auto* pixels = static_cast<const std::uint32_t*>(bits);
+      const std::uint32_t* pixels = bits;
       std::vector<RECT> runs;
       for (int y = 0; y < height; ++y) {
         int x = 0;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "host/ui/dib.h"
+
 namespace dialog {
 
 Canvas::~Canvas() {
@@ -29,16 +31,9 @@ bool Canvas::create(int width, int height, COLORREF background) {
   width_ = height_ = 0;
   if (width <= 0 || height <= 0) return false;
 
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
+  std::uint32_t* bits = nullptr;
   HDC screen = GetDC(nullptr);
-  bitmap_ = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bitmap_ = ui::createTopDownDib(screen, width, height, &bits);
   dc_ = bitmap_ ? CreateCompatibleDC(screen) : nullptr;
   ReleaseDC(nullptr, screen);
   if (!dc_) {
@@ -47,7 +42,7 @@ bool Canvas::create(int width, int height, COLORREF background) {
     return false;
   }
   oldBitmap_ = SelectObject(dc_, bitmap_);
-  bits_ = static_cast<const uint32_t*>(bits);
+  bits_ = bits;
   width_ = width;
   height_ = height;
   const RECT all{0, 0, width, height};
