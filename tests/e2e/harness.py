@@ -110,6 +110,20 @@ def display_mode():
     return w, h, bpp
 
 
+def keep_wine_up(env=None):
+    """A do-nothing Wine process started before anything else, with its output discarded.
+    The first program of a prefix that needs the desktop starts Wine's desktop process, which
+    inherits that program's output pipes; were it a probe, reading the probe's answer would
+    never see the end of it. So the desktop is brought up here, by processes nobody reads."""
+    keeper = subprocess.Popen(["wine", str(PROBE), "wait", "pomarel keeper (never shown)",
+                               "900000"], env=_env(env), stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              start_new_session=True)
+    subprocess.run(["wine", str(PROBE), "mode"], env=_env(env), stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+    return keeper
+
+
 def ensure_desktop():
     """Brings up Wine's desktop process (with nobody's pipes) by running a probe to its end."""
     run_wine(PROBE, "mode", timeout=120)
@@ -277,6 +291,14 @@ def install_copy(tmp_path, renderer=True):
 def windows_path(path):
     return subprocess.run(["winepath", "-w", str(path)], capture_output=True, text=True, env=_env(),
                           check=True, timeout=30).stdout.strip()
+
+
+def free_display():
+    """A display number no X server uses, for a second Xvfb of a test's own."""
+    for n in range(150, 250):
+        if not os.path.exists("/tmp/.X11-unix/X%d" % n) and not os.path.exists("/tmp/.X%d-lock" % n):
+            return n
+    raise RuntimeError("no free X display")
 
 
 def end_wine_processes():

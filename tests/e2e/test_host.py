@@ -9,7 +9,6 @@ from harness import (IDNO, IDYES, PROBE, WM_CLOSE, WM_COMMAND, Pane, find_window
                      make_tone, mouse_move, record_sound, run_wine, wait_gone, wait_window, window_info,
                      wine, xdotool)
 from music_helpers import loudness, windows_path, write_settings
-from test_renderer import large_screen  # noqa: F401 (fixture: a second screen at 1280 x 1024)
 
 RENDERER = "Swirlbloom_VC"
 SESSION = "Swirlbloom_Main"

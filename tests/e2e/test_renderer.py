@@ -9,7 +9,7 @@ import time
 
 import pytest
 
-from harness import (BIN, IDNO, IDYES, PROBE, SC_MINIMIZE, SC_MONITORPOWER, SC_SCREENSAVE,
+from harness import (BIN, keep_wine_up, IDNO, IDYES, PROBE, SC_MINIMIZE, SC_MONITORPOWER, SC_SCREENSAVE,
                      WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, display_mode, mouse_move,
                      click, post, run_wine, screenshot, send, wait_gone, wait_window, wine,
                      window_info, xdotool)
@@ -23,20 +23,6 @@ WS_CAPTION = 0x00C00000
 WS_THICKFRAME = 0x00040000
 WS_CLIPSIBLINGS = 0x04000000
 WS_CLIPCHILDREN = 0x02000000
-
-
-def keep_wine_up(env=None):
-    """A do-nothing Wine process started before anything else, with its output discarded.
-    The first program of a prefix that needs the desktop starts Wine's desktop process, which
-    inherits that program's output pipes; were it a probe, reading the probe's answer would
-    never see the end of it. So the desktop is brought up here, by processes nobody reads."""
-    keeper = subprocess.Popen(["wine", str(PROBE), "wait", "pomarel keeper (never shown)",
-                               "900000"], env=env, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              start_new_session=True)
-    subprocess.run(["wine", str(PROBE), "mode"], env=env, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-    return keeper
 
 
 @pytest.fixture(autouse=True)
@@ -189,39 +175,6 @@ def test_close_while_minimised_ends_it():
 
 
 # --- A screen that refuses 1024 x 768 x 16 -------------------------------------------------
-
-def _free_display():
-    for n in range(150, 250):
-        if not os.path.exists("/tmp/.X11-unix/X%d" % n) and not os.path.exists("/tmp/.X%d-lock" % n):
-            return n
-    raise RuntimeError("no free X display")
-
-
-@pytest.fixture
-def large_screen():
-    """Environment of a second Xvfb at 1280 x 1024, where Wine offers no 1024 x 768 mode."""
-    # Wine's desktop process takes the display of the first program of the prefix, so none of
-    # the main display's may still be running.
-    subprocess.run(["wineserver", "-k"], capture_output=True, timeout=30)
-    subprocess.run(["wineserver", "-w"], capture_output=True, timeout=30)
-    n = _free_display()
-    xvfb = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                             "-ac"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    env = dict(os.environ, DISPLAY=":%d" % n)
-    for _ in range(100):
-        if subprocess.run(["xdpyinfo"], env=env, capture_output=True).returncode == 0:
-            break
-        time.sleep(0.1)
-    keeper = keep_wine_up(env)
-    try:
-        yield env
-    finally:
-        keeper.kill()
-        subprocess.run(["wineserver", "-k"], capture_output=True, timeout=30)
-        subprocess.run(["wineserver", "-w"], capture_output=True, timeout=30)
-        xvfb.terminate()
-        xvfb.wait(timeout=10)
-
 
 def _probe(env, *args, timeout=60):
     return run_wine(PROBE, *args, timeout=timeout, env=env)
