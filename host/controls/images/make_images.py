@@ -91,32 +91,32 @@ def shade(anchors, row):
     return points[-1][1]
 
 
-def pixel(spec, x, y):
+def pixel(image, x, y):
     # Depth of the pixel inside the frame from each edge (0 at the image's border).
     dx_left, dx_right = x, WIDTH - 1 - x
     dy_top, dy_bottom = y, HEIGHT - 1 - y
     dx, side = (dx_left, "left") if dx_left <= dx_right else (dx_right, "right")
     dy, end = (dy_top, "top") if dy_top <= dy_bottom else (dy_bottom, "bottom")
     if dx >= CORNER and dy >= CORNER:
-        return rgb(spec["interior"])
+        return rgb(image["interior"])
     if dx < CORNER and dy < CORNER:
-        ring = spec["border"]
+        ring = image["border"]
         if (dx, dy) == (ring, ring):
-            return rgb(spec["blend"][0])
+            return rgb(image["blend"][0])
         if (dx, dy) in ((ring + 1, ring), (ring, ring + 1)):
-            return rgb(spec["blend"][1])
+            return rgb(image["blend"][1])
     if dy <= dx:
-        return rgb(spec[end][dy])
-    return shade(spec[side][dx], y)
+        return rgb(image[end][dy])
+    return shade(image[side][dx], y)
 
 
-def bmp_bytes(spec):
+def bmp_bytes(image):
     row_size = (WIDTH * 3 + 3) & ~3
     rows = []
     for y in reversed(range(HEIGHT)):  # bottom-up
         row = bytearray()
         for x in range(WIDTH):
-            r, g, b = pixel(spec, x, y)
+            r, g, b = pixel(image, x, y)
             row += bytes((b, g, r))
         row += bytes(row_size - len(row))
         rows.append(bytes(row))
@@ -129,9 +129,9 @@ def bmp_bytes(spec):
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     os.makedirs(out, exist_ok=True)
-    for name, spec in IMAGES.items():
+    for name, image in IMAGES.items():
         with open(os.path.join(out, name + ".bmp"), "wb") as f:
-            f.write(bmp_bytes(spec))
+            f.write(bmp_bytes(image))
 
 
 if __name__ == "__main__":
