@@ -45,7 +45,12 @@ Form::~Form() {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
-  if (ownBrush_) DeleteObject(ownBrush_);
+  // The brush belongs to the class: a later form of the same class would paint with a
+  // deleted brush, so the class goes first. While another window still uses the class the
+  // brush stays (a small leak beats painting with a dead handle).
+  if (ownBrush_ && UnregisterClassA(className_.c_str(), GetModuleHandleA(nullptr))) {
+    DeleteObject(ownBrush_);
+  }
 }
 
 bool Form::registerClass(const FormLook& look) {

@@ -112,6 +112,24 @@ TEST(Form, TimersTickUntilSwitchedOffAndUnloadRunsOnce) {
   EXPECT_EQ(form.unloads, 1);
 }
 
+TEST(Form, ASecondFormOfTheClassPaintsWithALiveBrush) {
+  ui::FormLook look;
+  look.caption = L"Pomarel brush test";
+  look.colour = RGB(10, 20, 30);
+  look.width = 40;
+  look.height = 30;
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ui::Form form("PomarelTestOwnBrush");
+    ASSERT_TRUE(form.load(look));
+    const auto brush = reinterpret_cast<HGDIOBJ>(GetClassLongPtrA(form.hwnd(), GCLP_HBRBACKGROUND));
+    EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH)) << "the class brush was deleted";
+    LOGBRUSH logical = {};
+    GetObject(brush, sizeof logical, &logical);
+    EXPECT_EQ(logical.lbColor, RGB(10, 20, 30));
+  }
+}
+
 TEST(Process, StartsAProgramNamedDllWithTheGivenShowMode) {
   const std::wstring copy = tempFolder() + L"pomarel_stand_in.dll";
   ASSERT_TRUE(CopyFileW(ownPath().c_str(), copy.c_str(), FALSE));
