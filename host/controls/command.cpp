@@ -1,4 +1,4 @@
-// The Command window: registers the class, turns window messages into CommandCore events,
+// The Command window: registers the class, turns window messages into CommandRules events,
 // keeps the persistent back buffer the face is composed in, draws the caption LblMsg over it
 // and delivers Click. Depends on user32, gdi32, face (msimg32) and host/ui/twips.
 #include "host/controls/command.h"
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/controls/face.h"
-#include "host/controls/face_layout.h"
+#include "host/controls/face_rules.h"
 #include "host/ui/dib.h"
 #include "host/ui/twips.h"
 

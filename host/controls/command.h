@@ -1,6 +1,6 @@
 // The Command push button as a Win32 child window: a custom-drawn face (gradient and the frame
 // of one of six state images), the caption LblMsg, the hover timer TmrMouse and the Click
-// event. The window procedure feeds CommandCore (command_core.h); this is the container's
+// event. The window procedure feeds CommandRules (command_rules.h); this is the container's
 // interface. Depends on user32, gdi32, msimg32 and host/ui/twips.
 //
 // Use from a container (a window or a panel):
@@ -14,7 +14,7 @@
 //   // Click comes last in the handling of the release, so the container may destroy the
 //   // button (or the whole dialog) in it.
 // The state images are resources of the executable (command_images.rc, linked into every
-// program that links host_controls).
+// program that links `command`).
 #pragma once
 
 #include <windows.h>
@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "host/controls/command_core.h"
+#include "host/controls/command_rules.h"
 #include "host/controls/property_bag.h"
 
 namespace controls {
@@ -100,7 +100,7 @@ class Command final : private CommandView {
   void setNotifyWindow(HWND window) { notify_ = window; }
 
   // Read-only view of the members and the state machine.
-  const CommandCore& core() const { return core_; }
+  const CommandRules& core() const { return core_; }
 
   // The composed face as 0x00RRGGBB pixels, top row first (the back buffer, no caption).
   bool copyFace(std::vector<std::uint32_t>& pixels, int& width, int& height) const;
@@ -138,7 +138,7 @@ class Command final : private CommandView {
 
   HWND hwnd_ = nullptr;
   HWND notify_ = nullptr;
-  CommandCore core_;
+  CommandRules core_;
   std::function<void(Command&)> onClick_;
   std::function<void(Command&, const std::wstring&)> onChange_;
 

@@ -1,8 +1,8 @@
 // The face composition: clear, gradient, frame pieces cut from the state image (corners 1:1,
-// edges stretched). Depends on gdi32, msimg32 and face_layout.
+// edges stretched). Depends on gdi32, msimg32 and face_rules.
 #include "host/controls/face.h"
 
-#include "host/controls/face_layout.h"
+#include "host/controls/face_rules.h"
 
 namespace controls {
 namespace {

@@ -1,11 +1,11 @@
 // Composing the Command face on a device context: clear, the vertical gradient (msimg32
 // GradientFill) and the eight frame pieces of a state image. Depends on gdi32, msimg32 and
-// face_layout.
+// face_rules.
 #pragma once
 
 #include <windows.h>
 
-#include "host/controls/command_core.h"
+#include "host/controls/command_rules.h"
 
 namespace controls {
 

@@ -6,12 +6,13 @@
 #include <cwctype>
 #include <limits>
 
+#include "common/text_rules.h"
+
 namespace controls {
 namespace {
 
 wchar_t foldCase(wchar_t c) {
-  if (c >= L'A' && c <= L'Z') return static_cast<wchar_t>(c - L'A' + L'a');
-  if (c < 0x80) return c;
+  if (c < 0x80) return text::lowerAscii(c);
   return static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
 }
 
@@ -23,14 +24,10 @@ std::wstring_view trim(std::wstring_view text) {
   return text;
 }
 
-// Round half to even, as the numeric conversions of stored text do.
-std::optional<std::int64_t> roundHalfEven(long double value) {
-  if (!std::isfinite(value)) return std::nullopt;
-  const long double floorValue = std::floor(value);
-  const long double fraction = value - floorValue;
-  long double rounded = floorValue;
-  if (fraction > 0.5L || (fraction == 0.5L && std::fmod(floorValue, 2.0L) != 0.0L)) rounded += 1.0L;
-  if (std::fabs(rounded) > 4.0e18L) return std::nullopt;
+// Round half to even, as the numeric conversions of stored text do; nothing beyond 64 bits.
+std::optional<std::int64_t> toWhole(double value) {
+  const double rounded = text::roundHalfEven(value);
+  if (!(std::fabs(rounded) <= 4.0e18)) return std::nullopt;  // also turns away inf and NaN
   return static_cast<std::int64_t>(rounded);
 }
 
@@ -52,40 +49,9 @@ std::optional<std::int64_t> parseHex(std::wstring_view digits) {
 
 // Decimal with optional sign, fraction and exponent; no other characters.
 std::optional<std::int64_t> parseDecimal(std::wstring_view text) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
-  long double value = 0.0L;
-  int digits = 0;
-  while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') {
-    value = value * 10.0L + (text[i++] - L'0');
-    ++digits;
-  }
-  if (i < text.size() && text[i] == L'.') {
-    ++i;
-    long double scale = 0.1L;
-    while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') {
-      value += (text[i++] - L'0') * scale;
-      scale /= 10.0L;
-      ++digits;
-    }
-  }
-  if (digits == 0) return std::nullopt;
-  if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
-    ++i;
-    bool negativeExponent = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negativeExponent = text[i++] == L'-';
-    int exponent = 0;
-    int exponentDigits = 0;
-    while (i < text.size() && text[i] >= L'0' && text[i] <= L'9' && exponent < 400) {
-      exponent = exponent * 10 + (text[i++] - L'0');
-      ++exponentDigits;
-    }
-    if (exponentDigits == 0) return std::nullopt;
-    value *= std::pow(10.0L, negativeExponent ? -exponent : exponent);
-  }
-  if (i != text.size()) return std::nullopt;
-  return roundHalfEven(negative ? -value : value);
+  const auto number = text::scanDecimal(text, text::NumberSpan::Whole);
+  if (!number) return std::nullopt;
+  return toWhole(*number);
 }
 
 bool textEqualsNoCase(std::wstring_view a, std::wstring_view b) { return keysEqual(a, b); }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/settings_dialog/dialog_rules.h"
+#include "host/settings_dialog/settings_dialog_rules.h"
 
 namespace dialog {
 

@@ -1,8 +1,115 @@
-// Entry point of the settings dialog Swirlbloom_P ("<Pomarel>") for the start routine's "C"
-// mode. Implemented in dialog_window.cpp over user32/gdi32/comdlg32/shell32 and the Command
-// control; the settings variables must have been loaded before.
+// Swirlbloom_P, the settings dialog "<Pomarel>": the window and its panel Pic_C, the combo box
+// BGM_Repeat, three Command buttons and the windowless labels and choice images. The window
+// procedures only translate messages into the handlers below; the decisions are in
+// settings_dialog_rules. Depends on host/ui (Form, twips, text), host/controls, host/settings.
 #pragma once
 
-// Creates the dialog and shows it modally without an owner window; returns once it has
-// closed (confirmed, cancelled or closed with the close box).
+#include <windows.h>
+
+#include <string>
+
+#include "common/contract.h"
+#include "host/controls/command.h"
+#include "host/settings_dialog/canvas.h"
+#include "host/settings_dialog/settings_dialog_rules.h"
+#include "host/ui/form.h"
+
+namespace dialog {
+
+// The cursor position when the dialog last loaded; both zoom animations use it.
+extern Point16 ZoomOrigin;
+
+constexpr const wchar_t* kDialogCaption = contract::SettingsWindowTitleW;
+constexpr int kIdFile = 101, kIdSet = 102, kIdCancel = 103, kIdRepeat = 104;
+
+class SettingsDialog : public ui::Form {
+ public:
+  SettingsDialog();
+  ~SettingsDialog() override;
+
+  // Creates the window, hidden, and runs the load steps. False when the window cannot be made.
+  bool open();
+  // Shows the loaded window and dispatches messages until it has gone.
+  void runModal();
+
+  // Event handlers, as the window procedures call them.
+  void chooseKind(int kind);  // mouse press on Img_BGM(kind) or lbl_BGM(kind), any button
+  void chooseFile();          // Click of Cmd_File
+  void confirm();             // Click of Cmd_Set
+  void cancel();              // Click of Cmd_Can (the close box ends up in the same unload)
+  void openLink();            // click of lbl_URL
+
+  // What the dialog shows, for tests.
+  HWND panel() const { return Pic_C; }
+  HWND repeatBox() const { return BGM_Repeat; }
+  controls::Command* fileButton() const { return Cmd_File; }
+  controls::Command* setButton() const { return Cmd_Set; }
+  controls::Command* cancelButton() const { return Cmd_Can; }
+  HBITMAP choicePicture(int index) const;  // the picture Img_BGM(index) shows
+  HBITMAP chosenPicture() const { return Img_Ra[1]; }
+  HBITMAP emptyPicture() const { return Img_Ra[0]; }
+  HBITMAP texture() const { return Pic_Mbl; }
+  std::wstring fileLabel() const;
+  std::wstring linkCaption() const;
+  PixelRect linkRect() const;                       // lbl_URL in client pixels
+  HCURSOR cursorAt(int clientX, int clientY) const; // what WM_SETCURSOR shows there
+  const Canvas& formImage() const { return formImage_; }
+  const Canvas& panelImage() const { return panelImage_; }
+  const LightLabel* label(const wchar_t* text) const;  // a windowless label by its text
+
+ protected:
+  void onLoad() override;
+  void onUnload() override;
+  void onResize(int clientWidth, int clientHeight) override;
+  bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  static LRESULT CALLBACK panelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT panelMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+  bool createFonts();
+  bool createPanel();
+  void createLabels();
+  void createCombo();
+  void createButtons();
+  void loadPictures();
+  void applyChoice(int kind);
+
+  void InitButtons();
+  void TileTexture(HWND target, Canvas& surface);
+  void ZoomOpen();
+  void ZoomClose();
+
+  PixelRect pixels(const TwipsRect& r) const;
+
+  HWND Pic_C = nullptr;
+  HWND BGM_Repeat = nullptr;
+  controls::Command* Cmd_File = nullptr;
+  controls::Command* Cmd_Set = nullptr;
+  controls::Command* Cmd_Can = nullptr;
+  HBITMAP Pic_Mbl = nullptr;
+  HBITMAP Img_Ra[2] = {};
+
+  Canvas formImage_;   // the window's persistent background: the gradient
+  Canvas panelImage_;  // Pic_C's: the tiled texture
+  // Where the windowless controls sit in the canvases' lists.
+  size_t Img_BGM[kChoiceCount] = {};
+  size_t lbl_Fname = 0;
+  size_t lbl_URL = 0;
+
+  HFONT labelFont_ = nullptr;  // "ＭＳ Ｐゴシック" 9.75 pt, Shift-JIS
+  HFONT linkFont_ = nullptr;   // the same, underlined
+  HFONT panelFont_ = nullptr;  // Tahoma 8.25 pt
+  HCURSOR handCursor_ = nullptr;
+  bool busyPointer_ = false;   // the hourglass while the shell opens the page
+  bool linkPressed_ = false;
+  int twipsX_ = 15;
+  int twipsY_ = 15;
+};
+
+}  // namespace dialog
+
+// The start routine's "C" mode: creates the dialog and shows it modally without an owner
+// window; returns once it has closed (confirmed, cancelled or closed with the close box).
+// The settings variables must have been loaded before.
 void showSettingsDialog();

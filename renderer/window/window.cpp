@@ -1,14 +1,11 @@
 // Window, display mode, OpenGL context, window procedure and frame loop of the renderer.
-// Depends on user32/gdi32/opengl32 through `rendererSystem` and on the scene for resizing
-// and drawing. No heap allocation: everything lives in the two module-level blocks.
+// Depends on user32/gdi32/opengl32 through `rendererSystem`; resizes and draws through the
+// two functions main.cpp puts there. No heap allocation: everything lives in the two
+// module-level blocks.
 #include "renderer/window/window.h"
 
 #include <cstddef>
 #include <cstring>
-
-#include "renderer/scene/scene.h"
-
-RendererSystem::RendererSystem() : resizeViewport(::resizeViewport), renderFrame(renderNextFrame) {}
 
 RendererSystem rendererSystem;
 RendererWindowState rendererWindow;

@@ -1,10 +1,12 @@
 // The renderer program's shell: display mode, the "Swirlbloom_VC" window with its OpenGL
 // context, the window procedure and the frame loop. Windows only (user32, gdi32, opengl32);
-// draws through renderer/scene. Every system call goes through `rendererSystem` so the
+// draws through the two scene functions main.cpp hands it. Every system call goes through `rendererSystem` so the
 // tests can replace single calls and watch the order.
 #pragma once
 
 #include <windows.h>
+
+#include "common/contract.h"
 
 struct RendererSystem {
   decltype(&GetModuleHandleA) getModuleHandle = GetModuleHandleA;
@@ -32,11 +34,10 @@ struct RendererSystem {
   decltype(&TranslateMessage) translateMessage = TranslateMessage;
   decltype(&DispatchMessageA) dispatchMessage = DispatchMessageA;
   decltype(&SwapBuffers) swapBuffers = SwapBuffers;
-  // Into the scene: the viewport on resize, and one frame of the loop (renderNextFrame).
-  void (*resizeViewport)(int width, int height);
-  void (*renderFrame)();
-
-  RendererSystem();
+  // What the window draws with, put here by main.cpp: the viewport on resize and one frame
+  // of the loop. The window layer never includes the scene.
+  void (*resizeViewport)(int width, int height) = nullptr;
+  void (*renderFrame)() = nullptr;
 };
 
 // Module-level state; handles are null while not held.
@@ -53,7 +54,7 @@ struct RendererWindowState {
 extern RendererSystem rendererSystem;
 extern RendererWindowState rendererWindow;
 
-constexpr char RendererTitle[] = "Swirlbloom_VC";
+constexpr const char* RendererTitle = contract::RendererWindowTitle;
 constexpr char RendererClass[] = "OpenGL";
 constexpr int RendererWidth = 1024;
 constexpr int RendererHeight = 768;

@@ -40,11 +40,13 @@ def large_screen():
         if subprocess.run(["xdpyinfo"], env=env, capture_output=True).returncode == 0:
             break
         time.sleep(0.1)
+    wm = harness.start_window_manager(env)
     keeper = harness.keep_wine_up(env)
     try:
         yield env
     finally:
         keeper.kill()
+        wm.terminate()
         subprocess.run(["wineserver", "-k"], capture_output=True, timeout=30)
         subprocess.run(["wineserver", "-w"], capture_output=True, timeout=30)
         xvfb.terminate()

@@ -301,6 +301,20 @@ def free_display():
     raise RuntimeError("no free X display")
 
 
+def start_window_manager(env):
+    """openbox on the display of `env`, as testenv does for the main display: Wine waits about
+    2 s for every destroyed window on a display without a window manager."""
+    wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdin=subprocess.DEVNULL,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    for _ in range(50):
+        check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env,
+                               capture_output=True, text=True)
+        if "window id" in check.stdout:
+            break
+        time.sleep(0.1)
+    return wm
+
+
 def end_wine_processes():
     """Ends every Wine process of the test prefix (never touches another prefix)."""
     if os.environ.get("WINEPREFIX"):

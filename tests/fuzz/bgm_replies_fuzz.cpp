@@ -1,9 +1,8 @@
 // libFuzzer target for the music module's handling of device answers: every MCI call gets a
 // result code and a reply taken from the input, and the CD and MP3 checks run on them.
-// Needs host/music/bgm.cpp and settings_core.cpp; no system at all.
-#include "host/music/bgm.h"
-#include "host/music/bgm_system.h"
-#include "host/settings.h"
+// Needs host/music/music_rules.cpp and host/settings/settings_rules.cpp; no system at all.
+#include "host/music/music_rules.h"
+#include "host/settings/settings_rules.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -45,13 +44,9 @@ class FuzzSystem : public BgmSystem {
 
 }  // namespace
 
-BgmSystem& BGM_PlatformSystem() {
-  static FuzzSystem system;
-  return system;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  auto& system = static_cast<FuzzSystem&>(BGM_PlatformSystem());
+  static FuzzSystem system;
+  BGM_Port() = &system;
   system.data = data;
   system.size = size;
   BGMRepeatTrack = static_cast<int16_t>(system.next() | (system.next() << 8));

@@ -1,7 +1,6 @@
 // libFuzzer target for the text rules of the settings file: the number rule and FolderOf on
-// arbitrary UTF-16 text (two input bytes per character). Needs settings_core.cpp only.
-#include "host/settings.h"
-#include "host/settings_core.h"
+// arbitrary UTF-16 text (two input bytes per character). Needs host/settings/settings_rules.cpp only.
+#include "host/settings/settings_rules.h"
 
 #include <cmath>
 #include <cstddef>

@@ -1,5 +1,6 @@
-# Sourced by tools/test, tools/run and tools/bench: a headless display (Xvfb), a PulseAudio
-# null sink to play into and record from, and a Wine prefix of this run's own.
+# Sourced by tools/test, tools/run and tools/bench: a headless display (Xvfb) with a window
+# manager, a PulseAudio null sink to play into and record from, and a Wine prefix of this
+# run's own.
 #   testenv_start <workdir> [WxHxD]   exports DISPLAY, WINEPREFIX, XDG_RUNTIME_DIR, ...
 #   testenv_stop                      ends what testenv_start started
 # Wine talks to the X server and to PulseAudio found through these variables only.
@@ -37,6 +38,8 @@ testenv_start() {
     sleep 0.1
   done
   xdpyinfo >/dev/null 2>&1 || { echo "testenv: Xvfb did not start" >&2; return 1; }
+  testenv_window_manager
+
 
   # PulseAudio refuses to share a daemon across runtime dirs, so each run gets its own.
   export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR/pulse"
@@ -56,9 +59,26 @@ testenv_start() {
   return 0
 }
 
+# Every Windows desktop has a window manager. Without one Wine waits about 2 s for an answer
+# whenever a shown window is destroyed, and focus and stacking differ from a real desktop.
+#   testenv_window_manager   starts openbox on $DISPLAY; sets TESTENV_WM_PID
+testenv_window_manager() {
+  openbox --sm-disable >"$TESTENV_WORK/openbox-${DISPLAY#:}.log" 2>&1 &
+  TESTENV_WM_PID=$!
+  local i
+  for i in $(seq 1 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.1
+  done
+  echo "testenv: openbox did not start" >&2
+  return 1
+}
+
 testenv_stop() {
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
   [ -n "${XDG_RUNTIME_DIR:-}" ] && pulseaudio --kill >/dev/null 2>&1 || true
+  [ -n "${TESTENV_WM_PID:-}" ] && kill "$TESTENV_WM_PID" 2>/dev/null || true
+  TESTENV_WM_PID=""
   [ -n "${TESTENV_XVFB_PID:-}" ] && kill "$TESTENV_XVFB_PID" 2>/dev/null || true
   TESTENV_XVFB_PID=""
 }

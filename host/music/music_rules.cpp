@@ -1,0 +1,176 @@
+// Swirlbloom_BGM: the command strings, reply areas and decisions of the background music.
+// Platform-free: the system is reached only through BgmSystem (music_rules.h); the settings
+// variables and the number rule come from host/settings.
+#include "host/music/music_rules.h"
+#include "host/settings/settings_rules.h"
+
+#include <stdexcept>
+
+#include "common/text_rules.h"
+
+bool BGM_CDAlive = false;
+
+namespace {
+
+constexpr uint32_t CdModeCapacity = 255;
+constexpr uint32_t Mp3ModeCapacity = 30;
+constexpr uint32_t CommandReplyCapacity = 512;
+constexpr uint32_t ErrorTextCapacity = 256;
+
+// A machine without multimedia devices: what the module talks to before the program plugs in
+// its own system.
+class NoDevices : public BgmSystem {
+ public:
+  uint32_t sendString(const std::wstring&, std::wstring*, uint32_t) override { return NoDevice; }
+  bool errorString(uint32_t, std::wstring&, uint32_t) override { return false; }
+  int32_t playSound(const std::wstring*, uint32_t) override { return 0; }
+  int32_t waveOutDevices() override { return 0; }
+
+ private:
+  static constexpr uint32_t NoDevice = 266;  // MCIERR_CANNOT_LOAD_DRIVER, as on a machine without one
+};
+NoDevices noDevices;
+
+struct BgmState {
+  BgmSystem* port = &noDevices;
+  std::wstring cdModeReply;   // kept between checks: a failed mode query leaves the last one
+  std::wstring mp3ModeReply;  // likewise
+  std::wstring commandReply;
+  std::wstring errorText;
+  std::wstring lastReply;
+};
+BgmState state;
+
+BgmSystem& port() { return *state.port; }
+
+uint32_t send(const std::wstring& command) { return port().sendString(command, nullptr, 0); }
+
+// The area changes only when the device answered; MCI does not promise to leave the buffer
+// alone on failure, and the mode tests rely on seeing the previous answer then.
+uint32_t sendInto(const std::wstring& command, std::wstring& area, uint32_t capacity) {
+  std::wstring reply;
+  const uint32_t code = port().sendString(command, &reply, capacity);
+  if (code == 0) area = reply;
+  return code;
+}
+
+bool containsErr(const std::wstring& text) {
+  return text::upperAscii(text).find(L"ERR") != std::wstring::npos;
+}
+
+double trackNumber(const std::wstring& reply) {
+  const auto number = ParseDecimal(reply);
+  if (!number) throw std::invalid_argument("track reply is not a number");
+  return *number;
+}
+
+}  // namespace
+
+BgmSystem*& BGM_Port() { return state.port; }
+
+int32_t BGM_MciCommand(const std::wstring& command, std::wstring& reply) {
+  if (command.empty()) {
+    reply = L"コマンド文字列が指定されていません";
+    return -1;
+  }
+  const int32_t code = static_cast<int32_t>(sendInto(command, state.commandReply, CommandReplyCapacity));
+  LastApiResult = code;
+  if (code != 0) {
+    std::wstring text;
+    if (port().errorString(static_cast<uint32_t>(code), text, ErrorTextCapacity)) {
+      state.errorText = text;
+      reply = state.errorText;
+    } else {
+      reply = L"Error (文字列が取れません)";
+    }
+    return code;
+  }
+  reply = state.commandReply;
+  return 0;
+}
+
+std::wstring BGM_MciQuery(const std::wstring& command) {
+  const int32_t code = BGM_MciCommand(command, state.lastReply);
+  LastApiResult = code;
+  if (code != 0) return L"Error:" + std::to_wstring(code);
+  return state.lastReply;
+}
+
+int32_t BGM_MciPlay(const std::wstring& device, const std::wstring& from, const std::wstring& to) {
+  std::wstring command = L"play " + device;
+  if (!from.empty()) command += L" from " + from;
+  if (!to.empty()) command += L" to " + to;
+  return BGM_MciCommand(command, state.lastReply);
+}
+
+void BGM_CDOpen() {
+  LastApiResult = static_cast<int32_t>(send(L"open cdaudio"));
+  LastApiResult = static_cast<int32_t>(send(L"set cdaudio time format tmsf"));
+}
+
+void BGM_CDCheck() {
+  BGM_CDAlive = true;
+  try {
+    const std::wstring track = BGM_MciQuery(L"status cdaudio current track");
+    if (containsErr(track)) {
+      BGM_CDAlive = false;
+      return;
+    }
+    // Only asked as a second sign of life; the count itself is not needed.
+    if (containsErr(BGM_MciQuery(L"status cdaudio number of tracks"))) {
+      BGM_CDAlive = false;
+      return;
+    }
+    LastApiResult = static_cast<int32_t>(sendInto(L"status cdaudio mode", state.cdModeReply, CdModeCapacity));
+    const bool stopped = state.cdModeReply.substr(0, 7) == L"stopped";
+
+    if (BGMRepeatTrack == 0) {
+      // "play cdaudio" without a position carries on from where the disc is.
+      if (stopped) BGM_MciPlay(L"cdaudio", L"", L"");
+      return;
+    }
+    // The track number is read even when the disc is stopped: an unreadable one ends the
+    // checks either way.
+    const bool otherTrack = trackNumber(track) != BGMRepeatTrack;
+    if (stopped || otherTrack) {
+      const std::wstring position =
+          BGM_MciQuery(L"status cdaudio position track " + std::to_wstring(BGMRepeatTrack));
+      BGM_MciPlay(L"cdaudio", position, L"");
+    }
+  } catch (...) {
+    BGM_CDAlive = false;
+  }
+}
+
+void BGM_CDClose() {
+  LastApiResult = static_cast<int32_t>(send(L"stop cdaudio"));
+  LastApiResult = static_cast<int32_t>(send(L"close cdaudio"));
+}
+
+void BGM_MP3Open() {
+  // Quoted so that a path with blanks stays one argument.
+  if (send(L"open \"" + BGMFile + L"\" type MPEGVideo Alias MP3Play") == 0) send(L"play MP3Play");
+}
+
+bool BGM_MP3IsPlaying() {
+  sendInto(L"status MP3Play mode", state.mp3ModeReply, Mp3ModeCapacity);
+  return state.mp3ModeReply.substr(0, 7) == L"playing";
+}
+
+void BGM_MP3Check() {
+  if (BGM_MP3IsPlaying()) return;
+  send(L"stop MP3Play");
+  send(L"play MP3Play from 0");
+}
+
+void BGM_MP3Close() {
+  send(L"stop MP3Play");
+  send(L"close MP3Play");
+}
+
+void BGM_WavPlay() {
+  if (port().waveOutDevices() <= 0) return;
+  LastApiResult = port().playSound(&BGMFile, BgmSndAsync | BgmSndLoop);
+}
+
+void BGM_WavStop() { LastApiResult = port().playSound(nullptr, 0); }

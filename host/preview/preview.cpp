@@ -1,0 +1,47 @@
+// The preview form: its look, the picture from the program's resources (decoded by the system)
+// and the end of the instance when its pane goes away. Depends on host/ui and host/settings.h
+// (LastApiResult).
+#include "host/preview/preview.h"
+
+#include "host/res/resource.h"
+#include "host/settings/settings.h"
+#include "host/ui/picture.h"
+
+namespace {
+constexpr UINT PaneWatchId = 1;
+constexpr UINT PaneWatchMs = 500;
+}  // namespace
+
+PreviewWindow::PreviewWindow() : ui::Form("Swirlbloom_R"), paneWatch_(*this, PaneWatchId, PaneWatchMs) {}
+
+bool PreviewWindow::load() {
+  ui::FormLook look;
+  look.caption = L"Preview Window";
+  look.style = WS_POPUP | WS_CLIPCHILDREN;  // no border, no title bar
+  look.colour = RGB(192, 192, 192);
+  look.iconResource = IconScissors;
+  return ui::Form::load(look);
+}
+
+void PreviewWindow::onLoad() {
+  if (Img_Prev.create(hwnd(), 0, 0, 0, 0)) {
+    Img_Prev.setStretch(true);
+    Img_Prev.setPicture(ui::loadPictureResource(PreviewPictureType, PreviewPicture));
+  }
+}
+
+void PreviewWindow::watchPane(HWND pane) {
+  pane_ = pane;
+  paneWatch_.setEnabled(true);
+}
+
+void PreviewWindow::onTimer(ui::Timer& timer) {
+  if (&timer == &paneWatch_ && !IsWindow(pane_)) unload();
+}
+
+void PreviewWindow::onUnload() {
+  // The form's own unload: a close request to itself, already closing, recorded and no more.
+  LastApiResult = PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+  // Nothing else keeps the instance alive once its window has gone.
+  PostQuitMessage(0);
+}

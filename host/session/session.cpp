@@ -1,0 +1,97 @@
+// The session form: translates its load, timer and destroy messages into host::Session calls
+// and answers the session's questions with FindWindowA, the renderer process, the settings
+// variables (host/settings) and the music module (host/music).
+#include "host/session/session.h"
+
+#include <windows.h>
+
+#include "host/music/music_rules.h"
+#include "host/settings/settings.h"
+#include "host/ui/command_line.h"
+#include "host/ui/program_folder.h"
+
+SessionWindow::SessionWindow()
+    : ui::Form("Swirlbloom_S"),
+      readArguments(ui::commandArguments),
+      Timer1(*this, 1, 1000),
+      Timer2(*this, 2, 200),
+      Timer3(*this, 3, 500, true),
+      session_(*this) {}
+
+bool SessionWindow::load() {
+  ui::FormLook look;
+  look.caption = contract::SessionWindowTitleW;
+  look.style = WS_POPUP;  // no border; never shown
+  look.systemColour = COLOR_WINDOW;
+  return ui::Form::load(look);
+}
+
+void SessionWindow::onLoad() { session_.load(); }
+void SessionWindow::onUnload() { session_.unload(); }
+
+void SessionWindow::onTimer(ui::Timer& which) {
+  if (&which == &Timer1) session_.tick(host::SessionTimer::Timer1);
+  if (&which == &Timer2) session_.tick(host::SessionTimer::Timer2);
+  if (&which == &Timer3) session_.tick(host::SessionTimer::Timer3);
+}
+
+ui::Timer& SessionWindow::timer(host::SessionTimer which) {
+  switch (which) {
+    case host::SessionTimer::Timer1:
+      return Timer1;
+    case host::SessionTimer::Timer2:
+      return Timer2;
+    case host::SessionTimer::Timer3:
+    default:
+      return Timer3;
+  }
+}
+
+std::wstring SessionWindow::programFolder() { return ui::programFolder(); }
+
+bool SessionWindow::startRenderer(const std::wstring& path) { return renderer_.start(path, SW_SHOWNORMAL); }
+
+bool SessionWindow::rendererWindowExists() { return FindWindowA(nullptr, host::RendererWindowTitle) != nullptr; }
+
+bool SessionWindow::rendererRunning() { return renderer_.running(); }
+
+void SessionWindow::setTimer(host::SessionTimer which, bool on) { timer(which).setEnabled(on); }
+
+bool SessionWindow::timerOn(host::SessionTimer which) { return timer(which).enabled(); }
+
+void SessionWindow::music(host::MusicCall call) {
+  switch (call) {
+    case host::MusicCall::CDOpen:
+      BGM_CDOpen();
+      break;
+    case host::MusicCall::CDCheck:
+      BGM_CDCheck();
+      break;
+    case host::MusicCall::CDClose:
+      BGM_CDClose();
+      break;
+    case host::MusicCall::MP3Open:
+      BGM_MP3Open();
+      break;
+    case host::MusicCall::MP3Check:
+      BGM_MP3Check();
+      break;
+    case host::MusicCall::MP3Close:
+      BGM_MP3Close();
+      break;
+    case host::MusicCall::WavPlay:
+      BGM_WavPlay();
+      break;
+    case host::MusicCall::WavStop:
+      BGM_WavStop();
+      break;
+  }
+}
+
+bool SessionWindow::cdAlive() { return BGM_CDAlive; }
+int16_t SessionWindow::musicKind() { return BGMKind; }
+std::wstring SessionWindow::musicFile() { return BGMFile; }
+std::wstring SessionWindow::commandArguments() { return readArguments ? readArguments() : std::wstring(); }
+void SessionWindow::showCursor() { ShowCursor(TRUE); }
+void SessionWindow::unloadWindow() { unload(); }
+void SessionWindow::endProgram() { PostQuitMessage(0); }

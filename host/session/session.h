@@ -1,0 +1,53 @@
+// Swirlbloom_S: the hidden session window "Swirlbloom_Main" with RendererPath and the timers
+// Timer1 (MP3 check), Timer2 (CD check) and Timer3 (renderer watch). The behaviour is
+// host::Session (session_rules.h); this form plugs in the window, the music module, the
+// renderer process and the cursor. Win32 via host/ui.
+#pragma once
+
+#include <string>
+
+#include "host/session/session_rules.h"
+#include "host/ui/form.h"
+#include "host/ui/process.h"
+
+class SessionWindow : public ui::Form, private host::SessionPort {
+ public:
+  SessionWindow();
+
+  bool load();  // created, never shown
+  const std::wstring& RendererPath() const { return session_.rendererPath(); }
+
+  // Where the unload handler reads the argument text again (the process's command line;
+  // tests give their own).
+  std::wstring (*readArguments)();
+
+  ui::Timer Timer1;
+  ui::Timer Timer2;
+  ui::Timer Timer3;
+
+ protected:
+  void onLoad() override;
+  void onUnload() override;
+  void onTimer(ui::Timer& timer) override;
+
+ private:
+  ui::Timer& timer(host::SessionTimer which);
+
+  std::wstring programFolder() override;
+  bool startRenderer(const std::wstring& path) override;
+  bool rendererWindowExists() override;
+  bool rendererRunning() override;
+  void setTimer(host::SessionTimer which, bool on) override;
+  bool timerOn(host::SessionTimer which) override;
+  void music(host::MusicCall call) override;
+  bool cdAlive() override;
+  int16_t musicKind() override;
+  std::wstring musicFile() override;
+  std::wstring commandArguments() override;
+  void showCursor() override;
+  void unloadWindow() override;
+  void endProgram() override;
+
+  host::Session session_;
+  ui::Process renderer_;
+};

@@ -1,0 +1,41 @@
+// The settings file through the system's profile calls (kernel32): the path beside the
+// program, reading and writing one value, the loader and the existence test of the music
+// file. The variables and the platform-free rules are in settings_rules.h.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/settings/settings_rules.h"
+
+// The program folder followed by "\Swirlbloom.ini", built anew on every call.
+std::wstring SettingsPath();
+
+// Empty for a missing file, section or key; at most 255 bytes of the stored value.
+std::wstring ReadIniValue(const std::wstring& section, const std::wstring& key, const std::wstring& path);
+
+// Always returns empty; the call's result goes to LastApiResult and nothing else.
+std::wstring WriteIniValue(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                           const std::wstring& path);
+
+// Fills the four variables from the file; never writes it.
+void LoadSettings();
+
+bool FileExists(const std::wstring& path);
+
+struct SettingsSystem {
+  // GetPrivateProfileStringA / WritePrivateProfileStringA, byte for byte.
+  uint32_t (*getProfileString)(const char* section, const char* key, const char* fallback, char* buffer,
+                               uint32_t size, const char* path);
+  int32_t (*writeProfileString)(const char* section, const char* key, const char* value, const char* path);
+  std::wstring (*programFolder)();
+};
+
+// The calls in use; tests change the members and put the old ones back.
+SettingsSystem& SettingsCalls();
+// The real calls, for a test that wraps them.
+const SettingsSystem& SettingsRealCalls();
+
+// The code page the key names are sent in, whatever the system's ANSI code page: the names
+// are Japanese and a file must read the same on every system.
+constexpr unsigned SettingsKeyCodePage = 932;

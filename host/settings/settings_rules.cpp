@@ -1,0 +1,93 @@
+// The settings variables and the platform-free rules of the settings file: the number form,
+// the path helpers and the loader. No system call here; the loader reaches the file through
+// SettingsStore (settings_rules.h).
+#include "host/settings/settings_rules.h"
+
+#include "common/text_rules.h"
+
+#include <cmath>
+#include <cstdlib>
+
+// The host-wide settings state, alive for the whole process.
+int16_t BGMKind = 0;
+int16_t BGMRepeatTrack = 0;
+std::wstring BGMFile;
+std::wstring BGMFolder;
+int32_t LastApiResult = 0;
+
+const wchar_t SettingsSection[] = L"Section";
+const wchar_t KeyKind[] = L"BGM区分";
+const wchar_t KeyRepeat[] = L"BGMﾘﾋﾟｰﾄ";
+const wchar_t KeyFile[] = L"BGMﾌｧｲﾙ";
+
+namespace {
+
+// Runs one loader step; a step that fails is skipped and the next one still runs.
+template <typename Step>
+void skipOnFailure(Step step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+std::optional<double> ParseDecimal(const std::wstring& text) {
+  return text::scanDecimal(text, text::NumberSpan::Whole);
+}
+
+std::optional<int16_t> ParseIniNumber(const std::wstring& text) {
+  const auto number = ParseDecimal(text);
+  if (!number) return std::nullopt;
+  const double value = std::floor(*number);
+  if (!(value >= -32768.0 && value <= 32767.0)) return std::nullopt;  // also rejects inf
+  return static_cast<int16_t>(value);
+}
+
+std::wstring FormatIniNumber(int value) {
+  const std::wstring digits = std::to_wstring(value);
+  return value < 0 ? digits : L" " + digits;
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t last = path.find_last_of(L":\\");
+  std::wstring folder = last == std::wstring::npos ? std::wstring() : path.substr(0, last + 1);
+  if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
+
+std::wstring SettingsPathIn(const std::wstring& folder) {
+  // A drive root is reported as "C:\", so the path then holds two backslashes in a row; the
+  // profile calls accept that, and the file stays where earlier versions put it.
+  return folder + L"\\Swirlbloom.ini";
+}
+
+void LoadSettingsFrom(SettingsStore& store) {
+  auto readNumber = [&](const wchar_t* key, int16_t& variable) {
+    const std::wstring text = store.read(key);
+    if (text.empty()) {
+      variable = 0;
+    } else if (const auto number = ParseIniNumber(text)) {
+      variable = *number;
+    }
+  };
+  skipOnFailure([&] { readNumber(KeyKind, BGMKind); });
+  skipOnFailure([&] { readNumber(KeyRepeat, BGMRepeatTrack); });
+  skipOnFailure([&] { BGMFolder = store.programFolder(); });
+  skipOnFailure([&] {
+    const std::wstring file = store.read(KeyFile);
+    if (file.empty()) {
+      BGMFile.clear();
+      if (BGMKind == 2) BGMKind = 0;
+      return;
+    }
+    BGMFile = file;
+    if (store.fileExists(BGMFile)) {
+      BGMFolder = FolderOf(BGMFile);
+    } else {
+      BGMFile.clear();
+      if (BGMKind == 2) BGMKind = 0;
+    }
+  });
+}

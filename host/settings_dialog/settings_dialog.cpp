@@ -1,0 +1,547 @@
+// Swirlbloom_P over user32/gdi32: creation of the window and its controls, the load steps,
+// the gradient and texture kept as persistent images, the music choice, the file chooser,
+// confirm and cancel, and the link. Text crosses to the ANSI calls through host/ui/text;
+// the labels are drawn with the wide calls. Depends on host/controls, host/settings, host/ui.
+#include "host/settings_dialog/settings_dialog.h"
+
+#include <windowsx.h>
+
+#include "host/res/resource.h"
+#include "host/settings/settings.h"
+#include "host/settings_dialog/dialog_system.h"
+#include "host/settings_dialog/settings_dialog.h"
+#include "host/ui/program_folder.h"
+#include "host/ui/text.h"
+#include "host/ui/twips.h"
+
+namespace dialog {
+
+Point16 ZoomOrigin;
+
+namespace {
+
+constexpr wchar_t kPanelClass[] = L"PomarelPanel";
+constexpr COLORREF kFormColour = RGB(0xC0, 0xC0, 0xC0);
+constexpr COLORREF kPanelColour = RGB(0xE0, 0xE0, 0xE0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
+const wchar_t kLabelFontName[] = L"ＭＳ Ｐゴシック";
+constexpr double kLabelPoints = 9.75;
+const wchar_t kPanelFontName[] = L"Tahoma";
+constexpr double kPanelPoints = 8.25;
+
+const wchar_t* const kChoiceTexts[kChoiceCount] = {L"なし", L"音楽CD", L"MP3、WAV"};
+
+HFONT makeFont(const wchar_t* face, double points, BYTE charset, bool underline) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  const int height = -MulDiv(static_cast<int>(points * 100 + 0.5), dpi, 7200);
+  return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, charset, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+controls::FontDesc buttonFont() {
+  controls::FontDesc font;
+  font.name = kLabelFontName;
+  font.points = kLabelPoints;
+  font.charset = SHIFTJIS_CHARSET;
+  return font;
+}
+
+// A lambda cannot stand for a CALLBACK (stdcall) function in the 32-bit program.
+BOOL CALLBACK initializeIfCommand(HWND child, LPARAM) {
+  if (controls::Command* button = controls::commandFromWindow(child)) button->Initialize();
+  return TRUE;
+}
+
+std::wstring windowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  if (length <= 0) return std::wstring();
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+}  // namespace
+
+SettingsDialog::SettingsDialog() : ui::Form("Swirlbloom_P") {}
+
+SettingsDialog::~SettingsDialog() {
+  // The panel's procedure reaches this object: the windows must go while it is whole.
+  unload();
+  if (labelFont_) DeleteObject(labelFont_);
+  if (linkFont_) DeleteObject(linkFont_);
+  if (panelFont_) DeleteObject(panelFont_);
+  if (Pic_Mbl) DeleteObject(Pic_Mbl);
+  for (HBITMAP picture : Img_Ra) {
+    if (picture) DeleteObject(picture);
+  }
+}
+
+PixelRect SettingsDialog::pixels(const TwipsRect& r) const { return toPixels(r, twipsX_, twipsY_); }
+
+bool SettingsDialog::open() {
+  twipsX_ = ui::twipsPerPixelX();
+  twipsY_ = ui::twipsPerPixelY();
+  const PixelRect client = pixels(TwipsRect{0, 0, kClientWidthTwips, kClientHeightTwips});
+  RECT frame{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&frame, kDialogStyle, FALSE, 0);
+
+  ui::FormLook look;
+  look.caption = kDialogCaption;
+  look.style = kDialogStyle;
+  look.colour = kFormColour;
+  look.iconResource = IconScissors;
+  look.width = frame.right - frame.left;
+  look.height = frame.bottom - frame.top;
+  return load(look, nullptr);
+}
+
+void SettingsDialog::runModal() {
+  if (!loaded()) return;
+  show(SW_SHOWNORMAL);
+  UpdateWindow(hwnd());
+  MSG msg;
+  while (loaded()) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      // Someone asked the program to end: leave the request for the loop that owns it.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (got < 0) break;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+// ---- load ----
+
+void SettingsDialog::onLoad() {
+  // The controls exist before the load steps run, as on a designed form.
+  createFonts();
+  loadPictures();
+  createPanel();
+  createLabels();
+  createCombo();
+  createButtons();
+
+  // 1. Centred across, a third of the way down.
+  RECT window{};
+  if (GetWindowRect(hwnd(), &window)) {
+    const Point at = dialogPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                     window.right - window.left, window.bottom - window.top, twipsX_, twipsY_);
+    SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  InitButtons();                          // 2
+  TileTexture(Pic_C, panelImage_);        // 3
+  if (BGM_Repeat) EnableWindow(BGM_Repeat, FALSE);  // 4
+  applyChoice(BGMKind);                   // 5 to 7
+  if (BGM_Repeat) {
+    SetWindowTextA(BGM_Repeat, ui::toAnsi(formatHashes(BGMRepeatTrack)).c_str());  // 8
+    for (const std::wstring& entry : trackEntries()) {                              // 9
+      SendMessageA(BGM_Repeat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::toAnsi(entry).c_str()));
+    }
+  }
+  if (lbl_Fname < panelImage_.labels.size()) panelImage_.labels[lbl_Fname].text = BGMFile;  // 10
+
+  POINT cursor{};  // 11
+  LastApiResult = DialogCalls().getCursorPos(&cursor);
+  ZoomOrigin = zoomOriginFrom(LastApiResult != 0, cursor.x, cursor.y);
+  ZoomOpen();             // 12
+  busyPointer_ = false;   // 13
+}
+
+bool SettingsDialog::createFonts() {
+  labelFont_ = makeFont(kLabelFontName, kLabelPoints, SHIFTJIS_CHARSET, false);
+  linkFont_ = makeFont(kLabelFontName, kLabelPoints, SHIFTJIS_CHARSET, true);
+  panelFont_ = makeFont(kPanelFontName, kPanelPoints, DEFAULT_CHARSET, false);
+  return labelFont_ && linkFont_ && panelFont_;
+}
+
+void SettingsDialog::loadPictures() {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  auto bitmap = [instance](const char* name) {
+    return static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  };
+  Pic_Mbl = bitmap("SWIRLBLOOM_P_TEXTURE");
+  Img_Ra[0] = bitmap("SWIRLBLOOM_P_CHOICE_OFF");
+  Img_Ra[1] = bitmap("SWIRLBLOOM_P_CHOICE_ON");
+  handCursor_ = LoadCursorA(instance, "SWIRLBLOOM_P_HAND");
+}
+
+bool SettingsDialog::createPanel() {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXW existing = {};
+  existing.cbSize = sizeof existing;
+  if (!GetClassInfoExW(instance, kPanelClass, &existing)) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = panelProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = kPanelClass;
+    if (!RegisterClassExW(&wc)) return false;
+  }
+  const PixelRect r = pixels(layout::Pic_C);
+  Pic_C = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, r.x, r.y,
+                          r.width, r.height, hwnd(), nullptr, instance, this);
+  if (!Pic_C) return false;
+  RECT client{};
+  GetClientRect(Pic_C, &client);
+  panelImage_.create(client.right, client.bottom, kPanelColour);
+  return true;
+}
+
+void SettingsDialog::createLabels() {
+  auto add = [this](Canvas& canvas, const std::wstring& text, const TwipsRect& at, HFONT font, COLORREF colour,
+                    UINT format) {
+    LightLabel label;
+    label.text = text;
+    label.rect = pixels(at);
+    label.font = font;
+    label.colour = colour;
+    label.format = format;
+    canvas.labels.push_back(label);
+    return canvas.labels.size() - 1;
+  };
+  const COLORREF black = RGB(0, 0, 0);
+  // One line each, not cut at the label's edge: where the system substitutes a wider font for
+  // "ＭＳ Ｐゴシック" the text runs on into the free space after the label instead of losing
+  // its last characters.
+  const UINT line = DT_SINGLELINE | DT_NOCLIP;
+  panelImage_.frames.push_back(pixels(layout::Shape3));
+  add(panelImage_, L"BGM", layout::lblTitle, labelFont_, black, DT_CENTER | line);
+  for (int i = 0; i < kChoiceCount; ++i) {
+    add(panelImage_, kChoiceTexts[i], layout::lbl_BGM[i], labelFont_, black, DT_LEFT | line);
+    LightImage image;
+    image.rect = pixels(layout::Img_BGM[i]);
+    panelImage_.images.push_back(image);
+    Img_BGM[i] = panelImage_.images.size() - 1;
+  }
+  add(panelImage_, L"曲目をﾘﾋﾟｰﾄ", layout::lblRepeat, labelFont_, black, DT_LEFT | line);
+  // A path has no blanks to break at; DT_EDITCONTROL lets it wrap inside a name.
+  lbl_Fname = add(panelImage_, BGMFile, layout::lbl_Fname, labelFont_, black, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL);
+  panelImage_.labels[lbl_Fname].border = true;
+
+  add(formImage_, kCreditText, layout::lblCredit, labelFont_, kWhite, DT_LEFT | line);
+  lbl_URL = add(formImage_, kGuideFileName, layout::lbl_URL, linkFont_, kWhite, DT_LEFT | line);
+}
+
+void SettingsDialog::createCombo() {
+  if (!Pic_C) return;
+  const PixelRect r = pixels(layout::BGM_Repeat);
+  // A drop-down combo box's window height includes its list; the closed box is fitted below.
+  const int listHeight = 8 * (r.height > 0 ? r.height : 20);
+  BGM_Repeat = CreateWindowExA(0, "COMBOBOX", "",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, r.x,
+                               r.y, r.width, r.height + listHeight, Pic_C,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdRepeat)), GetModuleHandleA(nullptr),
+                               nullptr);
+  if (!BGM_Repeat) return;
+  if (panelFont_) SendMessageA(BGM_Repeat, WM_SETFONT, reinterpret_cast<WPARAM>(panelFont_), FALSE);
+  // The closed height follows the selection field's height, not the window's: set that field
+  // so the box is exactly as tall as designed. What CB_GETITEMHEIGHT reports is not always
+  // what CB_SETITEMHEIGHT takes (Wine answers two more), so the height is measured after
+  // each setting and corrected by the difference.
+  LRESULT field = SendMessageA(BGM_Repeat, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  for (int attempt = 0; attempt < 3 && field != CB_ERR; ++attempt) {
+    RECT closed{};
+    GetWindowRect(BGM_Repeat, &closed);
+    const int error = r.height - (closed.bottom - closed.top);
+    if (error == 0 || field + error <= 0) break;
+    field += error;
+    SendMessageA(BGM_Repeat, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+  }
+}
+
+void SettingsDialog::createButtons() {
+  auto make = [this](HWND parent, int id, const TwipsRect& at, const wchar_t* caption) -> controls::Command* {
+    if (!parent) return nullptr;
+    controls::Command* button =
+        controls::createCommand(parent, id, {at.x, at.y, at.width, at.height, controls::Units::Twips});
+    if (!button) return nullptr;
+    // The properties each button was designed with.
+    controls::MemoryPropertyBag bag;
+    bag.write(controls::kKeyCaption, controls::PropValue(caption));
+    bag.write(controls::kKeyFont, controls::PropValue(buttonFont()));
+    button->readProperties(bag);
+    return button;
+  };
+  Cmd_File = make(Pic_C, kIdFile, layout::Cmd_File, L"...");
+  Cmd_Set = make(hwnd(), kIdSet, layout::Cmd_Set, L"設定");
+  Cmd_Can = make(hwnd(), kIdCancel, layout::Cmd_Can, L"ｷｬﾝｾﾙ");
+  if (Cmd_File) Cmd_File->setClickHandler([this](controls::Command&) { chooseFile(); });
+  if (Cmd_Set) Cmd_Set->setClickHandler([this](controls::Command&) { confirm(); });
+  if (Cmd_Can) Cmd_Can->setClickHandler([this](controls::Command&) { cancel(); });
+}
+
+void SettingsDialog::InitButtons() { EnumChildWindows(hwnd(), initializeIfCommand, 0); }
+
+void SettingsDialog::TileTexture(HWND target, Canvas& surface) {
+  if (!target || !surface.valid() || !Pic_Mbl) return;
+  BITMAP tile = {};
+  if (!GetObjectW(Pic_Mbl, sizeof tile, &tile)) return;
+  HDC source = CreateCompatibleDC(surface.dc());
+  if (!source) return;
+  HGDIOBJ old = SelectObject(source, Pic_Mbl);
+  for (const Point& at : tilePositions(surface.width(), surface.height(), tile.bmWidth, tile.bmHeight)) {
+    LastApiResult = BitBlt(surface.dc(), at.x, at.y, tile.bmWidth, tile.bmHeight, source, 0, 0, SRCCOPY);
+  }
+  SelectObject(source, old);
+  DeleteDC(source);
+  InvalidateRect(target, nullptr, FALSE);
+}
+
+void SettingsDialog::ZoomOpen() {
+  RECT window{};
+  GetWindowRect(hwnd(), &window);
+  const RECT origin{ZoomOrigin.x, ZoomOrigin.y, ZoomOrigin.x, ZoomOrigin.y};
+  DialogCalls().drawAnimatedRects(hwnd(), IDANI_CAPTION, &origin, &window);
+}
+
+void SettingsDialog::ZoomClose() {
+  RECT window{};
+  GetWindowRect(hwnd(), &window);
+  const RECT origin{ZoomOrigin.x, ZoomOrigin.y, ZoomOrigin.x, ZoomOrigin.y};
+  DialogCalls().drawAnimatedRects(hwnd(), IDANI_CAPTION, &window, &origin);
+}
+
+void SettingsDialog::onUnload() {
+  ZoomClose();
+  // A close sent from elsewhere is handled inside GetMessage, which would go on waiting for
+  // a posted message before the modal loop could see that the window has gone.
+  PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+  // The children go with the window; nothing may reach them from here on.
+  Cmd_File = Cmd_Set = Cmd_Can = nullptr;
+  BGM_Repeat = nullptr;
+}
+
+void SettingsDialog::onResize(int clientWidth, int clientHeight) {
+  // Painted once: the window cannot be resized, and later repaints copy the kept image.
+  if (formImage_.valid() && formImage_.width() == clientWidth && formImage_.height() == clientHeight) return;
+  if (!formImage_.create(clientWidth, clientHeight, kFormColour)) return;
+  HDC dc = formImage_.dc();
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
+  const std::vector<Rgb> rows = gradientRows(clientHeight);
+  for (size_t y = 0; y < rows.size(); ++y) {
+    SetDCBrushColor(dc, RGB(rows[y].r, rows[y].g, rows[y].b));
+    PatBlt(dc, 0, static_cast<int>(y), clientWidth, 1, PATCOPY);
+  }
+  SelectObject(dc, oldBrush);
+  InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+// ---- the user's actions ----
+
+void SettingsDialog::applyChoice(int kind) {
+  const ChoiceLook look = lookForKind(kind);
+  if (Cmd_File) Cmd_File->setEnabled(look.fileEnabled);
+  if (BGM_Repeat) EnableWindow(BGM_Repeat, look.repeatEnabled);
+  for (int i = 0; i < kChoiceCount; ++i) {
+    panelImage_.images[Img_BGM[i]].picture = (i == look.selected) ? Img_Ra[1] : Img_Ra[0];
+  }
+  if (Pic_C) InvalidateRect(Pic_C, nullptr, FALSE);
+}
+
+void SettingsDialog::chooseKind(int kind) {
+  if (kind < 0 || kind >= kChoiceCount) return;
+  BGMKind = static_cast<int16_t>(kind);
+  applyChoice(kind);
+}
+
+void SettingsDialog::chooseFile() {
+  OPENFILENAMEA request = {};
+  request.lStructSize = kOpenFileNameSize;
+  request.hwndOwner = hwnd();
+  request.hInstance = GetModuleHandleA(nullptr);
+  std::string filter = ui::toAnsi(L"BGMﾌｧｲﾙ (MP3 WAV)");
+  filter += '\0';
+  filter += "*.MP3;*.WAV";
+  filter += '\0';  // the list ends with an empty pair; std::string adds the last NUL
+  request.lpstrFilter = filter.c_str();
+  // 255 characters for the call, and one more that stays NUL whatever it writes.
+  char file[256] = {};
+  char fileTitle[256] = {};
+  request.lpstrFile = file;
+  request.nMaxFile = 255;
+  request.lpstrFileTitle = fileTitle;
+  request.nMaxFileTitle = 255;
+  const std::string folder = ui::toAnsi(BGMFolder);
+  request.lpstrInitialDir = folder.c_str();
+  const std::string title = ui::toAnsi(L"ﾌｧｲﾙを開く");
+  request.lpstrTitle = title.c_str();
+  request.Flags = 0;
+
+  LastApiResult = DialogCalls().getOpenFileName(&request);
+  if (LastApiResult <= 0) return;
+  BGMFile = ui::fromAnsi(file);
+  if (lbl_Fname < panelImage_.labels.size()) panelImage_.labels[lbl_Fname].text = BGMFile;
+  if (Pic_C) InvalidateRect(Pic_C, nullptr, FALSE);
+  BGMFolder = FolderOf(BGMFile);
+}
+
+void SettingsDialog::confirm() {
+  WriteIniValue(SettingsSection, KeyKind, FormatIniNumber(BGMKind), SettingsPath());
+  BGMRepeatTrack = trackFromText(BGM_Repeat ? windowText(BGM_Repeat) : std::wstring());
+  WriteIniValue(SettingsSection, KeyRepeat, FormatIniNumber(BGMRepeatTrack), SettingsPath());
+  WriteIniValue(SettingsSection, KeyFile, BGMFile, SettingsPath());
+  unload();
+}
+
+void SettingsDialog::cancel() { unload(); }
+
+void SettingsDialog::openLink() {
+  busyPointer_ = true;
+  SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+  // The guide lies beside the program; a bare file name would be looked for in whatever the
+  // current folder is (the system folder when the system starts the screensaver).
+  const std::string file = ui::toAnsi(guidePath(ui::programFolder()));
+  DialogCalls().shellExecute(hwnd(), "open", file.c_str(), "", "", SW_SHOWNORMAL);
+  busyPointer_ = false;
+  POINT at{};
+  GetCursorPos(&at);
+  ScreenToClient(hwnd(), &at);
+  SetCursor(cursorAt(at.x, at.y));
+}
+
+// ---- what the dialog shows ----
+
+HBITMAP SettingsDialog::choicePicture(int index) const {
+  if (index < 0 || index >= kChoiceCount || Img_BGM[index] >= panelImage_.images.size()) return nullptr;
+  return panelImage_.images[Img_BGM[index]].picture;
+}
+
+std::wstring SettingsDialog::fileLabel() const {
+  return lbl_Fname < panelImage_.labels.size() ? panelImage_.labels[lbl_Fname].text : std::wstring();
+}
+
+std::wstring SettingsDialog::linkCaption() const {
+  return lbl_URL < formImage_.labels.size() ? formImage_.labels[lbl_URL].text : std::wstring();
+}
+
+PixelRect SettingsDialog::linkRect() const { return pixels(layout::lbl_URL); }
+
+HCURSOR SettingsDialog::cursorAt(int clientX, int clientY) const {
+  if (busyPointer_) return LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
+  if (linkRect().contains(clientX, clientY)) {
+    return handCursor_ ? handCursor_ : LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND));
+  }
+  return LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+}
+
+const LightLabel* SettingsDialog::label(const wchar_t* text) const {
+  for (const Canvas* canvas : {&panelImage_, &formImage_}) {
+    for (const LightLabel& l : canvas->labels) {
+      if (l.text == text) return &l;
+    }
+  }
+  return nullptr;
+}
+
+// ---- window procedures ----
+
+bool SettingsDialog::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      result = 1;  // the kept image covers the whole client area
+      return true;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      formImage_.paint(dc);
+      EndPaint(hwnd(), &ps);
+      result = 0;
+      return true;
+    }
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT) {
+        POINT at{};
+        GetCursorPos(&at);
+        ScreenToClient(hwnd(), &at);
+        SetCursor(cursorAt(at.x, at.y));
+        result = TRUE;
+        return true;
+      }
+      return false;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // the window class asks for double clicks; a second press is a press
+      if (linkRect().contains(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
+        linkPressed_ = true;
+        SetCapture(hwnd());
+      }
+      result = 0;
+      return true;
+    case WM_LBUTTONUP:
+      if (linkPressed_) {
+        linkPressed_ = false;
+        ReleaseCapture();
+        // A label's click: pressed and released over it.
+        if (linkRect().contains(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) openLink();
+      }
+      result = 0;
+      return true;
+    case WM_CAPTURECHANGED:
+      linkPressed_ = false;
+      return false;
+    default:
+      return false;
+  }
+}
+
+LRESULT CALLBACK SettingsDialog::panelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* dialog = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  if (!dialog) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return dialog->panelMessage(hwnd, msg, wParam, lParam);
+}
+
+LRESULT SettingsDialog::panelMessage(HWND panel, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(panel, &ps);
+      panelImage_.paint(dc);
+      EndPaint(panel, &ps);
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      // The choice takes effect on the press, whichever button it is.
+      if (const auto choice = choiceAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), twipsX_, twipsY_)) {
+        chooseKind(*choice);
+      }
+      return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC: {
+      // BGM_Repeat keeps its white background also while disabled (its edit then asks for the
+      // static colours); the disabled text stays grey.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkColor(dc, kWhite);
+      SetTextColor(dc, IsWindowEnabled(BGM_Repeat) ? GetSysColor(COLOR_WINDOWTEXT) : GetSysColor(COLOR_GRAYTEXT));
+      return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+    }
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(panelFont_);
+    default:
+      return DefWindowProcW(panel, msg, wParam, lParam);
+  }
+}
+
+}  // namespace dialog
+
+void showSettingsDialog() {
+  dialog::SettingsDialog dialog;
+  if (dialog.open()) dialog.runModal();
+}

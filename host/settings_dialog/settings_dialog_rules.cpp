@@ -1,0 +1,113 @@
+// The settings dialog's platform-free rules (see settings_dialog_rules.h). Numbers are read with the
+// settings file's own decimal reader so that the dialog and the file agree on what a number
+// is. Depends on host/settings, common/text_rules and the C++ library.
+#include "host/settings_dialog/settings_dialog_rules.h"
+
+#include <cmath>
+
+#include "common/text_rules.h"
+#include "host/settings/settings_rules.h"
+
+namespace dialog {
+
+const wchar_t kGuideFileName[] = L"Pomarel.html";
+const wchar_t kCreditText[] = L"Pomarel 1.0  紙吹雪";
+
+int16_t trackFromText(const std::wstring& text) {
+  const std::optional<double> number = ParseDecimal(text);
+  if (!number) return 0;
+  const double rounded = text::roundHalfEven(*number);
+  // Outside 16 bits the track has no meaning; 0 (no single track) is the safe value. The
+  // comparison also turns away an infinite "1e999".
+  if (!(rounded >= -32768.0 && rounded <= 32767.0)) return 0;
+  return static_cast<int16_t>(rounded);
+}
+
+std::wstring formatHashes(int value) { return value == 0 ? std::wstring() : std::to_wstring(value); }
+
+std::vector<std::wstring> trackEntries() {
+  std::vector<std::wstring> entries;
+  for (int track = 0; track <= 30; ++track) entries.push_back(formatHashes(track));
+  return entries;
+}
+
+ChoiceLook lookForKind(int kind) {
+  ChoiceLook look;
+  if (kind >= 0 && kind < kChoiceCount) look.selected = kind;
+  look.repeatEnabled = kind == 1;
+  look.fileEnabled = kind == 2;
+  return look;
+}
+
+PixelRect toPixels(const TwipsRect& r, int twipsPerPixelX, int twipsPerPixelY) {
+  const int tx = twipsPerPixelX > 0 ? twipsPerPixelX : 1;
+  const int ty = twipsPerPixelY > 0 ? twipsPerPixelY : 1;
+  return PixelRect{r.x / tx, r.y / ty, r.width / tx, r.height / ty};
+}
+
+std::optional<int> choiceAt(int x, int y, int twipsPerPixelX, int twipsPerPixelY) {
+  for (int i = 0; i < kChoiceCount; ++i) {
+    if (toPixels(layout::Img_BGM[i], twipsPerPixelX, twipsPerPixelY).contains(x, y) ||
+        toPixels(layout::lbl_BGM[i], twipsPerPixelX, twipsPerPixelY).contains(x, y)) {
+      return i;
+    }
+  }
+  return std::nullopt;
+}
+
+Point dialogPlacement(int screenWidth, int screenHeight, int windowWidth, int windowHeight, int twipsPerPixelX,
+                      int twipsPerPixelY) {
+  const long long tx = twipsPerPixelX > 0 ? twipsPerPixelX : 1;
+  const long long ty = twipsPerPixelY > 0 ? twipsPerPixelY : 1;
+  const long long left = (screenWidth * tx - windowWidth * tx) / 2;
+  const long long top = (screenHeight * ty - windowHeight * ty) / 3;
+  return Point{static_cast<int>(left / tx), static_cast<int>(top / ty)};
+}
+
+std::vector<Rgb> gradientRows(int clientHeight) {
+  std::vector<Rgb> rows;
+  if (clientHeight <= 0) return rows;  // no client area: nothing to paint, and no division by 0
+  const double k = clientHeight / 3.142;
+  for (int y = 0; y <= clientHeight; ++y) {
+    const auto v = static_cast<uint8_t>(text::roundHalfEven(std::fabs(220.0 * std::sin(y / k))));
+    rows.push_back(Rgb{v, v, static_cast<uint8_t>(v + 30)});
+  }
+  return rows;
+}
+
+std::vector<Point> tilePositions(int targetWidth, int targetHeight, int tileWidth, int tileHeight) {
+  std::vector<Point> positions;
+  // A tile without width or height (a picture that failed to load) would never move on.
+  if (tileWidth <= 0 || tileHeight <= 0) return positions;
+  int x = 0;
+  int y = 0;
+  for (;;) {
+    positions.push_back(Point{x, y});
+    if (!(y > targetHeight)) {
+      y += tileHeight;
+      continue;
+    }
+    if (x > targetWidth) break;
+    x += tileWidth;
+    y = 0;
+  }
+  return positions;
+}
+
+Point16 zoomOriginFrom(bool callSucceeded, long x, long y) {
+  Point16 origin;
+  if (callSucceeded && x >= -32768 && x <= 32767 && y >= -32768 && y <= 32767) {
+    origin.x = static_cast<int16_t>(x);
+    origin.y = static_cast<int16_t>(y);
+  }
+  return origin;
+}
+
+std::wstring guidePath(const std::wstring& folder) {
+  if (folder.empty()) return kGuideFileName;
+  // A drive root comes with its backslash already ("C:\").
+  if (folder.back() == L'\\') return folder + kGuideFileName;
+  return folder + L'\\' + kGuideFileName;
+}
+
+}  // namespace dialog

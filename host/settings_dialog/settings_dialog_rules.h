@@ -1,0 +1,107 @@
+// The settings dialog's decisions without any window: the track text rule, the "##" form,
+// the look of each music choice, the geometry of the controls in twips and where the dialog
+// goes on the screen, the gradient rows, the texture tiling and the zoom origin.
+// Platform-free; depends on host/settings (ParseDecimal), common/text_rules and the C++ library.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dialog {
+
+// The track typed or picked in BGM_Repeat, as Cmd_Set saves it: numeric text (blanks
+// around allowed) rounded halves to even; 0 for anything else, and for a number that does
+// not fit 16 bits.
+int16_t trackFromText(const std::wstring& text);
+
+// The pattern "##": decimal without leading zeros, and the empty text for 0.
+std::wstring formatHashes(int value);
+
+// The 31 entries of BGM_Repeat's list: "", "1" .. "30".
+std::vector<std::wstring> trackEntries();
+
+// What the choice images, BGM_Repeat and Cmd_File show for a music kind.
+struct ChoiceLook {
+  int selected = -1;  // index of the Img_BGM showing the chosen image; -1 for none
+  bool repeatEnabled = false;
+  bool fileEnabled = false;
+};
+ChoiceLook lookForKind(int kind);
+
+constexpr int kChoiceCount = 3;  // 0 none, 1 audio CD, 2 music file
+
+// Geometry in twips, relative to the client area of the window or of the panel Pic_C.
+struct TwipsRect {
+  int x, y, width, height;
+};
+constexpr int kClientWidthTwips = 7440;
+constexpr int kClientHeightTwips = 3690;
+
+namespace layout {
+constexpr TwipsRect Pic_C{180, 240, 7035, 2475};
+// On the panel.
+constexpr TwipsRect Shape3{300, 300, 1695, 315};
+constexpr TwipsRect lblTitle{300, 360, 1665, 195};  // lbl(15)
+constexpr TwipsRect Img_BGM[kChoiceCount] = {{420, 1140, 195, 195}, {420, 840, 195, 195}, {420, 1440, 195, 195}};
+constexpr TwipsRect lbl_BGM[kChoiceCount] = {{660, 1140, 330, 195}, {660, 840, 645, 195}, {660, 1440, 900, 195}};
+constexpr TwipsRect BGM_Repeat{1680, 780, 615, 300};
+constexpr TwipsRect lblRepeat{2340, 840, 990, 195};  // lbl(14)
+constexpr TwipsRect Cmd_File{420, 1740, 615, 315};
+constexpr TwipsRect lbl_Fname{1080, 1740, 5595, 495};
+// On the window.
+constexpr TwipsRect lblCredit{180, 2880, 2475, 195};  // lbl(7)
+constexpr TwipsRect lbl_URL{180, 3120, 3105, 195};
+constexpr TwipsRect Cmd_Set{4860, 3000, 1155, 375};
+constexpr TwipsRect Cmd_Can{6060, 3000, 1155, 375};
+}  // namespace layout
+
+struct PixelRect {
+  int x, y, width, height;
+  bool contains(int px, int py) const { return px >= x && px < x + width && py >= y && py < y + height; }
+};
+// Twips to pixels at the given twips per pixel, truncating like the twips conversion of the
+// host's forms.
+PixelRect toPixels(const TwipsRect& r, int twipsPerPixelX, int twipsPerPixelY);
+
+// Which choice a press at panel pixel (x, y) makes: the Img_BGM image or the lbl_BGM label
+// of that index; nothing elsewhere.
+std::optional<int> choiceAt(int x, int y, int twipsPerPixelX, int twipsPerPixelY);
+
+// Top-left corner of the window: centred across the screen and a third of the way down, the
+// arithmetic done in twips with the divisions truncated toward zero. Sizes in pixels.
+struct Point {
+  int x, y;
+};
+Point dialogPlacement(int screenWidth, int screenHeight, int windowWidth, int windowHeight, int twipsPerPixelX,
+                      int twipsPerPixelY);
+
+// The background gradient: the colour of every row from 0 to the client height, both
+// included (one row more than the client has; it falls outside and is clipped).
+struct Rgb {
+  uint8_t r, g, b;
+  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+std::vector<Rgb> gradientRows(int clientHeight);
+
+// Where TileTexture copies the tile, in order: column by column from the top-left, each
+// column going one tile below the bottom edge, the last column starting beyond the right
+// edge. Empty for a tile without area, which could never advance.
+std::vector<Point> tilePositions(int targetWidth, int targetHeight, int tileWidth, int tileHeight);
+
+// ZoomOrigin from GetCursorPos: the point when the call succeeded and it fits the two 16-bit
+// variables, else (0, 0).
+struct Point16 {
+  int16_t x = 0, y = 0;
+};
+Point16 zoomOriginFrom(bool callSucceeded, long x, long y);
+
+// The link label: the user guide shipped beside the programs, and its full path in `folder`.
+extern const wchar_t kGuideFileName[];  // L"Pomarel.html"
+std::wstring guidePath(const std::wstring& folder);
+
+// The credit label lbl(7).
+extern const wchar_t kCreditText[];
+
+}  // namespace dialog

@@ -1,0 +1,86 @@
+// The start routine's system side: FindWindowA for the instance test, the settings loader,
+// the cursor, and the preview embedding into another process's pane (GetClientRect,
+// Get/SetWindowLongA, SetParent). The decisions are host::runStart (start_rules.cpp).
+#include "host/start/start.h"
+
+#include <windows.h>
+
+#include "host/preview/preview.h"
+#include "host/session/session.h"
+#include "host/settings/settings.h"
+#include "host/settings_dialog/settings_dialog.h"
+#include "host/ui/twips.h"
+
+namespace {
+
+HWND toWindow(uint32_t handle) {
+  // Window handles are 32-bit values, sign-extended in a 64-bit process.
+  return reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(handle)));
+}
+
+class SystemStart : public host::StartPort {
+ public:
+  explicit SystemStart(StartModule& module) : module_(module) {}
+
+  bool windowExists(const char* title) override { return FindWindowA(nullptr, title) != nullptr; }
+  void loadSettings() override { LoadSettings(); }
+  void showSettingsDialog() override { ::showSettingsDialog(); }
+  void hideCursor() override { ShowCursor(FALSE); }
+  bool loadSession() override { return module_.Swirlbloom_S->load(); }
+
+  bool isWindow(uint32_t handle) override { return IsWindow(toWindow(handle)) != FALSE; }
+  void paneSize(uint32_t handle, int32_t& width, int32_t& height) override {
+    // The client area, not the window rectangle: a child can only ever cover the client area,
+    // and the system's borderless pane has the two equal anyway.
+    RECT rect = {0, 0, 0, 0};
+    LastApiResult = GetClientRect(toWindow(handle), &rect);
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+  }
+  int twipsPerPixelX() override { return ui::twipsPerPixelX(); }
+  int twipsPerPixelY() override { return ui::twipsPerPixelY(); }
+  bool createPreview() override { return module_.Swirlbloom_R->load(); }
+  void addChildStyle() override {
+    const HWND preview = module_.Swirlbloom_R->hwnd();
+    const LONG style = GetWindowLongA(preview, GWL_STYLE);
+    LastApiResult = SetWindowLongA(preview, GWL_STYLE, style | WS_CHILD);
+  }
+  void setPreviewParent(uint32_t handle) override {
+    const HWND pane = toWindow(handle);
+    LastApiResult =
+        static_cast<int32_t>(reinterpret_cast<intptr_t>(SetParent(module_.Swirlbloom_R->hwnd(), pane)));
+    module_.Swirlbloom_R->watchPane(pane);
+  }
+  void placePreview(int32_t width, int32_t height) override { module_.Swirlbloom_R->move(0, 0, width, height); }
+  void sizePreviewImage(int32_t width, int32_t height) override {
+    module_.Swirlbloom_R->Img_Prev.move(0, 0, width, height);
+  }
+  void showPreview() override { module_.Swirlbloom_R->show(SW_SHOW); }
+
+ private:
+  StartModule& module_;
+};
+
+}  // namespace
+
+StartModule& startModule() {
+  static PreviewWindow preview;
+  static SessionWindow session;
+  static StartModule module{{}, &preview, &session};
+  return module;
+}
+
+host::AfterStart startProgram(const std::wstring& arguments) {
+  StartModule& module = startModule();
+  SystemStart port(module);
+  return host::runStart(arguments, port, module.PreviewRect);
+}
+
+int runMessageLoop() {
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}

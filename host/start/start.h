@@ -1,0 +1,24 @@
+// Swirlbloom_B: the start routine of Pomarel.scr and the message loop the program then lives
+// in. main.cpp calls these with the process's argument text; tests call them with their own.
+#pragma once
+
+#include <string>
+
+#include "host/start/start_rules.h"
+
+class PreviewWindow;
+class SessionWindow;
+
+// Runs the start routine for `arguments` and says what the program does next.
+host::AfterStart startProgram(const std::wstring& arguments);
+
+// Pumps messages until the quit message; returns its exit code.
+int runMessageLoop();
+
+// The start module's state: PreviewRect and the two windows it may load.
+struct StartModule {
+  host::PreviewRectTwips PreviewRect;
+  PreviewWindow* Swirlbloom_R;
+  SessionWindow* Swirlbloom_S;
+};
+StartModule& startModule();

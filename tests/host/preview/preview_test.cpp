@@ -1,0 +1,120 @@
+// The preview for real under Wine: started by the start routine into a pane of several sizes
+// and styles, its still read back from the screen, and its end when the pane goes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "host/preview/preview.h"
+#include "host/start/start.h"
+
+#include "tests/host/support/support.h"
+
+namespace {
+
+// What the image control shows: the distinct colours and the share of near-black pixels, read
+// back from the window's own surface.
+struct Shown {
+  size_t colours;
+  double dark;
+  double grey;  // the form's background showing where the picture does not reach
+};
+
+Shown shownIn(HWND hwnd, int width, int height) {
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HDC window = GetDC(hwnd);
+  HDC memory = CreateCompatibleDC(window);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP target = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, target);
+  BitBlt(memory, 0, 0, width, height, window, 0, 0, SRCCOPY);
+  GdiFlush();
+  std::set<uint32_t> colours;
+  size_t dark = 0, grey = 0;
+  const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+  for (int i = 0; i < width * height; ++i) {
+    const uint32_t p = pixels[i] & 0xFFFFFF;
+    colours.insert(p);
+    const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+    if (r + g + b < 45) ++dark;
+    if (p == 0xC0C0C0) ++grey;
+  }
+  SelectObject(memory, old);
+  DeleteObject(target);
+  DeleteDC(memory);
+  ReleaseDC(hwnd, window);
+  const double all = static_cast<double>(width) * height;
+  return {colours.size(), dark / all, grey / all};
+}
+
+TEST(StartProgram, PreviewCoversThePaneAndEndsWithIt) {
+  struct PaneCase {
+    DWORD style;
+    int width, height;
+  };
+  for (const PaneCase& c : {PaneCase{WS_POPUP | WS_VISIBLE, 152, 112}, PaneCase{WS_OVERLAPPEDWINDOW | WS_VISIBLE, 152, 112},
+                            PaneCase{WS_POPUP | WS_VISIBLE, 456, 336}}) {
+    const DWORD style = c.style;
+    const HWND pane = support::makeWindow("Pomarel test pane", style, c.width, c.height);
+    ASSERT_NE(pane, nullptr);
+    const int before = support::cursorCount();
+    const std::wstring arguments = L"/p " + std::to_wstring(reinterpret_cast<intptr_t>(pane));
+    ASSERT_EQ(startProgram(arguments), host::AfterStart::RunPreview);
+    PreviewWindow& preview = *startModule().Swirlbloom_R;
+    ASSERT_TRUE(preview.loaded());
+    // WS_CHILD joins the form's WS_POPUP, so GetParent would name the (absent) owner.
+    EXPECT_EQ(GetAncestor(preview.hwnd(), GA_PARENT), pane);
+    EXPECT_TRUE(GetWindowLongA(preview.hwnd(), GWL_STYLE) & WS_CHILD);
+    EXPECT_TRUE(IsWindowVisible(preview.hwnd()));
+    RECT rect = {};
+    GetWindowRect(preview.hwnd(), &rect);
+    MapWindowPoints(nullptr, pane, reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.right, c.width);
+    EXPECT_EQ(rect.bottom, c.height);
+    RECT image = {};
+    GetClientRect(preview.Img_Prev.hwnd(), &image);
+    EXPECT_EQ(image.right, c.width);
+    EXPECT_EQ(image.bottom, c.height);
+    EXPECT_NE(preview.Img_Prev.picture(), nullptr);
+    const int perPixel = 1440 / GetDeviceCaps(GetDC(nullptr), LOGPIXELSX);
+    EXPECT_EQ(startModule().PreviewRect.width, c.width * perPixel);
+    EXPECT_EQ(startModule().PreviewRect.height, c.height * perPixel);
+    // The still, stretched over the whole pane: confetti on black, no grey form showing.
+    const Shown shown = shownIn(preview.Img_Prev.hwnd(), c.width, c.height);
+    EXPECT_GT(shown.colours, 40u);
+    EXPECT_GT(shown.dark, 0.5);
+    EXPECT_EQ(shown.grey, 0.0);
+
+    DestroyWindow(pane);
+    EXPECT_EQ(runMessageLoop(), 0);
+    EXPECT_FALSE(preview.loaded());
+    EXPECT_EQ(support::cursorCount(), before);
+  }
+}
+
+// A pane in another process takes its children along only if the system does so across
+// processes; the preview's own watch ends it either way.
+TEST(PreviewWindow, EndsOnItsOwnOnceThePaneIsGone) {
+  const HWND pane = support::makeWindow("Pomarel unrelated pane", WS_POPUP, 50, 50);
+  PreviewWindow preview;
+  ASSERT_TRUE(preview.load());
+  preview.watchPane(pane);
+  support::pumpUntil([] { return false; }, 0.8);
+  EXPECT_TRUE(preview.loaded());  // the pane is there: the watch leaves it alone
+  DestroyWindow(pane);
+  EXPECT_TRUE(support::pumpUntil([&] { return !preview.loaded(); }, 10.0));
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // and the loop ends
+}
+
+}  // namespace
