@@ -8,12 +8,10 @@ function(pomarel_warnings target)
   target_compile_options(${target} PRIVATE ${POMAREL_WARNINGS})
 endfunction()
 
-# pomarel_test(<name> SOURCES <files...> [LIBS <targets...>] [GUI])
+# pomarel_test(<name> SOURCES <files...> [LIBS <targets...>] [NO_MAIN])
 # A test executable lands in <build>/tests so it never sits beside the shipped programs.
+# NO_MAIN: the suite brings its own main() (the host's Win32 suites, see tests/host/support).
 function(pomarel_test name)
-  if(NOT POMAREL_TESTS)
-    return()
-  endif()
   cmake_parse_arguments(T "NO_MAIN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   if(T_NO_MAIN)

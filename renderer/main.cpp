@@ -5,7 +5,7 @@
 #include "renderer/window/window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  rendererSystem.resizeViewport = resizeViewport;
-  rendererSystem.renderFrame = renderNextFrame;
+  rendererCalls().resizeViewport = resizeViewport;
+  rendererCalls().renderFrame = renderNextFrame;
   return runRenderer();
 }

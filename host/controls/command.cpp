@@ -11,12 +11,18 @@
 #include "host/controls/face_rules.h"
 #include "host/ui/dib.h"
 #include "host/ui/twips.h"
+#include "host/ui/window_class.h"
 
 namespace controls {
 namespace {
 
 constexpr UINT_PTR kHoverTimerId = 1;  // TmrMouse
 constexpr UINT kCaptionFormat = DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+
+constexpr char kCommandClassNameA[] = "PomarelCommand";  // kCommandClassName for the class helper
+// The Command object sits in the class's own extra bytes, leaving GWLP_USERDATA to the
+// container, as a control should.
+constexpr int kObjectSlot = 0;
 
 struct ClassRegistration {
   HINSTANCE instance = nullptr;
@@ -36,14 +42,13 @@ LRESULT CALLBACK commandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 bool registerCommandClass(HINSTANCE instance) {
   if (g_class.registered) return true;
   if (!instance) instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = commandWindowProc;
-  wc.cbWndExtra = sizeof(Command*);
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpszClassName = kCommandClassName;
-  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  ui::WindowClassSpec spec;
+  spec.name = kCommandClassNameA;
+  spec.procedure = commandWindowProc;
+  spec.unicode = true;
+  spec.extraBytes = sizeof(Command*);
+  spec.instance = instance;
+  if (!ui::ensureWindowClass(spec)) return false;
   g_class.instance = instance;
   g_class.registered = true;
   return true;
@@ -68,7 +73,7 @@ Command* commandFromWindow(HWND window) {
   if (!window) return nullptr;
   wchar_t name[64] = {};
   if (!GetClassNameW(window, name, 64) || lstrcmpiW(name, kCommandClassName) != 0) return nullptr;
-  return reinterpret_cast<Command*>(GetWindowLongPtrW(window, 0));
+  return ui::windowObject<Command>(window, kObjectSlot);
 }
 
 FontDesc fontFromHandle(HFONT font) {
@@ -114,13 +119,13 @@ LRESULT CALLBACK commandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     auto* command = new (std::nothrow) Command(hwnd, fontFromHandle(ambient));
     if (!command) return FALSE;
     command->notify_ = create->hwndParent;
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(command));
+    ui::bindWindowObject(hwnd, command, kObjectSlot);
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
-  auto* command = reinterpret_cast<Command*>(GetWindowLongPtrW(hwnd, 0));
+  auto* command = ui::windowObject<Command>(hwnd, kObjectSlot);
   if (!command) return DefWindowProcW(hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
+    ui::bindWindowObject(hwnd, nullptr, kObjectSlot);
     delete command;
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }

@@ -3,6 +3,7 @@
 #include "host/ui/form.h"
 
 #include "host/ui/text.h"
+#include "host/ui/window_class.h"
 
 namespace ui {
 
@@ -42,7 +43,7 @@ Form::Form(const char* className) : className_(className) {}
 Form::~Form() {
   if (hwnd_) {
     // A form that outlives nothing: drop the back pointer so late messages see no object.
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    bindWindowObject(hwnd_, nullptr);
     DestroyWindow(hwnd_);
   }
   // The brush belongs to the class: a later form of the same class would paint with a
@@ -54,27 +55,21 @@ Form::~Form() {
 }
 
 bool Form::registerClass(const FormLook& look) {
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA existing = {};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExA(instance, className_.c_str(), &existing)) return true;
-
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = windowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  if (look.iconResource) wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(look.iconResource));
+  // The class keeps the look of its first form; no brush is made for a class already there.
+  if (windowClassExists(className_.c_str())) return true;
+  WindowClassSpec spec;
+  spec.name = className_.c_str();
+  spec.procedure = windowProc;
+  spec.style = CS_DBLCLKS;
+  if (look.iconResource) spec.icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(look.iconResource));
   if (look.systemColour >= 0) {
     // The documented class-brush convention: the system colour index plus one.
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(look.systemColour + 1));
+    spec.background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(look.systemColour + 1));
   } else {
     ownBrush_ = CreateSolidBrush(look.colour);
-    wc.hbrBackground = ownBrush_;
+    spec.background = ownBrush_;
   }
-  wc.lpszClassName = className_.c_str();
-  return RegisterClassExA(&wc) != 0;
+  return ensureWindowClass(spec);
 }
 
 bool Form::load(const FormLook& look, HWND parent) {
@@ -104,15 +99,10 @@ void Form::move(int x, int y, int width, int height) {
 }
 
 LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    auto* form = static_cast<Form*>(create->lpCreateParams);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    // Messages sent from inside CreateWindowEx arrive before load() has the handle.
-    form->hwnd_ = hwnd;
-  }
-  auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* form = windowObjectFor<Form>(hwnd, msg, lParam);
   if (!form) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  // Messages sent from inside CreateWindowEx arrive before load() has the handle.
+  if (msg == WM_NCCREATE) form->hwnd_ = hwnd;
   return form->handle(msg, wParam, lParam);
 }
 
@@ -147,7 +137,7 @@ LRESULT Form::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY: {
       const HWND hwnd = hwnd_;
       hwnd_ = nullptr;
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      bindWindowObject(hwnd, nullptr);
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
     default:

@@ -2,6 +2,8 @@
 // Depends on user32 and gdi32.
 #include "host/ui/image.h"
 
+#include "host/ui/window_class.h"
+
 namespace ui {
 namespace {
 constexpr char ImageClass[] = "PomarelImage";
@@ -9,27 +11,19 @@ constexpr char ImageClass[] = "PomarelImage";
 
 Image::~Image() {
   if (hwnd_) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    bindWindowObject(hwnd_, nullptr);
     DestroyWindow(hwnd_);
   }
   if (bitmap_) DeleteObject(bitmap_);
 }
 
 bool Image::create(HWND parent, int x, int y, int width, int height) {
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA existing = {};
-  existing.cbSize = sizeof existing;
-  if (!GetClassInfoExA(instance, ImageClass, &existing)) {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.lpszClassName = ImageClass;
-    if (!RegisterClassExA(&wc)) return false;
-  }
+  WindowClassSpec spec;
+  spec.name = ImageClass;
+  spec.procedure = windowProc;
+  if (!ensureWindowClass(spec)) return false;
   hwnd_ = CreateWindowExA(0, ImageClass, "", WS_CHILD | WS_VISIBLE, x, y, width, height, parent, nullptr,
-                          instance, this);
+                          GetModuleHandleA(nullptr), this);
   return hwnd_ != nullptr;
 }
 
@@ -75,11 +69,7 @@ void Image::paint(HDC dc) {
 }
 
 LRESULT CALLBACK Image::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* image = reinterpret_cast<Image*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* image = windowObjectFor<Image>(hwnd, msg, lParam);
   if (image) {
     switch (msg) {
       case WM_ERASEBKGND:
@@ -98,7 +88,7 @@ LRESULT CALLBACK Image::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         return 0;
       case WM_NCDESTROY:
         image->hwnd_ = nullptr;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        bindWindowObject(hwnd, nullptr);
         break;
       default:
         break;

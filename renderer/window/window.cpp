@@ -1,5 +1,5 @@
 // Window, display mode, OpenGL context, window procedure and frame loop of the renderer.
-// Depends on user32/gdi32/opengl32 through `rendererSystem`; resizes and draws through the
+// Depends on user32/gdi32/opengl32 through `rendererCalls()`; resizes and draws through the
 // two functions main.cpp puts there. No heap allocation: everything lives in the two
 // module-level blocks.
 #include "renderer/window/window.h"
@@ -7,7 +7,10 @@
 #include <cstddef>
 #include <cstring>
 
-RendererSystem rendererSystem;
+RendererSystem& rendererCalls() {
+  static RendererSystem calls;
+  return calls;
+}
 RendererWindowState rendererWindow;
 
 namespace {
@@ -34,7 +37,7 @@ bool switchDisplayMode(int width, int height, int bits) {
   mode.dmPelsHeight = static_cast<DWORD>(height);
   mode.dmBitsPerPel = static_cast<DWORD>(bits);
   mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-  return rendererSystem.changeDisplaySettings(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+  return rendererCalls().changeDisplaySettings(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
 }
 
 PIXELFORMATDESCRIPTOR pixelFormatFor(int bits) {
@@ -53,7 +56,7 @@ PIXELFORMATDESCRIPTOR pixelFormatFor(int bits) {
 // Steps 6 to 9 of the opening; any failure leaves the caller to release what was had.
 bool createWindowAndContext(const char* title, DWORD style, DWORD exStyle, const RECT& rect,
                             int bits) {
-  RendererSystem& sys = rendererSystem;
+  RendererSystem& sys = rendererCalls();
   RendererWindowState& s = rendererWindow;
   s.window = sys.createWindowEx(exStyle, RendererClass, title, style, 0, 0,
                                 rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
@@ -73,7 +76,7 @@ bool createWindowAndContext(const char* title, DWORD style, DWORD exStyle, const
 }  // namespace
 
 bool openRendererWindow(const char* title, int width, int height, int bits, bool fullscreen) {
-  RendererSystem& sys = rendererSystem;
+  RendererSystem& sys = rendererCalls();
   RendererWindowState& s = rendererWindow;
   s.fullscreen = fullscreen;
   RECT rect = {0, 0, width, height};
@@ -118,7 +121,7 @@ bool openRendererWindow(const char* title, int width, int height, int bits, bool
 }
 
 bool closeRendererWindow() {
-  RendererSystem& sys = rendererSystem;
+  RendererSystem& sys = rendererCalls();
   RendererWindowState& s = rendererWindow;
   if (s.fullscreen) {
     sys.changeDisplaySettings(nullptr, 0);  // back to the mode stored for the desktop
@@ -157,7 +160,7 @@ LRESULT CALLBACK rendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
       break;
     case WM_CLOSE:
       // Alt+F4 and the close box come here too; closeRendererWindow destroys the window.
-      rendererSystem.postQuitMessage(0);
+      rendererCalls().postQuitMessage(0);
       return 0;
     case WM_KEYDOWN:
       if (wParam < 256) s.keyDown[wParam] = true;
@@ -167,14 +170,14 @@ LRESULT CALLBACK rendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
       return 0;
     case WM_SIZE:
       // Also arrives from inside CreateWindowEx before any GL context: harmless no-ops then.
-      rendererSystem.resizeViewport(LOWORD(lParam), HIWORD(lParam));
+      rendererCalls().resizeViewport(LOWORD(lParam), HIWORD(lParam));
       return 0;
   }
-  return rendererSystem.defWindowProc(window, message, wParam, lParam);
+  return rendererCalls().defWindowProc(window, message, wParam, lParam);
 }
 
 int runRenderer() {
-  RendererSystem& sys = rendererSystem;
+  RendererSystem& sys = rendererCalls();
   RendererWindowState& s = rendererWindow;
   if (!openRendererWindow(RendererTitle, RendererWidth, RendererHeight, RendererBits,
                           s.fullscreen)) {

@@ -1,6 +1,6 @@
 // The renderer program's shell: display mode, the "Swirlbloom_VC" window with its OpenGL
 // context, the window procedure and the frame loop. Windows only (user32, gdi32, opengl32);
-// draws through the two scene functions main.cpp hands it. Every system call goes through `rendererSystem` so the
+// draws through the two scene functions main.cpp hands it. Every system call goes through `rendererCalls()` so the
 // tests can replace single calls and watch the order.
 #pragma once
 
@@ -51,7 +51,9 @@ struct RendererWindowState {
   HGLRC renderingContext = nullptr;
 };
 
-extern RendererSystem rendererSystem;
+// The calls in use: the system's own, with the two scene functions that main.cpp puts in.
+// Tests swap single calls with ScopedSeam.
+RendererSystem& rendererCalls();
 extern RendererWindowState rendererWindow;
 
 constexpr const char* RendererTitle = contract::RendererWindowTitle;

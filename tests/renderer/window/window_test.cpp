@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scoped_seam.h"
 #include "renderer/window/window.h"
 
 using ::testing::ElementsAre;
@@ -174,10 +175,12 @@ const MSG Empty{};
 
 class WindowTest : public ::testing::Test {
  protected:
+  ScopedSeam<RendererSystem> calls_{rendererCalls()};
+
   void SetUp() override {
     fake = Fakes{};
     rendererWindow = RendererWindowState{};
-    RendererSystem& s = rendererSystem;
+    RendererSystem& s = rendererCalls();
     s.getModuleHandle = fakeGetModuleHandle;
     s.registerClass = fakeRegisterClass;
     s.unregisterClass = fakeUnregisterClass;
@@ -206,10 +209,7 @@ class WindowTest : public ::testing::Test {
     s.resizeViewport = fakeResize;
     s.renderFrame = fakeFrame;
   }
-  void TearDown() override {
-    rendererSystem = RendererSystem{};
-    rendererWindow = RendererWindowState{};
-  }
+  void TearDown() override { rendererWindow = RendererWindowState{}; }
   static bool open() {
     return openRendererWindow(RendererTitle, RendererWidth, RendererHeight, RendererBits, true);
   }
