@@ -8,11 +8,13 @@ function(pomarel_warnings target)
   target_compile_options(${target} PRIVATE ${POMAREL_WARNINGS})
 endfunction()
 
-# pomarel_test(<name> SOURCES <files...> [LIBS <targets...>] [NO_MAIN])
+# pomarel_test(<name> SOURCES <files...> [LIBS <targets...>] [NO_MAIN] [DESKTOP])
 # A test executable lands in <build>/tests so it never sits beside the shipped programs.
 # NO_MAIN: the suite brings its own main() (the host's Win32 suites, see tests/host/support).
+# DESKTOP: the suite shows real windows, so it runs alone on the test display while ctest
+# runs the other suites side by side.
 function(pomarel_test name)
-  cmake_parse_arguments(T "NO_MAIN" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "NO_MAIN;DESKTOP" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   if(T_NO_MAIN)
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
@@ -25,4 +27,7 @@ function(pomarel_test name)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600
     ENVIRONMENT "POMAREL_BIN=${CMAKE_BINARY_DIR}/bin;POMAREL_SOURCE=${CMAKE_SOURCE_DIR}")
+  if(T_DESKTOP)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
+  endif()
 endfunction()

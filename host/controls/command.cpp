@@ -16,13 +16,13 @@
 namespace controls {
 namespace {
 
-constexpr UINT_PTR kHoverTimerId = 1;  // TmrMouse
-constexpr UINT kCaptionFormat = DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+constexpr UINT_PTR HoverTimerId = 1;  // TmrMouse
+constexpr UINT CaptionFormat = DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
 
-constexpr char kCommandClassNameA[] = "PomarelCommand";  // kCommandClassName for the class helper
+constexpr char CommandClassNameA[] = "PomarelCommand";  // CommandClassName for the class helper
 // The Command object sits in the class's own extra bytes, leaving GWLP_USERDATA to the
 // container, as a control should.
-constexpr int kObjectSlot = 0;
+constexpr int ObjectSlot = 0;
 
 struct ClassRegistration {
   HINSTANCE instance = nullptr;
@@ -43,7 +43,7 @@ bool registerCommandClass(HINSTANCE instance) {
   if (g_class.registered) return true;
   if (!instance) instance = GetModuleHandleW(nullptr);
   ui::WindowClassSpec spec;
-  spec.name = kCommandClassNameA;
+  spec.name = CommandClassNameA;
   spec.procedure = commandWindowProc;
   spec.unicode = true;
   spec.extraBytes = sizeof(Command*);
@@ -63,7 +63,7 @@ Command* createCommand(HWND parent, int id, const CommandPlacement& place, DWORD
     width = ui::twipsToPixelsX(width);
     height = ui::twipsToPixelsY(height);
   }
-  HWND hwnd = CreateWindowExW(0, kCommandClassName, L"", WS_CHILD | WS_VISIBLE | style, x, y, width,
+  HWND hwnd = CreateWindowExW(0, CommandClassName, L"", WS_CHILD | WS_VISIBLE | style, x, y, width,
                               height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               g_class.instance, nullptr);
   return hwnd ? commandFromWindow(hwnd) : nullptr;
@@ -72,8 +72,8 @@ Command* createCommand(HWND parent, int id, const CommandPlacement& place, DWORD
 Command* commandFromWindow(HWND window) {
   if (!window) return nullptr;
   wchar_t name[64] = {};
-  if (!GetClassNameW(window, name, 64) || lstrcmpiW(name, kCommandClassName) != 0) return nullptr;
-  return ui::windowObject<Command>(window, kObjectSlot);
+  if (!GetClassNameW(window, name, 64) || lstrcmpiW(name, CommandClassName) != 0) return nullptr;
+  return ui::windowObject<Command>(window, ObjectSlot);
 }
 
 FontDesc fontFromHandle(HFONT font) {
@@ -119,13 +119,13 @@ LRESULT CALLBACK commandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     auto* command = new (std::nothrow) Command(hwnd, fontFromHandle(ambient));
     if (!command) return FALSE;
     command->notify_ = create->hwndParent;
-    ui::bindWindowObject(hwnd, command, kObjectSlot);
+    ui::bindWindowObject(hwnd, command, ObjectSlot);
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
-  auto* command = ui::windowObject<Command>(hwnd, kObjectSlot);
+  auto* command = ui::windowObject<Command>(hwnd, ObjectSlot);
   if (!command) return DefWindowProcW(hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    ui::bindWindowObject(hwnd, nullptr, kObjectSlot);
+    ui::bindWindowObject(hwnd, nullptr, ObjectSlot);
     delete command;
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
@@ -197,7 +197,7 @@ LRESULT Command::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       core_.focusLost();
       return 0;
     case WM_TIMER:
-      if (wParam == kHoverTimerId) {
+      if (wParam == HoverTimerId) {
         POINT point;
         // A failed position query skips this tick's check.
         if (GetCursorPos(&point)) core_.hoverTick(WindowFromPoint(point) == hwnd_);
@@ -207,7 +207,7 @@ LRESULT Command::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
     case WM_DESTROY:
-      if (timerOn_) KillTimer(hwnd_, kHoverTimerId);
+      if (timerOn_) KillTimer(hwnd_, HoverTimerId);
       timerOn_ = false;
       break;
     default:
@@ -246,7 +246,7 @@ void Command::deliverPendingClick() {
   if (handler) {
     handler(*this);
   } else if (target) {
-    SendMessageW(target, WM_COMMAND, MAKEWPARAM(controlId, kCommandClickCode), reinterpret_cast<LPARAM>(self));
+    SendMessageW(target, WM_COMMAND, MAKEWPARAM(controlId, CommandClickCode), reinterpret_cast<LPARAM>(self));
   }
 }
 
@@ -329,15 +329,15 @@ void Command::drawCaption(HDC dc, bool mask) const {
   RECT rect = caption_;
   if (lbl.enabledLook) {
     SetTextColor(dc, mask ? RGB(255, 255, 255) : captionColour());
-    DrawTextW(dc, lbl.text.c_str(), static_cast<int>(lbl.text.size()), &rect, kCaptionFormat);
+    DrawTextW(dc, lbl.text.c_str(), static_cast<int>(lbl.text.size()), &rect, CaptionFormat);
   } else {
     // The standard disabled text: a highlight copy one pixel down and right, grey on top.
     RECT shadow = rect;
     OffsetRect(&shadow, 1, 1);
     SetTextColor(dc, mask ? RGB(255, 255, 255) : GetSysColor(COLOR_3DHILIGHT));
-    DrawTextW(dc, lbl.text.c_str(), static_cast<int>(lbl.text.size()), &shadow, kCaptionFormat);
+    DrawTextW(dc, lbl.text.c_str(), static_cast<int>(lbl.text.size()), &shadow, CaptionFormat);
     SetTextColor(dc, mask ? RGB(255, 255, 255) : GetSysColor(COLOR_GRAYTEXT));
-    DrawTextW(dc, lbl.text.c_str(), static_cast<int>(lbl.text.size()), &rect, kCaptionFormat);
+    DrawTextW(dc, lbl.text.c_str(), static_cast<int>(lbl.text.size()), &rect, CaptionFormat);
   }
   SetTextColor(dc, oldColour);
   SetBkMode(dc, oldMode);
@@ -437,7 +437,7 @@ void Command::opacityChanged() {
 }
 
 void Command::startHoverTimer(unsigned intervalMs) {
-  if (SetTimer(hwnd_, kHoverTimerId, intervalMs, nullptr)) timerOn_ = true;
+  if (SetTimer(hwnd_, HoverTimerId, intervalMs, nullptr)) timerOn_ = true;
 }
 
 void Command::raiseClick() { clickPending_ = true; }

@@ -10,7 +10,7 @@
 //   set->Initialize();                                 // starts hover tracking
 //   // Click goes to the click handler when one is set; otherwise it arrives as WM_COMMAND
 //   // (sent) at the notify window, the parent unless changed:
-//   //   LOWORD(wParam) = control id, HIWORD(wParam) = kCommandClickCode, lParam = the HWND.
+//   //   LOWORD(wParam) = control id, HIWORD(wParam) = CommandClickCode, lParam = the HWND.
 //   // Click comes last in the handling of the release, so the container may destroy the
 //   // button (or the whole dialog) in it.
 // The state images are resources of the executable (command_images.rc, linked into every
@@ -30,12 +30,12 @@
 
 namespace controls {
 
-constexpr wchar_t kCommandClassName[] = L"PomarelCommand";
+constexpr wchar_t CommandClassName[] = L"PomarelCommand";
 // Notification code of Click in WM_COMMAND; the same as BN_CLICKED.
-constexpr WORD kCommandClickCode = 0;
+constexpr WORD CommandClickCode = 0;
 // Default size on a container, in twips (117 x 28 px at 15 twips per pixel).
-constexpr int kDefaultWidthTwips = 1755;
-constexpr int kDefaultHeightTwips = 420;
+constexpr int DefaultWidthTwips = 1755;
+constexpr int DefaultHeightTwips = 420;
 
 // Registers the window class in the executable's module. True when the class is there.
 bool registerCommandClass(HINSTANCE instance = nullptr);
@@ -47,8 +47,8 @@ enum class Units { Pixels, Twips };
 struct CommandPlacement {
   int x = 0;
   int y = 0;
-  int width = kDefaultWidthTwips;
-  int height = kDefaultHeightTwips;
+  int width = DefaultWidthTwips;
+  int height = DefaultHeightTwips;
   Units units = Units::Twips;
 };
 

@@ -46,13 +46,13 @@ CommandRules::CommandRules(CommandView& view, FontDesc ambientFont)
 void CommandRules::setCaption(const std::wstring& New_Caption) {
   lbl_.text = New_Caption;
   view_.captionChanged();
-  view_.propertyChanged(kKeyCaption);
+  view_.propertyChanged(KeyCaption);
 }
 
 void CommandRules::setFont(const FontDesc& New_Font) {
   lbl_.font = New_Font;
   view_.captionChanged();
-  view_.propertyChanged(kKeyFont);
+  view_.propertyChanged(KeyFont);
 }
 
 std::uint32_t CommandRules::FontColour() {
@@ -65,7 +65,7 @@ void CommandRules::setFontColour(std::uint32_t New_FontColour) {
   lbl_.colour = New_FontColour;
   view_.captionChanged();
   RefreshFace();
-  view_.propertyChanged(kKeyFontColour);
+  view_.propertyChanged(KeyFontColour);
 }
 
 bool CommandRules::Enabled() {
@@ -82,7 +82,7 @@ bool CommandRules::Enabled() {
 
 void CommandRules::setEnabled(bool New_Enabled) {
   m_.Enabled = New_Enabled;
-  view_.propertyChanged(kKeyEnabled);
+  view_.propertyChanged(KeyEnabled);
   ApplyEnabledLook();
 }
 
@@ -101,28 +101,28 @@ void CommandRules::setVisible(std::uint8_t New_Visible) {
     m_.FaceOpaque = false;
     view_.opacityChanged();
   }
-  view_.propertyChanged(kKeyVisible);
+  view_.propertyChanged(KeyVisible);
 }
 
 // ---- life cycle ----
 
 void CommandRules::Initialize() {
   m_.State = ButtonState::Normal;
-  view_.startHoverTimer(kHoverIntervalMs);
+  view_.startHoverTimer(HoverIntervalMs);
 }
 
 void CommandRules::readProperties(const PropertyBag& bag) {
   // Each entry is applied straight after it is read; one that cannot be converted is
   // skipped and leaves its member as it was.
-  if (auto v = toBoolean(readProperty(bag, kKeyEnabled, true))) m_.Enabled = *v;
-  if (auto v = toText(readProperty(bag, kKeyCaption, kDefaultCaption))) lbl_.text = *v;
-  if (auto v = toFont(readProperty(bag, kKeyFont, ambientFont_))) lbl_.font = *v;
-  if (auto v = toUnsigned8(readProperty(bag, kKeyFirstRun, L"1"))) m_.FirstRun = *v;
-  if (auto v = toSigned32(readProperty(bag, kKeyFontColour, L"0"))) {
+  if (auto v = toBoolean(readProperty(bag, KeyEnabled, true))) m_.Enabled = *v;
+  if (auto v = toText(readProperty(bag, KeyCaption, DefaultCaption))) lbl_.text = *v;
+  if (auto v = toFont(readProperty(bag, KeyFont, ambientFont_))) lbl_.font = *v;
+  if (auto v = toUnsigned8(readProperty(bag, KeyFirstRun, L"1"))) m_.FirstRun = *v;
+  if (auto v = toSigned32(readProperty(bag, KeyFontColour, L"0"))) {
     lbl_.colour = static_cast<std::uint32_t>(*v);
   }
   const bool wasOpaque = m_.FaceOpaque;
-  if (auto v = toSigned16(readProperty(bag, kKeyVisible, L"1"))) {
+  if (auto v = toSigned16(readProperty(bag, KeyVisible, L"1"))) {
     if (*v == 0) m_.FaceOpaque = false;
     if (*v == 1) m_.FaceOpaque = true;
   }
@@ -132,12 +132,12 @@ void CommandRules::readProperties(const PropertyBag& bag) {
 }
 
 void CommandRules::writeProperties(PropertyBag& bag) {
-  writeProperty(bag, kKeyEnabled, m_.Enabled, true);
-  writeProperty(bag, kKeyCaption, lbl_.text, kDefaultCaption);
-  writeProperty(bag, kKeyFirstRun, static_cast<int>(m_.FirstRun), L"1");
-  writeProperty(bag, kKeyFont, lbl_.font, ambientFont_);
-  writeProperty(bag, kKeyFontColour, static_cast<int>(static_cast<std::int32_t>(lbl_.colour)), L"0");
-  writeProperty(bag, kKeyVisible, m_.FaceOpaque ? 1 : 0, L"1");
+  writeProperty(bag, KeyEnabled, m_.Enabled, true);
+  writeProperty(bag, KeyCaption, lbl_.text, DefaultCaption);
+  writeProperty(bag, KeyFirstRun, static_cast<int>(m_.FirstRun), L"1");
+  writeProperty(bag, KeyFont, lbl_.font, ambientFont_);
+  writeProperty(bag, KeyFontColour, static_cast<int>(static_cast<std::int32_t>(lbl_.colour)), L"0");
+  writeProperty(bag, KeyVisible, m_.FaceOpaque ? 1 : 0, L"1");
   RefreshFace();
 }
 

@@ -16,21 +16,21 @@ enum class ButtonState : std::uint8_t { None = 0, Normal = 1, HighLight = 2, Sel
 
 // The six state images the face is framed with.
 enum class FaceImage : std::uint8_t { Normal, HighLight, Pressed, Selected, HighLightSelect, Disable };
-constexpr int kFaceImageCount = 6;
+constexpr int FaceImageCount = 6;
 const wchar_t* faceImageName(FaceImage image);  // L"Normal", L"HighLight", ...
 
 enum class MouseButton : std::uint8_t { Left = 1, Right = 2, Middle = 4 };
 
-constexpr unsigned kHoverIntervalMs = 100;  // TmrMouse
-constexpr wchar_t kDefaultCaption[] = L"Command";
+constexpr unsigned HoverIntervalMs = 100;  // TmrMouse
+constexpr wchar_t DefaultCaption[] = L"Command";
 
 // Persisted entries, in the order of saving.
-constexpr wchar_t kKeyEnabled[] = L"Enabled";
-constexpr wchar_t kKeyCaption[] = L"Caption";
-constexpr wchar_t kKeyFirstRun[] = L"FirstRun";
-constexpr wchar_t kKeyFont[] = L"Font";
-constexpr wchar_t kKeyFontColour[] = L"FontColour";
-constexpr wchar_t kKeyVisible[] = L"Visible";
+constexpr wchar_t KeyEnabled[] = L"Enabled";
+constexpr wchar_t KeyCaption[] = L"Caption";
+constexpr wchar_t KeyFirstRun[] = L"FirstRun";
+constexpr wchar_t KeyFont[] = L"Font";
+constexpr wchar_t KeyFontColour[] = L"FontColour";
+constexpr wchar_t KeyVisible[] = L"Visible";
 
 // What the core needs from the window around it.
 class CommandView {
@@ -61,7 +61,7 @@ struct CommandMembers {
 
 // What the caption element LblMsg holds.
 struct CaptionElement {
-  std::wstring text = kDefaultCaption;
+  std::wstring text = DefaultCaption;
   FontDesc font;
   std::uint32_t colour = 0;  // 0x00BBGGRR
   bool enabledLook = true;

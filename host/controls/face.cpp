@@ -7,7 +7,7 @@
 namespace controls {
 namespace {
 
-const wchar_t* const kResourceNames[kFaceImageCount] = {
+const wchar_t* const ResourceNames[FaceImageCount] = {
     L"POMAREL_CMD_NORMAL",   L"POMAREL_CMD_HIGHLIGHT",       L"POMAREL_CMD_PRESSED",
     L"POMAREL_CMD_SELECTED", L"POMAREL_CMD_HIGHLIGHTSELECT", L"POMAREL_CMD_DISABLE",
 };
@@ -16,9 +16,9 @@ const wchar_t* const kResourceNames[kFaceImageCount] = {
 
 StateImages::StateImages() {
   HINSTANCE module = GetModuleHandleW(nullptr);
-  for (int i = 0; i < kFaceImageCount; ++i) {
+  for (int i = 0; i < FaceImageCount; ++i) {
     images_[i] = static_cast<HBITMAP>(
-        LoadImageW(module, kResourceNames[i], IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        LoadImageW(module, ResourceNames[i], IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   }
 }
 
@@ -30,8 +30,8 @@ StateImages::~StateImages() {
 
 bool fillGradient(HDC dc, int width, int height, bool inverted) {
   if (width <= 0 || height <= 0) return false;
-  const GradientColour light = gradientColour(kGradientLight);
-  const GradientColour dark = gradientColour(kGradientDark);
+  const GradientColour light = gradientColour(GradientLight);
+  const GradientColour dark = gradientColour(GradientDark);
   const GradientColour& top = inverted ? dark : light;
   const GradientColour& bottom = inverted ? light : dark;
   TRIVERTEX vertices[2] = {

@@ -20,7 +20,7 @@ class StateImages {
   HBITMAP get(FaceImage image) const { return images_[static_cast<int>(image)]; }
 
  private:
-  HBITMAP images_[kFaceImageCount] = {};
+  HBITMAP images_[FaceImageCount] = {};
 };
 
 // FillGradient: white at the top and lavender grey at the bottom, or the other way round.

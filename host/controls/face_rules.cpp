@@ -6,18 +6,18 @@
 namespace controls {
 
 std::array<FramePiece, 8> framePieces(int W, int H) {
-  constexpr int c = kCornerSize;
-  constexpr int right = kImageWidth - c;    // 60
-  constexpr int bottom = kImageHeight - c;  // 21
+  constexpr int c = CornerSize;
+  constexpr int right = ImageWidth - c;    // 60
+  constexpr int bottom = ImageHeight - c;  // 21
   return {{
       {{0, 0, c, c}, {0, 0, c, c}, false},                                             // top-left
-      {{c, 0, kEdgeSourceWidth, c}, {c, 0, W - 2 * c, c}, true},                      // top
+      {{c, 0, EdgeSourceWidth, c}, {c, 0, W - 2 * c, c}, true},                      // top
       {{right, 0, c, c}, {W - c, 0, c, c}, false},                                     // top-right
-      {{right, c, c, kEdgeSourceHeight}, {W - c, c, c, H - 2 * c}, true},              // right
+      {{right, c, c, EdgeSourceHeight}, {W - c, c, c, H - 2 * c}, true},              // right
       {{right, bottom, c, c}, {W - c, H - c, c, c}, false},                            // bottom-right
-      {{c, bottom, kEdgeSourceWidth, c}, {c, H - c, W - 2 * c, c}, true},              // bottom
+      {{c, bottom, EdgeSourceWidth, c}, {c, H - c, W - 2 * c, c}, true},              // bottom
       {{0, bottom, c, c}, {0, H - c, c, c}, false},                                    // bottom-left
-      {{0, c, c, kEdgeSourceHeight}, {0, c, c, H - 2 * c}, true},                      // left
+      {{0, c, c, EdgeSourceHeight}, {0, c, c, H - 2 * c}, true},                      // left
   }};
 }
 
@@ -25,7 +25,7 @@ bool drawable(const FramePiece& piece) { return piece.dest.w > 0 && piece.dest.h
 
 int captionTop(int faceHeight, int captionHeight, int twipsPerPixelY) {
   const int tpp = twipsPerPixelY > 0 ? twipsPerPixelY : 15;
-  const double twips = (static_cast<double>(faceHeight - captionHeight) * tpp - 2.0 * kCaptionRaiseTwips) / 2.0;
+  const double twips = (static_cast<double>(faceHeight - captionHeight) * tpp - 2.0 * CaptionRaiseTwips) / 2.0;
   return static_cast<int>(std::floor(twips / tpp + 0.5));
 }
 

@@ -19,12 +19,12 @@ struct FramePiece {
   bool stretched;    // an edge (stretched along its length) or a corner (copied 1:1)
 };
 
-constexpr int kImageWidth = 64;   // 960 twips at 15 twips per pixel
-constexpr int kImageHeight = 25;  // 375 twips
-constexpr int kCornerSize = 4;    // CornerSize, 60 twips
-constexpr int kEdgeSourceWidth = kImageWidth - 2 * kCornerSize;    // 56 px, 840 twips
-constexpr int kEdgeSourceHeight = kImageHeight - 2 * kCornerSize;  // 17 px, 255 twips
-constexpr int kCaptionRaiseTwips = 10;
+constexpr int ImageWidth = 64;   // 960 twips at 15 twips per pixel
+constexpr int ImageHeight = 25;  // 375 twips
+constexpr int CornerSize = 4;    // 60 twips
+constexpr int EdgeSourceWidth = ImageWidth - 2 * CornerSize;    // 56 px, 840 twips
+constexpr int EdgeSourceHeight = ImageHeight - 2 * CornerSize;  // 17 px, 255 twips
+constexpr int CaptionRaiseTwips = 10;
 
 // The eight pieces in painting order, clockwise from the top-left corner. The frame is cut in
 // image pixels at every screen density (the images are pixel art; scaling them would blur the
@@ -44,8 +44,8 @@ struct GradientColour {
   unsigned short blue = 0;
 };
 
-constexpr char kGradientLight[] = "&HFFFFFF";  // white
-constexpr char kGradientDark[] = "&HC6C5D7";   // lavender grey (198, 197, 215)
+constexpr char GradientLight[] = "&HFFFFFF";  // white
+constexpr char GradientDark[] = "&HC6C5D7";   // lavender grey (198, 197, 215)
 
 // The hex digit pairs of a "&HRRGGBB" literal in written order as red, green and blue.
 // Anything that is not such a literal gives black.

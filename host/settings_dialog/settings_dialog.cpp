@@ -266,8 +266,8 @@ void SettingsDialog::createButtons() {
     if (!button) return nullptr;
     // The properties each button was designed with.
     controls::MemoryPropertyBag bag;
-    bag.write(controls::kKeyCaption, controls::PropValue(caption));
-    bag.write(controls::kKeyFont, controls::PropValue(buttonFont()));
+    bag.write(controls::KeyCaption, controls::PropValue(caption));
+    bag.write(controls::KeyFont, controls::PropValue(buttonFont()));
     button->readProperties(bag);
     return button;
   };

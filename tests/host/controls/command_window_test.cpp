@@ -151,7 +151,7 @@ struct FrameColours {
   std::uint32_t leftTop[4], leftBottom[4], rightTop[4], rightBottom[4];
 };
 
-const FrameColours kTable[] = {
+const FrameColours Table[] = {
     {FaceImage::Normal, {0xDCD6C2, 0x003C74, 0xF3F3EE, 0xF3F3EE}, {0xFAFAF6, 0x003C74, 0xD6D0C5, 0xE2DFD6},
      {0xE2DECB, 0x003C74, 0xF4F4F0, 0xF4F4F0}, {0xE2DECB, 0x003C74, 0xECEBE6, 0xECEBE6},
      {0xF0EEE0, 0x003C74, 0xE8E5DF, 0xEEEDE7}, {0xF0EEE0, 0x003C74, 0xE8E5DF, 0xEEEDE7}},
@@ -173,10 +173,10 @@ const FrameColours kTable[] = {
 };
 
 const FrameColours& colours(FaceImage image) {
-  for (const auto& c : kTable) {
+  for (const auto& c : Table) {
     if (c.image == image) return c;
   }
-  return kTable[0];
+  return Table[0];
 }
 
 // Checks the frame of `face` against the table: the strips at the face's rows and columns.
@@ -269,7 +269,7 @@ class CommandWindow : public ::testing::Test {
 
   int clicks(int id) const {
     int n = 0;
-    for (const auto& cmd : g_container.commands) n += cmd.first == id && cmd.second == kCommandClickCode;
+    for (const auto& cmd : g_container.commands) n += cmd.first == id && cmd.second == CommandClickCode;
     return n;
   }
 };
@@ -277,7 +277,7 @@ class CommandWindow : public ::testing::Test {
 // ---- faces ----
 
 TEST_F(CommandWindow, DefaultSizeFromTwipsAndItsLayout) {
-  Command* c = createCommand(g_container.hwnd, 7, {300, 300, kDefaultWidthTwips, kDefaultHeightTwips});
+  Command* c = createCommand(g_container.hwnd, 7, {300, 300, DefaultWidthTwips, DefaultHeightTwips});
   ASSERT_TRUE(c);
   RECT rc;
   GetClientRect(c->window(), &rc);

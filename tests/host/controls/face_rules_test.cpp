@@ -55,11 +55,11 @@ TEST(FaceLayout, CaptionTop) {
 }
 
 TEST(FaceLayout, GradientLiteralsInWrittenOrder) {
-  const GradientColour light = gradientColour(kGradientLight);
+  const GradientColour light = gradientColour(GradientLight);
   EXPECT_EQ(light.red, 0xFF00);
   EXPECT_EQ(light.green, 0xFF00);
   EXPECT_EQ(light.blue, 0xFF00);
-  const GradientColour dark = gradientColour(kGradientDark);
+  const GradientColour dark = gradientColour(GradientDark);
   EXPECT_EQ(dark.red, 0xC600);
   EXPECT_EQ(dark.green, 0xC500);
   EXPECT_EQ(dark.blue, 0xD700);
@@ -109,7 +109,7 @@ struct Frame {
   std::uint32_t blend[2];                   // the rounded corner's blended pixels
 };
 
-const Frame kFrames[] = {
+const Frame Frames[] = {
     {"normal.bmp", {0xDCD6C2, 0x003C74, 0xF3F3EE, 0xF3F3EE}, {0xFAFAF6, 0x003C74, 0xD6D0C5, 0xE2DFD6},
      {0xE2DECB, 0x003C74, 0xF4F4F0, 0xF4F4F0}, {0xF0EEE0, 0x003C74, 0xE8E5DF, 0xEEEDE7},
      {0xF4F4F0, 0xF4F4F0}, {0xECEBE6, 0xECEBE6}, 1, {0x7A95A8, 0x255783}},
@@ -132,7 +132,7 @@ const Frame kFrames[] = {
 
 #ifdef POMAREL_CONTROLS_IMAGES
 TEST(StateImages, CommittedBitmapsMatchTheFrameTable) {
-  for (const Frame& f : kFrames) {
+  for (const Frame& f : Frames) {
     SCOPED_TRACE(f.file);
     Bmp bmp;
     ASSERT_TRUE(readBmp(std::string(POMAREL_CONTROLS_IMAGES) + "/" + f.file, bmp));
