@@ -1,11 +1,13 @@
 """The Linux program `pomarel` on the test display with Mesa's software OpenGL, no Wine: its
 own window (picture, first flash, Escape), a window handed over by --window-id or
 $XSCREENSAVER_WINDOW (drawn inside only, resized, unmapped, destroyed), the root window, and
-the signals that end it.
+the signals that end it; and the settings description XScreenSaver reads.
 """
 import signal
 import subprocess
 import time
+import xml.etree.ElementTree as ET
+from pathlib import Path
 
 import pytest
 
@@ -105,3 +107,12 @@ def test_signal_ends_it_promptly_and_quietly(tmp_path, sig, args):
         assert not confetti_colours(colours(screenshot(tmp_path / "after.png"), 0, 0, 1024, 768))
     else:
         assert not find_window(TITLE)
+
+
+def test_settings_description_is_valid_and_passes_only_known_options():
+    xml = Path(__file__).resolve().parents[2] / "renderer" / "x11" / "res" / "pomarel.xml"
+    assert subprocess.run(["xmllint", "--noout", str(xml)], timeout=30).returncode == 0
+    args = [value for element in ET.parse(xml).iter() for key in ("arg", "arg-set", "arg-unset")
+            if (value := element.get(key))]
+    assert "--root" in args
+    assert finish(start(*" ".join(args).split(), "--help"))[0] == 0, args
