@@ -20,7 +20,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "renderer/scene/gl_api.h"
+#include "renderer/scene/gl_api.h"  // declares timeGetTime, defined below
 
 // The scene's millisecond counter. Wrapping at 2^32 like Windows' is harmless: the scene takes
 // the difference of two readings modulo 2^32.

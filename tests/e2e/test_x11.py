@@ -3,6 +3,7 @@ own window (picture, first flash, Escape), a window handed over by --window-id o
 $XSCREENSAVER_WINDOW (drawn inside only, resized, unmapped, destroyed), the root window, and
 the signals that end it; and the settings description XScreenSaver reads.
 """
+import re
 import signal
 import subprocess
 import time
@@ -89,7 +90,7 @@ def test_given_window_inside_only_resized_unmapped_destroyed(tmp_path, handed_ov
         assert finish(proc) == (0, "")
 
 
-@pytest.mark.parametrize("sig, args", [(signal.SIGTERM, []), (signal.SIGINT, ["--root"])])
+@pytest.mark.parametrize("sig, args", [(signal.SIGTERM, []), (signal.SIGINT, ["--root", "--fps"])])
 def test_signal_ends_it_promptly_and_quietly(tmp_path, sig, args):
     proc = start(*args)
     if args:
@@ -101,8 +102,12 @@ def test_signal_ends_it_promptly_and_quietly(tmp_path, sig, args):
     proc.send_signal(sig)
     sent = time.monotonic()
     code, err = finish(proc)
-    assert (code, err) == (0, "")
     assert time.monotonic() - sent < 0.5
+    assert code == 0
+    # Only the frame rates asked for: no GL or X error, no sanitizer report.
+    lines = err.splitlines()
+    assert all(re.fullmatch(r"pomarel: \d+\.\d frames per second", line) for line in lines), err
+    assert bool(lines) == ("--fps" in args), err
     if args:  # the root's own background is back
         assert not confetti_colours(colours(screenshot(tmp_path / "after.png"), 0, 0, 1024, 768))
     else:
@@ -116,3 +121,12 @@ def test_settings_description_is_valid_and_passes_only_known_options():
             if (value := element.get(key))]
     assert "--root" in args
     assert finish(start(*" ".join(args).split(), "--help"))[0] == 0, args
+
+
+@pytest.mark.parametrize("args, code, message", [
+    (["--window-id", "0x1fffffff"], 1, "pomarel: there is no window 0x1fffffff\n"),
+    (["--window-id", "banana"], 2, "pomarel: --window-id: 'banana' is not a window id\nusage:"),
+])
+def test_refusals_are_clear(args, code, message):
+    got, err = finish(start(*args))
+    assert got == code and err.startswith(message), err
