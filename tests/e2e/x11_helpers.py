@@ -1,11 +1,12 @@
 """Wine-free helpers for the end-to-end tests of the Linux program `pomarel`: starting it, a
 window of the test's own made through libX11 with ctypes (the window XScreenSaver would hand
-over), and screenshots read back as pixels.
+over), and screenshots read back as colour counts.
 
 The display comes from tools/lib/testenv.sh; POMAREL_NATIVE_BIN names the program.
 """
 import ctypes
 import ctypes.util
+import functools
 import os
 import subprocess
 import time
@@ -53,42 +54,37 @@ def find_window(title):
     return int(out[0]) if out else 0
 
 
-class _X:
-    lib = None
-
-    @classmethod
-    def get(cls):
-        if cls.lib is None:
-            lib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
-            lib.XOpenDisplay.restype = ctypes.c_void_p
-            lib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-            lib.XDefaultRootWindow.restype = ctypes.c_ulong
-            lib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-            lib.XCreateSimpleWindow.restype = ctypes.c_ulong
-            lib.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
-                                                ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
-                                                ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
-            for name, args in (("XMapWindow", [ctypes.c_ulong]), ("XUnmapWindow", [ctypes.c_ulong]),
-                               ("XDestroyWindow", [ctypes.c_ulong]),
-                               ("XResizeWindow", [ctypes.c_ulong, ctypes.c_uint, ctypes.c_uint]),
-                               ("XSync", [ctypes.c_int]), ("XCloseDisplay", [])):
-                getattr(lib, name).argtypes = [ctypes.c_void_p, *args]
-            cls.lib = lib
-        return cls.lib
+@functools.lru_cache(maxsize=None)
+def xlib():
+    lib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    lib.XOpenDisplay.restype = ctypes.c_void_p
+    lib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    lib.XDefaultRootWindow.restype = ctypes.c_ulong
+    lib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    lib.XCreateSimpleWindow.restype = ctypes.c_ulong
+    lib.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                        ctypes.c_uint, ctypes.c_uint, ctypes.c_uint,
+                                        ctypes.c_ulong, ctypes.c_ulong]
+    for name, args in (("XMapWindow", [ctypes.c_ulong]), ("XUnmapWindow", [ctypes.c_ulong]),
+                       ("XDestroyWindow", [ctypes.c_ulong]),
+                       ("XResizeWindow", [ctypes.c_ulong, ctypes.c_uint, ctypes.c_uint]),
+                       ("XSync", [ctypes.c_int]), ("XCloseDisplay", [])):
+        getattr(lib, name).argtypes = [ctypes.c_void_p, *args]
+    return lib
 
 
 def open_display():
     """A connection of the test's own. Xvfb resets itself whenever its last client leaves and
     refuses connections meanwhile, so the first try may fail; holding one connection keeps a
     program started later from meeting such a reset."""
-    x11 = _X.get()
+    x11 = xlib()
     display = wait_for(lambda: x11.XOpenDisplay(None), timeout=10, step=0.05)
     assert display, "no X display"
     return display
 
 
 def close_display(display):
-    _X.get().XCloseDisplay(display)
+    xlib().XCloseDisplay(display)
 
 
 class GivenWindow:
@@ -96,8 +92,7 @@ class GivenWindow:
     draws on it; it lives until destroy() or the end of the `with` block."""
 
     def __init__(self, x, y, width, height):
-        self.x, self.y, self.width, self.height = x, y, width, height
-        self.x11 = _X.get()
+        self.x11 = xlib()
         self.display = open_display()
         root = self.x11.XDefaultRootWindow(self.display)
         self.id = self.x11.XCreateSimpleWindow(self.display, root, x, y, width, height, 0, 0,
@@ -106,7 +101,6 @@ class GivenWindow:
         self.x11.XSync(self.display, 0)
 
     def resize(self, width, height):
-        self.width, self.height = width, height
         self.x11.XResizeWindow(self.display, self.id, width, height)
         self.x11.XSync(self.display, 0)
 
