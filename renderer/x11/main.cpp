@@ -1,0 +1,20 @@
+// Entry point of `pomarel`, the Linux program and XScreenSaver module: reads where to draw from
+// the command line and $XSCREENSAVER_WINDOW (x11_rules) and runs the scene in the X11 shell.
+#include <cstdio>
+#include <cstdlib>
+
+#include "renderer/scene/scene.h"
+#include "renderer/x11/x11.h"
+
+int main(int argc, char** argv) {
+  const X11Arguments arguments = parseX11Arguments(argc, argv, std::getenv("XSCREENSAVER_WINDOW"));
+  if (!arguments.ok) {
+    std::fprintf(stderr, "pomarel: %s\n%s", arguments.error.c_str(), X11Usage);
+    return 2;
+  }
+  if (arguments.options.help) {
+    std::fputs(X11Usage, stdout);
+    return 0;
+  }
+  return runX11(arguments.options, X11Scene{resizeViewport, renderNextFrame});
+}

@@ -1,0 +1,416 @@
+// The Xlib + GLX shell: one display connection, one drawing window and one GL context, all
+// module-level state like the Windows renderer's, released by closeX11Window. Depends on
+// Xlib, GLX and POSIX signals; reaches the scene only through the hooks of X11Scene.
+#include "renderer/x11/x11.h"
+
+#include <GL/glx.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "renderer/scene/gl_api.h"  // declares timeGetTime, defined below
+
+// The scene's millisecond counter. Wrapping at 2^32 like Windows' is harmless: the scene takes
+// the difference of two readings modulo 2^32.
+extern "C" uint32_t timeGetTime() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const uint64_t millis = static_cast<uint64_t>(now.tv_sec) * 1000u +
+                          static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+  return static_cast<uint32_t>(millis);
+}
+
+namespace {
+
+// GLX protocol error numbers (glxproto.h, not shipped by Debian's -dev packages).
+constexpr int GLXBadDrawableError = 2;
+constexpr int GLXBadCurrentDrawableError = 11;
+constexpr int GLXBadWindowError = 12;
+
+struct Shell {
+  Display* display = nullptr;
+  Window window = 0;
+  bool ownWindow = false;
+  Colormap colormap = 0;
+  Cursor blankCursor = 0;
+  GLXContext context = nullptr;
+  int glxErrorBase = 0;
+  Atom deleteWindow = 0;
+  int width = 0;
+  int height = 0;
+  bool mapped = false;
+  bool windowGone = false;
+  bool ending = false;
+};
+
+Shell shell;
+int (*previousErrorHandler)(Display*, XErrorEvent*) = nullptr;
+
+// SIGTERM and SIGINT set the flag and wake a wait on the pipe, so a signal that arrives just
+// before poll() is not slept through.
+volatile sig_atomic_t signalled = 0;
+int wakePipe[2] = {-1, -1};
+struct sigaction previousTerm;
+struct sigaction previousInt;
+
+void onSignal(int) {
+  const int saved = errno;
+  signalled = 1;
+  if (wakePipe[1] >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = write(wakePipe[1], &byte, 1);
+  }
+  errno = saved;
+}
+
+void catchSignals() {
+  signalled = 0;
+  if (pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) wakePipe[0] = wakePipe[1] = -1;
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = onSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, &previousTerm);
+  sigaction(SIGINT, &action, &previousInt);
+}
+
+void releaseSignals() {
+  sigaction(SIGTERM, &previousTerm, nullptr);
+  sigaction(SIGINT, &previousInt, nullptr);
+  for (int& fd : wakePipe) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+}
+
+void complain(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::fputs("pomarel: ", stderr);
+  std::vfprintf(stderr, format, args);
+  std::fputc('\n', stderr);
+  va_end(args);
+}
+
+// Xlib's default handler ends the process. A window handed over by XScreenSaver may be
+// destroyed under us at any time, and the swaps and the context release that follow report it
+// as errors on that window: those mean "gone", anything else is told and survived.
+int onXError(Display* display, XErrorEvent* error) {
+  const bool onGivenWindow = !shell.ownWindow && shell.window && error->resourceid == shell.window;
+  const bool badWindow = error->error_code == BadWindow || error->error_code == BadDrawable ||
+                         error->error_code == shell.glxErrorBase + GLXBadDrawableError ||
+                         error->error_code == shell.glxErrorBase + GLXBadCurrentDrawableError ||
+                         error->error_code == shell.glxErrorBase + GLXBadWindowError;
+  if (onGivenWindow && (badWindow || shell.windowGone)) {
+    shell.windowGone = true;
+    return 0;
+  }
+  char text[160];
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  complain("X error: %s (request %d.%d)", text, error->request_code, error->minor_code);
+  return 0;
+}
+
+bool hasExtension(const char* list, const char* name) {
+  const size_t n = std::strlen(name);
+  for (const char* p = list; p && (p = std::strstr(p, name)) != nullptr; p += n) {
+    const bool starts = p == list || p[-1] == ' ';
+    if (starts && (p[n] == ' ' || p[n] == '\0')) return true;
+  }
+  return false;
+}
+
+void setTitle(Display* d, Window w) {
+  XStoreName(d, w, X11Title);
+  XChangeProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False),
+                  XInternAtom(d, "UTF8_STRING", False), 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(X11Title),
+                  static_cast<int>(std::strlen(X11Title)));
+  XClassHint classHint;
+  char name[] = "pomarel";
+  char className[] = "Pomarel";
+  classHint.res_name = name;
+  classHint.res_class = className;
+  XSetClassHint(d, w, &classHint);
+}
+
+void hideCursor(Display* d, Window w) {
+  char noBits[1] = {0};
+  const Pixmap empty = XCreateBitmapFromData(d, w, noBits, 1, 1);
+  XColor black;
+  std::memset(&black, 0, sizeof black);
+  shell.blankCursor = XCreatePixmapCursor(d, empty, empty, &black, &black, 0, 0);
+  XFreePixmap(d, empty);
+  XDefineCursor(d, w, shell.blankCursor);
+}
+
+// A window of our own: 1024 x 768 titled "Pomarel", or the whole screen. The display mode is
+// never changed; the scene keeps its 4:3 perspective at any size.
+XVisualInfo* createOwnWindow(bool fullscreen) {
+  Display* d = shell.display;
+  const int screen = DefaultScreen(d);
+  int attributes[] = {GLX_RGBA,      GLX_DOUBLEBUFFER, GLX_RED_SIZE,   1, GLX_GREEN_SIZE, 1,
+                      GLX_BLUE_SIZE, 1,                GLX_DEPTH_SIZE, 16, None};
+  XVisualInfo* visual = glXChooseVisual(d, screen, attributes);
+  if (!visual) {
+    complain("the display offers no double-buffered OpenGL visual");
+    return nullptr;
+  }
+  const Window root = RootWindow(d, screen);
+  shell.width = fullscreen ? DisplayWidth(d, screen) : X11Width;
+  shell.height = fullscreen ? DisplayHeight(d, screen) : X11Height;
+  shell.colormap = XCreateColormap(d, root, visual->visual, AllocNone);
+  XSetWindowAttributes wa;
+  std::memset(&wa, 0, sizeof wa);
+  wa.colormap = shell.colormap;
+  wa.background_pixel = 0;  // black in any TrueColor visual, until the first frame
+  wa.border_pixel = 0;
+  wa.event_mask = StructureNotifyMask | KeyPressMask;
+  shell.window = XCreateWindow(d, root, 0, 0, static_cast<unsigned>(shell.width),
+                               static_cast<unsigned>(shell.height), 0, visual->depth, InputOutput,
+                               visual->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
+                               &wa);
+  shell.ownWindow = true;
+  setTitle(d, shell.window);
+  XWMHints hints;
+  std::memset(&hints, 0, sizeof hints);
+  hints.flags = InputHint;
+  hints.input = True;
+  XSetWMHints(d, shell.window, &hints);
+  shell.deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(d, shell.window, &shell.deleteWindow, 1);
+  if (fullscreen) {
+    Atom state = XInternAtom(d, "_NET_WM_STATE_FULLSCREEN", False);
+    XChangeProperty(d, shell.window, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(&state), 1);
+    hideCursor(d, shell.window);
+  }
+  XMapRaised(d, shell.window);
+  return visual;
+}
+
+// The root or a window someone else made: we draw with its own visual, follow its size and
+// notice its end, but never change or destroy it.
+XVisualInfo* adoptWindow(Window window) {
+  Display* d = shell.display;
+  shell.window = window;
+  // Selected before the attributes are read: a window that goes after this round trip is
+  // reported by DestroyNotify, one that went before it by the failed query.
+  XSelectInput(d, window, StructureNotifyMask);
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(d, window, &attributes)) {
+    complain("there is no window 0x%lx", static_cast<unsigned long>(window));
+    return nullptr;
+  }
+  shell.width = attributes.width;
+  shell.height = attributes.height;
+  shell.mapped = attributes.map_state != IsUnmapped;
+  XVisualInfo wanted;
+  std::memset(&wanted, 0, sizeof wanted);
+  wanted.visualid = XVisualIDFromVisual(attributes.visual);
+  int count = 0;
+  XVisualInfo* visual = XGetVisualInfo(d, VisualIDMask, &wanted, &count);
+  int gl = 0, rgba = 0, doubleBuffer = 0;
+  if (visual) {
+    glXGetConfig(d, visual, GLX_USE_GL, &gl);
+    glXGetConfig(d, visual, GLX_RGBA, &rgba);
+    glXGetConfig(d, visual, GLX_DOUBLEBUFFER, &doubleBuffer);
+  }
+  if (!gl || !rgba || !doubleBuffer) {
+    complain("window 0x%lx has no double-buffered OpenGL visual (visual 0x%lx)",
+             static_cast<unsigned long>(window), static_cast<unsigned long>(wanted.visualid));
+    if (visual) XFree(visual);
+    return nullptr;
+  }
+  return visual;
+}
+
+void handleEvent(const XEvent& event, const X11Scene& scene) {
+  switch (event.type) {
+    case ConfigureNotify:
+      if (event.xconfigure.window != shell.window) break;
+      if (event.xconfigure.width != shell.width || event.xconfigure.height != shell.height) {
+        shell.width = event.xconfigure.width;
+        shell.height = event.xconfigure.height;
+        scene.resize(shell.width, shell.height);
+      }
+      break;
+    case MapNotify:
+      if (event.xmap.window == shell.window) shell.mapped = true;
+      break;
+    case UnmapNotify:
+      if (event.xunmap.window == shell.window) shell.mapped = false;
+      break;
+    case DestroyNotify:
+      if (event.xdestroywindow.window == shell.window) shell.windowGone = true;
+      break;
+    case ClientMessage:
+      if (shell.ownWindow && static_cast<Atom>(event.xclient.data.l[0]) == shell.deleteWindow) {
+        shell.ending = true;
+      }
+      break;
+    case KeyPress: {
+      XKeyEvent key = event.xkey;
+      if (shell.ownWindow && XLookupKeysym(&key, 0) == XK_Escape) shell.ending = true;
+      break;
+    }
+  }
+}
+
+// Sleeps until the X connection or the signal pipe has something; never spins.
+void waitForEvents() {
+  pollfd fds[2] = {{ConnectionNumber(shell.display), POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
+  const nfds_t count = wakePipe[0] >= 0 ? 2 : 1;
+  if (poll(fds, count, -1) > 0 && (fds[1].revents & POLLIN)) {
+    char drained[16];
+    while (read(wakePipe[0], drained, sizeof drained) > 0) {
+    }
+  }
+}
+
+}  // namespace
+
+bool openX11Window(const X11Options& options, const X11Scene& scene) {
+  shell = Shell{};
+  catchSignals();
+  const char* name = options.display.empty() ? nullptr : options.display.c_str();
+  shell.display = XOpenDisplay(name);
+  if (!shell.display) {
+    complain("cannot open display \"%s\"", XDisplayName(name));
+    closeX11Window();
+    return false;
+  }
+  Display* d = shell.display;
+  previousErrorHandler = XSetErrorHandler(onXError);
+  int eventBase = 0;
+  if (!glXQueryExtension(d, &shell.glxErrorBase, &eventBase)) {
+    complain("display \"%s\" has no OpenGL (GLX)", DisplayString(d));
+    closeX11Window();
+    return false;
+  }
+
+  XVisualInfo* visual = nullptr;
+  switch (options.target) {
+    case DrawTarget::OwnWindow:
+    case DrawTarget::Fullscreen:
+      visual = createOwnWindow(options.target == DrawTarget::Fullscreen);
+      break;
+    case DrawTarget::Root:
+      visual = adoptWindow(DefaultRootWindow(d));
+      break;
+    case DrawTarget::GivenWindow:
+      visual = adoptWindow(options.windowId);
+      break;
+  }
+  if (!visual) {
+    closeX11Window();
+    return false;
+  }
+  shell.context = glXCreateContext(d, visual, nullptr, True);
+  XFree(visual);
+  if (!shell.context || !glXMakeCurrent(d, shell.window, shell.context)) {
+    complain("cannot make an OpenGL context current on window 0x%lx",
+             static_cast<unsigned long>(shell.window));
+    closeX11Window();
+    return false;
+  }
+  scene.resize(shell.width, shell.height);
+  return true;
+}
+
+void closeX11Window() {
+  if (Display* d = shell.display) {
+    if (shell.context) {
+      glXMakeCurrent(d, None, nullptr);
+      glXDestroyContext(d, shell.context);
+    }
+    if (shell.ownWindow && shell.window) XDestroyWindow(d, shell.window);
+    // Our last frame would stay on the root until something exposes it; a handed-over window
+    // is its owner's business.
+    if (shell.window == DefaultRootWindow(d)) XClearWindow(d, shell.window);
+    if (shell.colormap) XFreeColormap(d, shell.colormap);
+    if (shell.blankCursor) XFreeCursor(d, shell.blankCursor);
+    // Errors of the release on a vanished window arrive during this final sync, so our
+    // handler stays in place until the connection is closed.
+    XCloseDisplay(d);
+    XSetErrorHandler(previousErrorHandler);
+  }
+  shell = Shell{};
+  releaseSignals();
+}
+
+bool pumpX11Events(const X11Scene& scene) {
+  for (;;) {
+    while (!shell.ending && !shell.windowGone && XPending(shell.display)) {
+      XEvent event;
+      XNextEvent(shell.display, &event);
+      handleEvent(event, scene);
+    }
+    if (signalled) shell.ending = true;
+    if (shell.ending || shell.windowGone) return false;
+    if (shell.mapped) return true;
+    waitForEvents();
+  }
+}
+
+void swapX11Buffers() { glXSwapBuffers(shell.display, shell.window); }
+
+bool setX11SwapInterval(int interval) {
+  Display* d = shell.display;
+  const char* extensions = glXQueryExtensionsString(d, DefaultScreen(d));
+  auto address = [](const char* name) {
+    return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
+  };
+  if (hasExtension(extensions, "GLX_EXT_swap_control")) {
+    if (auto set = reinterpret_cast<void (*)(Display*, GLXDrawable, int)>(
+            address("glXSwapIntervalEXT"))) {
+      set(d, shell.window, interval);
+      return true;
+    }
+  }
+  if (hasExtension(extensions, "GLX_MESA_swap_control")) {
+    if (auto set = reinterpret_cast<int (*)(unsigned)>(address("glXSwapIntervalMESA"))) {
+      return set(static_cast<unsigned>(interval)) == 0;
+    }
+  }
+  // SGI's form knows no 0: it can turn the wait on but not off.
+  if (interval > 0 && hasExtension(extensions, "GLX_SGI_swap_control")) {
+    if (auto set = reinterpret_cast<int (*)(int)>(address("glXSwapIntervalSGI"))) {
+      return set(interval) == 0;
+    }
+  }
+  return false;
+}
+
+int runX11(const X11Options& options, const X11Scene& scene) {
+  if (!openX11Window(options, scene)) return 1;
+  setX11SwapInterval(1);
+  uint32_t countedSince = timeGetTime();
+  int frames = 0;
+  while (pumpX11Events(scene)) {
+    scene.frame();
+    swapX11Buffers();
+    if (!options.showFps) continue;
+    ++frames;
+    const uint32_t elapsed = timeGetTime() - countedSince;
+    if (elapsed >= 1000) {
+      std::fprintf(stderr, "pomarel: %.1f frames per second\n", frames * 1000.0 / elapsed);
+      countedSince += elapsed;
+      frames = 0;
+    }
+  }
+  closeX11Window();
+  return 0;
+}

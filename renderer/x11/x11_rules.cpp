@@ -1,0 +1,115 @@
+// Command-line and environment rules of the Linux program. Depends on the C++ library only.
+#include "renderer/x11/x11_rules.h"
+
+#include <cstring>
+
+const char X11Usage[] =
+    "usage: pomarel [--window | --fullscreen | --root | --window-id ID] [--fps]\n"
+    "               [--display NAME]\n"
+    "Three-dimensional paper confetti. Draws in a window of its own (Escape ends it), on\n"
+    "the whole screen, on the root window, or in the window named by --window-id or by\n"
+    "$XSCREENSAVER_WINDOW (decimal or 0x-hex), as a module of XScreenSaver.\n"
+    "  --fps   report frames per second on standard error\n";
+
+namespace {
+
+constexpr uint32_t LargestResourceId = 0x1FFFFFFF;
+
+int digitValue(char c, int base) {
+  int v = -1;
+  if (c >= '0' && c <= '9') v = c - '0';
+  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  return v < base ? v : -1;
+}
+
+// "--name" and "-name" both give "name"; anything else gives null.
+const char* optionName(const char* arg) {
+  if (arg[0] != '-') return nullptr;
+  return arg[1] == '-' ? arg + 2 : arg + 1;
+}
+
+}  // namespace
+
+bool parseWindowId(const char* text, uint32_t* id) {
+  if (!text) return false;
+  int base = 10;
+  if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text += 2;
+  }
+  if (*text == '\0') return false;
+  uint64_t value = 0;
+  for (; *text; ++text) {
+    const int d = digitValue(*text, base);
+    if (d < 0) return false;
+    value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
+    if (value > LargestResourceId) return false;
+  }
+  if (value == 0) return false;
+  *id = static_cast<uint32_t>(value);
+  return true;
+}
+
+X11Arguments parseX11Arguments(int argc, const char* const* argv, const char* screensaverWindow) {
+  X11Arguments result;
+  X11Options& o = result.options;
+  bool targetGiven = false;
+  auto fail = [&result](const std::string& why) {
+    result.ok = false;
+    result.error = why;
+    return result;
+  };
+  auto choose = [&](DrawTarget target, uint32_t id) {
+    if (targetGiven && (o.target != target || o.windowId != id)) return false;
+    targetGiven = true;
+    o.target = target;
+    o.windowId = id;
+    return true;
+  };
+
+  for (int i = 1; i < argc; ++i) {
+    const char* name = optionName(argv[i]);
+    if (!name) return fail(std::string("unexpected argument '") + argv[i] + "'");
+    const bool hasValue = i + 1 < argc;
+    bool chosen = true;
+    if (!std::strcmp(name, "help") || !std::strcmp(name, "h")) {
+      o.help = true;
+      result.ok = true;
+      return result;
+    } else if (!std::strcmp(name, "fps")) {
+      o.showFps = true;
+    } else if (!std::strcmp(name, "window")) {
+      chosen = choose(DrawTarget::OwnWindow, 0);
+    } else if (!std::strcmp(name, "fullscreen")) {
+      chosen = choose(DrawTarget::Fullscreen, 0);
+    } else if (!std::strcmp(name, "root")) {
+      chosen = choose(DrawTarget::Root, 0);
+    } else if (!std::strcmp(name, "window-id")) {
+      uint32_t id = 0;
+      if (!hasValue) return fail("--window-id needs a window id");
+      if (!parseWindowId(argv[++i], &id)) {
+        return fail(std::string("--window-id: '") + argv[i] + "' is not a window id");
+      }
+      chosen = choose(DrawTarget::GivenWindow, id);
+    } else if (!std::strcmp(name, "display")) {
+      if (!hasValue) return fail("--display needs a display name");
+      o.display = argv[++i];
+    } else {
+      return fail(std::string("unknown option '") + argv[i] + "'");
+    }
+    if (!chosen) {
+      return fail("choose one of --window, --fullscreen, --root and --window-id");
+    }
+  }
+
+  if (o.target != DrawTarget::GivenWindow && screensaverWindow && *screensaverWindow) {
+    if (!parseWindowId(screensaverWindow, &o.windowId)) {
+      return fail(std::string("XSCREENSAVER_WINDOW: '") + screensaverWindow +
+                  "' is not a window id");
+    }
+    o.target = DrawTarget::GivenWindow;
+  }
+  result.ok = true;
+  return result;
+}

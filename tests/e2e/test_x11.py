@@ -1,0 +1,132 @@
+"""The Linux program `pomarel` on the test display with Mesa's software OpenGL, no Wine: its
+own window (picture, first flash, Escape), a window handed over by --window-id or
+$XSCREENSAVER_WINDOW (drawn inside only, resized, unmapped, destroyed), the root window, and
+the signals that end it; and the settings description XScreenSaver reads.
+"""
+import re
+import signal
+import subprocess
+import time
+import xml.etree.ElementTree as ET
+from pathlib import Path
+
+import pytest
+
+from x11_helpers import (GivenWindow, close_display, colours, confetti_colours, cpu_seconds,
+                         find_window, finish, mean_brightness, open_display, screenshot, start,
+                         wait_for)
+
+TITLE = "Pomarel"
+
+
+# Keeps Xvfb from resetting between the programs of these tests (see open_display).
+@pytest.fixture(scope="module", autouse=True)
+def display_held():
+    display = open_display()
+    yield
+    close_display(display)
+
+
+def sleep_until(moment):
+    time.sleep(max(0.0, moment - time.monotonic()))
+
+
+def test_own_window_confetti_first_flash_and_escape(tmp_path):
+    proc = start()
+    assert wait_for(lambda: find_window(TITLE)), finish(proc, timeout=1)
+    shown = time.monotonic()
+
+    sleep_until(shown + 2.5)
+    counts = colours(screenshot(tmp_path / "early.png"), 0, 0, 1024, 768)
+    assert counts[(0, 0, 0)] > 0.6 * sum(counts.values()), "black background"
+    assert len(confetti_colours(counts)) >= 20
+
+    # The clock starts at 0.3 s with the first frame and the first flash comes at 7.5 s.
+    sleep_until(shown + 6.0)
+    shots = []
+    while time.monotonic() < shown + 9.0:
+        shots.append((time.monotonic() - shown, screenshot(tmp_path / ("f%02d.png" % len(shots)))))
+    series = [(round(at, 2), mean_brightness(png)) for at, png in shots]
+    peak = max(series, key=lambda s: s[1])
+    assert 6.6 < peak[0] < 8.6 and peak[1] > 150, series
+    assert series[0][1] < 30, series
+
+    subprocess.run(["xdotool", "mousemove", "512", "384", "keydown", "Escape", "sleep", "0.2",
+                    "keyup", "Escape"], check=True, timeout=30)
+    assert finish(proc) == (0, "")
+
+
+@pytest.mark.parametrize("handed_over", ["--window-id", "XSCREENSAVER_WINDOW"])
+def test_given_window_inside_only_resized_unmapped_destroyed(tmp_path, handed_over):
+    with GivenWindow(100, 100, 400, 300) as window:
+        if handed_over == "--window-id":
+            proc = start("--window-id", hex(window.id))
+        else:  # as XScreenSaver starts its modules
+            proc = start("--root", env={"XSCREENSAVER_WINDOW": str(window.id)})
+        time.sleep(2.5)
+        png = screenshot(tmp_path / "small.png")
+        assert len(confetti_colours(colours(png, 100, 100, 400, 300))) >= 20
+        for outside in ((0, 0, 1024, 95), (0, 95, 95, 673), (505, 95, 519, 673), (95, 405, 410, 363)):
+            assert not confetti_colours(colours(png, *outside)), outside
+
+        # Larger: the picture fills the new size, not the old bottom-left corner.
+        window.resize(600, 450)
+        time.sleep(2.0)
+        png = screenshot(tmp_path / "large.png")
+        assert len(confetti_colours(colours(png, 100, 100, 600, 140))) >= 5, "top"
+        assert len(confetti_colours(colours(png, 520, 100, 180, 450))) >= 3, "right"
+
+        # Unmapped: no frames, and no processor time spent waiting for the window to return.
+        window.set_mapped(False)
+        time.sleep(0.3)
+        used = cpu_seconds(proc.pid)
+        time.sleep(1.0)
+        assert cpu_seconds(proc.pid) - used < 0.1
+        window.set_mapped(True)
+        time.sleep(0.5)
+        assert proc.poll() is None
+
+        window.destroy()
+        assert finish(proc) == (0, "")
+
+
+@pytest.mark.parametrize("sig, args", [(signal.SIGTERM, []), (signal.SIGINT, ["--root", "--fps"])])
+def test_signal_ends_it_promptly_and_quietly(tmp_path, sig, args):
+    proc = start(*args)
+    if args:
+        assert wait_for(lambda: confetti_colours(
+            colours(screenshot(tmp_path / "root.png"), 0, 0, 1024, 768)), timeout=10)
+    else:
+        assert wait_for(lambda: find_window(TITLE)), finish(proc, timeout=1)
+    time.sleep(1.0)
+    proc.send_signal(sig)
+    sent = time.monotonic()
+    code, err = finish(proc)
+    assert time.monotonic() - sent < 0.5
+    assert code == 0
+    # Only the frame rates asked for: no GL or X error, no sanitizer report.
+    lines = err.splitlines()
+    assert all(re.fullmatch(r"pomarel: \d+\.\d frames per second", line) for line in lines), err
+    assert bool(lines) == ("--fps" in args), err
+    if args:  # the root's own background is back
+        assert not confetti_colours(colours(screenshot(tmp_path / "after.png"), 0, 0, 1024, 768))
+    else:
+        assert not find_window(TITLE)
+
+
+def test_settings_description_is_valid_and_passes_only_known_options():
+    xml = Path(__file__).resolve().parents[2] / "renderer" / "x11" / "res" / "pomarel.xml"
+    assert subprocess.run(["xmllint", "--noout", str(xml)], timeout=30).returncode == 0
+    args = [value for element in ET.parse(xml).iter() for key in ("arg", "arg-set", "arg-unset")
+            if (value := element.get(key))]
+    assert "--root" in args
+    assert finish(start(*" ".join(args).split(), "--help"))[0] == 0, args
+
+
+@pytest.mark.parametrize("args, code, message", [
+    (["--window-id", "0x1fffffff"], 1, "pomarel: there is no window 0x1fffffff\n"),
+    (["--window-id", "banana"], 2, "pomarel: --window-id: 'banana' is not a window id\nusage:"),
+])
+def test_refusals_are_clear(args, code, message):
+    got, err = finish(start(*args))
+    assert got == code and err.startswith(message), err

@@ -1,0 +1,155 @@
+"""Wine-free helpers for the end-to-end tests of the Linux program `pomarel`: starting it, a
+window of the test's own made through libX11 with ctypes (the window XScreenSaver would hand
+over), and screenshots read back as colour counts.
+
+The display comes from tools/lib/testenv.sh; POMAREL_NATIVE_BIN names the program.
+"""
+import ctypes
+import ctypes.util
+import functools
+import os
+import subprocess
+import time
+from collections import Counter
+
+NATIVE_BIN = os.environ.get("POMAREL_NATIVE_BIN", "build/native/bin/pomarel")
+
+
+def start(*args, env=None):
+    """`pomarel <args>` with its standard error kept. The native build carries ASan: Mesa's
+    driver is unloaded at XCloseDisplay with memory only its own globals referenced, which
+    LeakSanitizer would report as leaks of an unknown module, so leak checks are off here."""
+    full_env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0:abort_on_error=0")
+    full_env.pop("XSCREENSAVER_WINDOW", None)
+    full_env.update(env or {})
+    return subprocess.Popen([NATIVE_BIN, *[str(a) for a in args]], env=full_env,
+                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True)
+
+
+def finish(proc, timeout=10):
+    """(exit code, standard error) once it has ended; kills it after `timeout` seconds."""
+    try:
+        _, err = proc.communicate(timeout=timeout)
+        return proc.returncode, err
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        _, err = proc.communicate()
+        return None, err
+
+
+def wait_for(condition, timeout=20, step=0.1):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(step)
+    return condition()
+
+
+def find_window(title):
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+                         capture_output=True, text=True, timeout=30).stdout.split()
+    return int(out[0]) if out else 0
+
+
+@functools.lru_cache(maxsize=None)
+def xlib():
+    lib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    lib.XOpenDisplay.restype = ctypes.c_void_p
+    lib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    lib.XDefaultRootWindow.restype = ctypes.c_ulong
+    lib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    lib.XCreateSimpleWindow.restype = ctypes.c_ulong
+    lib.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                        ctypes.c_uint, ctypes.c_uint, ctypes.c_uint,
+                                        ctypes.c_ulong, ctypes.c_ulong]
+    for name, args in (("XMapWindow", [ctypes.c_ulong]), ("XUnmapWindow", [ctypes.c_ulong]),
+                       ("XDestroyWindow", [ctypes.c_ulong]),
+                       ("XResizeWindow", [ctypes.c_ulong, ctypes.c_uint, ctypes.c_uint]),
+                       ("XSync", [ctypes.c_int]), ("XCloseDisplay", [])):
+        getattr(lib, name).argtypes = [ctypes.c_void_p, *args]
+    return lib
+
+
+def open_display():
+    """A connection of the test's own. Xvfb resets itself whenever its last client leaves and
+    refuses connections meanwhile, so the first try may fail; holding one connection keeps a
+    program started later from meeting such a reset."""
+    x11 = xlib()
+    display = wait_for(lambda: x11.XOpenDisplay(None), timeout=10, step=0.05)
+    assert display, "no X display"
+    return display
+
+
+def close_display(display):
+    xlib().XCloseDisplay(display)
+
+
+class GivenWindow:
+    """A plain top-level window of the test's own connection at (x, y), grey until someone
+    draws on it; it lives until destroy() or the end of the `with` block."""
+
+    def __init__(self, x, y, width, height):
+        self.x11 = xlib()
+        self.display = open_display()
+        root = self.x11.XDefaultRootWindow(self.display)
+        self.id = self.x11.XCreateSimpleWindow(self.display, root, x, y, width, height, 0, 0,
+                                               0x808080)
+        self.x11.XMapWindow(self.display, self.id)
+        self.x11.XSync(self.display, 0)
+
+    def resize(self, width, height):
+        self.x11.XResizeWindow(self.display, self.id, width, height)
+        self.x11.XSync(self.display, 0)
+
+    def set_mapped(self, mapped):
+        (self.x11.XMapWindow if mapped else self.x11.XUnmapWindow)(self.display, self.id)
+        self.x11.XSync(self.display, 0)
+
+    def destroy(self):
+        if self.id:
+            self.x11.XDestroyWindow(self.display, self.id)
+            self.x11.XSync(self.display, 0)
+            self.id = 0
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.destroy()
+        close_display(self.display)
+        return False
+
+
+def screenshot(path):
+    subprocess.run(["import", "-window", "root", str(path)], check=True, capture_output=True,
+                   timeout=30)
+    return path
+
+
+def colours(png, x, y, width, height):
+    """Colour counts {(r, g, b): pixels} of a rectangle of a screenshot."""
+    crop = "%dx%d+%d+%d" % (width, height, x, y)
+    data = subprocess.run(["convert", str(png), "-crop", crop, "+repage", "-depth", "8", "rgb:-"],
+                          capture_output=True, check=True, timeout=30).stdout
+    return Counter(zip(data[0::3], data[1::3], data[2::3]))
+
+
+def mean_brightness(png):
+    out = subprocess.run(["convert", str(png), "-colorspace", "Gray", "-format", "%[fx:255*mean]",
+                          "info:"], capture_output=True, text=True, check=True, timeout=30)
+    return float(out.stdout)
+
+
+def cpu_seconds(pid):
+    """User and system time the process has used so far."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def confetti_colours(counts):
+    """Colours that are not black (nor the test window's grey)."""
+    return {rgb for rgb in counts if max(rgb) > 24 and rgb != (128, 128, 128)}
