@@ -42,13 +42,13 @@ LRESULT CALLBACK commandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 bool registerCommandClass(HINSTANCE instance) {
   if (g_class.registered) return true;
   if (!instance) instance = GetModuleHandleW(nullptr);
-  ui::WindowClassSpec spec;
-  spec.name = CommandClassNameA;
-  spec.procedure = commandWindowProc;
-  spec.unicode = true;
-  spec.extraBytes = sizeof(Command*);
-  spec.instance = instance;
-  if (!ui::ensureWindowClass(spec)) return false;
+  ui::WindowClassInfo info;
+  info.name = CommandClassNameA;
+  info.procedure = commandWindowProc;
+  info.unicode = true;
+  info.extraBytes = sizeof(Command*);
+  info.instance = instance;
+  if (!ui::ensureWindowClass(info)) return false;
   g_class.instance = instance;
   g_class.registered = true;
   return true;

@@ -57,19 +57,19 @@ Form::~Form() {
 bool Form::registerClass(const FormLook& look) {
   // The class keeps the look of its first form; no brush is made for a class already there.
   if (windowClassExists(className_.c_str())) return true;
-  WindowClassSpec spec;
-  spec.name = className_.c_str();
-  spec.procedure = windowProc;
-  spec.style = CS_DBLCLKS;
-  if (look.iconResource) spec.icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(look.iconResource));
+  WindowClassInfo info;
+  info.name = className_.c_str();
+  info.procedure = windowProc;
+  info.style = CS_DBLCLKS;
+  if (look.iconResource) info.icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(look.iconResource));
   if (look.systemColour >= 0) {
     // The documented class-brush convention: the system colour index plus one.
-    spec.background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(look.systemColour + 1));
+    info.background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(look.systemColour + 1));
   } else {
     ownBrush_ = CreateSolidBrush(look.colour);
-    spec.background = ownBrush_;
+    info.background = ownBrush_;
   }
-  return ensureWindowClass(spec);
+  return ensureWindowClass(info);
 }
 
 bool Form::load(const FormLook& look, HWND parent) {

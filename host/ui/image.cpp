@@ -18,10 +18,10 @@ Image::~Image() {
 }
 
 bool Image::create(HWND parent, int x, int y, int width, int height) {
-  WindowClassSpec spec;
-  spec.name = ImageClass;
-  spec.procedure = windowProc;
-  if (!ensureWindowClass(spec)) return false;
+  WindowClassInfo info;
+  info.name = ImageClass;
+  info.procedure = windowProc;
+  if (!ensureWindowClass(info)) return false;
   hwnd_ = CreateWindowExA(0, ImageClass, "", WS_CHILD | WS_VISIBLE, x, y, width, height, parent, nullptr,
                           GetModuleHandleA(nullptr), this);
   return hwnd_ != nullptr;

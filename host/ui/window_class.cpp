@@ -10,16 +10,16 @@ namespace {
 HINSTANCE moduleOf(HINSTANCE instance) { return instance ? instance : GetModuleHandleA(nullptr); }
 
 template <class WndClass, class Char>
-WndClass classFor(const WindowClassSpec& spec, const Char* name) {
+WndClass classFor(const WindowClassInfo& info, const Char* name) {
   WndClass wc = {};
   wc.cbSize = sizeof wc;
-  wc.style = spec.style;
-  wc.lpfnWndProc = spec.procedure;
-  wc.cbWndExtra = spec.extraBytes;
-  wc.hInstance = moduleOf(spec.instance);
-  wc.hIcon = spec.icon;
+  wc.style = info.style;
+  wc.lpfnWndProc = info.procedure;
+  wc.cbWndExtra = info.extraBytes;
+  wc.hInstance = moduleOf(info.instance);
+  wc.hIcon = info.icon;
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = spec.background;
+  wc.hbrBackground = info.background;
   wc.lpszClassName = name;
   return wc;
 }
@@ -32,15 +32,15 @@ bool windowClassExists(const char* name, HINSTANCE instance) {
   return GetClassInfoExA(moduleOf(instance), name, &existing) != FALSE;
 }
 
-bool ensureWindowClass(const WindowClassSpec& spec) {
-  if (windowClassExists(spec.name, spec.instance)) return true;
+bool ensureWindowClass(const WindowClassInfo& info) {
+  if (windowClassExists(info.name, info.instance)) return true;
   ATOM atom;
-  if (spec.unicode) {
-    const std::wstring name(spec.name, spec.name + lstrlenA(spec.name));  // ASCII widens as is
-    const WNDCLASSEXW wc = classFor<WNDCLASSEXW>(spec, name.c_str());
+  if (info.unicode) {
+    const std::wstring name(info.name, info.name + lstrlenA(info.name));  // ASCII widens as is
+    const WNDCLASSEXW wc = classFor<WNDCLASSEXW>(info, name.c_str());
     atom = RegisterClassExW(&wc);
   } else {
-    const WNDCLASSEXA wc = classFor<WNDCLASSEXA>(spec, spec.name);
+    const WNDCLASSEXA wc = classFor<WNDCLASSEXA>(info, info.name);
     atom = RegisterClassExA(&wc);
   }
   return atom != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;

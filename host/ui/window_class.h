@@ -6,7 +6,7 @@
 
 namespace ui {
 
-struct WindowClassSpec {
+struct WindowClassInfo {
   const char* name = nullptr;  // ASCII; the same atom whichever character set registers it
   WNDPROC procedure = nullptr;
   // Unicode messages (RegisterClassExW) for windows whose text must not pass the ANSI code
@@ -22,7 +22,7 @@ struct WindowClassSpec {
 // True when `instance` (null: the program) has the class already, from an earlier window.
 bool windowClassExists(const char* name, HINSTANCE instance = nullptr);
 // Registers the class unless it exists; an existing registration is kept as it is.
-bool ensureWindowClass(const WindowClassSpec& spec);
+bool ensureWindowClass(const WindowClassInfo& info);
 
 // The object a window belongs to. Forms and panels keep it in GWLP_USERDATA; a control keeps
 // it in its class's extra bytes (slot 0) and leaves the user data to whoever places it.

@@ -54,6 +54,21 @@ def find_window(title):
     return int(out[0]) if out else 0
 
 
+class SetWindowAttributes(ctypes.Structure):
+    """Xlib's XSetWindowAttributes, as far as the tests set it."""
+    _fields_ = [("background_pixmap", ctypes.c_ulong), ("background_pixel", ctypes.c_ulong),
+                ("border_pixmap", ctypes.c_ulong), ("border_pixel", ctypes.c_ulong),
+                ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int),
+                ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
+                ("event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                ("override_redirect", ctypes.c_int), ("colormap", ctypes.c_ulong),
+                ("cursor", ctypes.c_ulong)]
+
+
+CW_OVERRIDE_REDIRECT = 1 << 9
+
+
 @functools.lru_cache(maxsize=None)
 def xlib():
     lib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
@@ -65,6 +80,8 @@ def xlib():
     lib.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                         ctypes.c_uint, ctypes.c_uint, ctypes.c_uint,
                                         ctypes.c_ulong, ctypes.c_ulong]
+    lib.XChangeWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
+                                            ctypes.POINTER(SetWindowAttributes)]
     for name, args in (("XMapWindow", [ctypes.c_ulong]), ("XUnmapWindow", [ctypes.c_ulong]),
                        ("XDestroyWindow", [ctypes.c_ulong]),
                        ("XResizeWindow", [ctypes.c_ulong, ctypes.c_uint, ctypes.c_uint]),
@@ -89,7 +106,8 @@ def close_display(display):
 
 class GivenWindow:
     """A plain top-level window of the test's own connection at (x, y), grey until someone
-    draws on it; it lives until destroy() or the end of the `with` block."""
+    draws on it; it lives until destroy() or the end of the `with` block. Like XScreenSaver's
+    own window it bypasses the window manager, which would otherwise frame and move it."""
 
     def __init__(self, x, y, width, height):
         self.x11 = xlib()
@@ -97,6 +115,9 @@ class GivenWindow:
         root = self.x11.XDefaultRootWindow(self.display)
         self.id = self.x11.XCreateSimpleWindow(self.display, root, x, y, width, height, 0, 0,
                                                0x808080)
+        attributes = SetWindowAttributes(override_redirect=1)
+        self.x11.XChangeWindowAttributes(self.display, self.id, CW_OVERRIDE_REDIRECT,
+                                         ctypes.byref(attributes))
         self.x11.XMapWindow(self.display, self.id)
         self.x11.XSync(self.display, 0)
 
