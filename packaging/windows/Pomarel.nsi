@@ -119,17 +119,14 @@ FunctionEnd
 ; Returns once the programs are free; otherwise asks to retry, and on Cancel (the silent
 ; answer) aborts with exit code 2 before anything has been changed.
 Function ${un}WaitUntilFree
-  ${Do}
-    Call ${un}FindUse
-    ${If} $R9 == ""
-      Return
-    ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(InUse)" /SD IDCANCEL IDRETRY +2
-    ${ExitDo}
-  ${Loop}
-  DetailPrint "$R9"
-  SetErrorLevel 2
-  Abort
+  retry:
+  Call ${un}FindUse
+  ${If} $R9 != ""
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(InUse)" /SD IDCANCEL IDRETRY retry
+    DetailPrint "$R9"
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
 FunctionEnd
 !macroend
 !insertmacro FIND_USE ""
