@@ -49,11 +49,11 @@ def read_settings(folder):
 
 
 class Dialog:
-    """A running Pomarel.scr /c and its window."""
+    """A running Pomarel.scr /c (or what `command` starts, a shortcut to it) and its window."""
 
-    def __init__(self, folder, env=None):
+    def __init__(self, folder, env=None, command=None):
         self.folder = folder
-        self.proc = wine(folder / "Pomarel.scr", "/c", env=env)
+        self.proc = wine(*(command or (folder / "Pomarel.scr", "/c")), env=env)
         self.hwnd = wait_window(TITLE, timeout=60)
         assert self.hwnd, "no settings dialog"
         info = window_info(self.hwnd)

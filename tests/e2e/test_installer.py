@@ -1,0 +1,197 @@
+"""The installers, built by packaging/windows/make-installer from the test builds' programs: the
+x64 one installed, run, upgraded and uninstalled silently under Wine, in a prefix of this
+module's own (they change the user's registry), and read back from the file system and the
+registry; the x86 one, which this kernel cannot run, checked as a file."""
+import os
+import re
+import struct
+import subprocess
+import time
+from pathlib import Path
+
+import pytest
+
+from harness import BIN, WM_CLOSE, post, run_wine, screenshot, wait_gone, wait_window, wine
+from test_host import end_renderer
+from test_renderer import histogram
+from test_settings_dialog import CMD_SET, Dialog
+
+ROOT = Path(__file__).resolve().parents[2]
+BIN32 = Path(os.environ.get("POMAREL_BIN32", "build/win32/bin"))
+VERSION = re.search(r"project\(Pomarel VERSION (\d+)\.(\d+)\.(\d+)", (ROOT / "CMakeLists.txt").read_text())
+UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pomarel"
+DESKTOP = r"HKCU\Control Panel\Desktop"
+UNINSTALLER = "Uninstall Pomarel.exe"
+PROGRAMS = {"Pomarel.scr": BIN / "Pomarel.scr", "Pomarel.dll": BIN / "Pomarel.dll",
+            "Pomarel.html": ROOT / "docs" / "Pomarel.html"}
+SHORTCUTS = {"Pomarel settings.lnk", "Pomarel guide.lnk", "Uninstall Pomarel.lnk"}
+# Wine turns arguments and paths into Windows text through the Unix locale.
+UTF8 = {"LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"}
+
+
+@pytest.fixture(scope="module")
+def prefix(tmp_path_factory):
+    with pytest.MonkeyPatch.context() as patch:
+        patch.setenv("WINEPREFIX", str(tmp_path_factory.mktemp("installer") / "wineprefix"))
+        run_wine("wineboot", "-i", timeout=300)
+        yield
+
+
+@pytest.fixture(scope="module")
+def installers(tmp_path_factory):
+    """installers(arch): the installer of that build, made on first use. tools/test asks for
+    the x86 one only once the 32-bit build, which it runs in the background, is there."""
+    out = tmp_path_factory.mktemp("setup")
+    built = {}
+
+    def installer(arch):
+        if arch not in built:
+            target = out / ("setup-%s.exe" % arch)
+            programs = BIN if arch == "x64" else BIN32
+            result = subprocess.run([ROOT / "packaging/windows/make-installer", arch, programs, target],
+                                    capture_output=True, text=True, timeout=600)
+            assert result.returncode == 0, result.stdout + result.stderr
+            print("%s installer: %d bytes" % (arch, target.stat().st_size))
+            built[arch] = target
+        return built[arch]
+    return installer
+
+
+def unix(path):
+    return Path(subprocess.run(["winepath", "-u", path], capture_output=True, text=True, check=True,
+                               env=dict(os.environ, **UTF8), timeout=30).stdout.strip())
+
+
+def registry(key):
+    """{name: text or number} of the key's values, or None if there is no such key."""
+    exported = Path(os.environ["WINEPREFIX"]) / "export.reg"
+    if run_wine("reg", "export", key, "Z:" + str(exported).replace("/", "\\"), "/y").returncode != 0:
+        return None
+    values = {}
+    for line in exported.read_text("utf-16").splitlines():
+        match = re.fullmatch(r'"((?:[^"\\]|\\.)*)"=(?:"((?:[^"\\]|\\.)*)"|dword:([0-9a-f]{8}))', line)
+        if match:
+            name, text, dword = match.groups()
+            values[re.sub(r"\\(.)", r"\1", name)] = int(dword, 16) if dword else re.sub(r"\\(.)", r"\1", text)
+    return values
+
+
+def install(setup, *switches, folder=None):
+    """The installer run silently: its exit code. /D= must come last and unquoted, while wine
+    quotes an argument with blanks; given as words, wine joins them with blanks."""
+    began = time.monotonic()
+    words = ("/D=" + folder).split(" ") if folder else []
+    code = run_wine(setup, "/S", *switches, *words, timeout=120, env=UTF8).returncode
+    print("silent install: %.2f s, exit code %d" % (time.monotonic() - began, code))
+    return code
+
+
+def uninstall(entry, *switches, last):
+    """The entry's QuietUninstallString run with `switches`. The uninstaller hands its work to a
+    copy of itself and returns, so this waits for `last`, the last thing the copy removes."""
+    program, arguments = re.fullmatch(r'"([^"]+)" (.*)', entry["QuietUninstallString"]).groups()
+    began = time.monotonic()
+    assert run_wine(program, *arguments.split(), *switches, env=UTF8).returncode == 0
+    while last.exists():
+        assert time.monotonic() - began < 60, "the uninstaller never finished"
+        time.sleep(0.1)
+    print("silent uninstall: %.2f s" % (time.monotonic() - began))
+
+
+def test_install_run_upgrade_and_uninstall(prefix, installers, tmp_path):
+    setup = installers("x64")
+    assert install(setup) == 0
+    local, roaming = run_wine("cmd", "/c", "echo %LOCALAPPDATA%^|%APPDATA%").stdout.strip().split("|")
+    folder = unix(local + r"\Programs\Pomarel")
+    menu = unix(roaming + r"\Microsoft\Windows\Start Menu\Programs\Pomarel")
+    assert {p.name for p in folder.iterdir()} == {*PROGRAMS, UNINSTALLER}
+    for name, source in PROGRAMS.items():
+        assert (folder / name).read_bytes() == source.read_bytes(), name
+    assert {p.name for p in menu.iterdir()} == SHORTCUTS
+
+    entry = registry(UNINSTALL)
+    print("uninstall entry:", entry)
+    location = entry["InstallLocation"]
+    assert unix(location) == folder
+    assert {name: entry.get(name) for name in ("DisplayName", "DisplayVersion", "DisplayIcon", "UninstallString",
+                                               "QuietUninstallString", "NoModify", "NoRepair")} == {
+        "DisplayName": "Pomarel", "DisplayVersion": ".".join(VERSION.groups()),
+        "DisplayIcon": location + r"\Pomarel.scr,0", "UninstallString": '"%s\\%s"' % (location, UNINSTALLER),
+        "QuietUninstallString": '"%s\\%s" /S' % (location, UNINSTALLER), "NoModify": 1, "NoRepair": 1}
+    size = sum(source.stat().st_size for source in PROGRAMS.values())
+    assert abs(entry["EstimatedSize"] * 1024 - size) < size * 0.02 + 4096, "kilobytes of the programs"
+    desktop = registry(DESKTOP)
+    print("Control Panel\\Desktop:", {k: desktop.get(k) for k in ("SCRNSAVE.EXE", "ScreenSaveActive")})
+    assert desktop["ScreenSaveActive"] == "1"
+    assert unix(desktop["SCRNSAVE.EXE"]).samefile(folder / "Pomarel.scr")
+
+    # The installed screensaver runs; meanwhile neither the installer nor the uninstaller (made
+    # to wait for its result) touches anything, and both fail.
+    session = wine(location + r"\Pomarel.scr", "/s")
+    assert wait_window("Swirlbloom_VC", timeout=60), "no confetti window"
+    time.sleep(2.5)
+    counts = histogram(screenshot(tmp_path / "session.png"))
+    assert len([rgb for rgb, n in counts.items() if n >= 30 and max(rgb) >= 40]) >= 8, "confetti of many colours"
+    before = {p.name: (p.stat().st_mtime_ns, p.read_bytes()) for p in folder.iterdir()}
+    assert install(setup) == 2
+    assert run_wine(location + "\\" + UNINSTALLER, "/S", "_?=" + location).returncode == 2
+    assert {p.name: (p.stat().st_mtime_ns, p.read_bytes()) for p in folder.iterdir()} == before
+    assert registry(UNINSTALL) == entry
+    end_renderer()
+    session.wait(timeout=30)
+
+    # The settings shortcut opens the dialog of the installed program, which saves beside it.
+    shortcut = roaming + r"\Microsoft\Windows\Start Menu\Programs\Pomarel\Pomarel settings.lnk"
+    dialog = Dialog(folder, command=("start", shortcut))
+    dialog.button(CMD_SET)
+    assert wait_gone("<Pomarel>", timeout=30)
+    settings = (folder / "Swirlbloom.ini").read_bytes()
+    assert settings.startswith(b"[Section]")
+
+    # An upgrade over older programs that keeps another chosen screensaver: new programs, the
+    # same settings file.
+    other = r"C:\windows\system32\other.scr"
+    run_wine("reg", "add", DESKTOP, "/v", "SCRNSAVE.EXE", "/d", other, "/f")
+    for name in ("Pomarel.scr", "Pomarel.dll"):
+        (folder / name).write_bytes(b"MZ an older version")
+    assert install(setup, "/KEEPCURRENT") == 0
+    assert (folder / "Swirlbloom.ini").read_bytes() == settings
+    for name, source in PROGRAMS.items():
+        assert (folder / name).read_bytes() == source.read_bytes(), name
+    assert registry(DESKTOP)["SCRNSAVE.EXE"] == other
+
+    uninstall(entry, last=folder / UNINSTALLER)
+    assert [p.name for p in folder.iterdir()] == ["Swirlbloom.ini"]
+    assert (folder / "Swirlbloom.ini").read_bytes() == settings
+    assert not menu.exists()
+    assert registry(UNINSTALL) is None
+    after = registry(DESKTOP)
+    assert (after["SCRNSAVE.EXE"], after["ScreenSaveActive"]) == (other, "1"), "another saver is left alone"
+
+
+def test_folder_with_blanks_and_accents_and_removing_the_settings(prefix, installers):
+    target = r"C:\Meine Bildschirmschoner\Pomarel für Änne"
+    assert install(installers("x64"), folder=target) == 0
+    folder = unix(target)
+    assert {p.name for p in folder.iterdir()} == {*PROGRAMS, UNINSTALLER}
+    entry = registry(UNINSTALL)
+    assert entry["InstallLocation"] == target
+    desktop = registry(DESKTOP)
+    saver = desktop.pop("SCRNSAVE.EXE")
+    print("SCRNSAVE.EXE:", saver)
+    assert " " not in saver and unix(saver).samefile(folder / "Pomarel.scr"), "the short form"
+
+    (folder / "Swirlbloom.ini").write_bytes(b"[Section]\r\n")
+    uninstall(entry, "/REMOVESETTINGS", last=folder)
+    assert registry(UNINSTALL) is None
+    assert registry(DESKTOP) == desktop, "SCRNSAVE.EXE cleared, nothing else changed"
+
+
+@pytest.mark.parametrize("arch, machine", [("x64", 0x8664), ("x86", 0x014C)], ids=["x64", "x86"])
+def test_each_installer_has_its_machine_and_the_project_version(installers, arch, machine):
+    major, minor, patch = (int(v) for v in VERSION.groups())
+    data = installers(arch).read_bytes()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    assert data[pe:pe + 4] == b"PE\0\0" and struct.unpack_from("<H", data, pe + 4)[0] == machine
+    fixed = data.index(struct.pack("<I", 0xFEEF04BD))  # VS_FIXEDFILEINFO
+    assert struct.unpack_from("<4I", data, fixed + 8) == ((major << 16) | minor, patch << 16) * 2
