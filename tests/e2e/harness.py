@@ -205,9 +205,11 @@ def xdotool(*args, timeout=30):
 
 def key(title, keysym, hold=0.6):
     """A real key press held for `hold` seconds, then released. Wine ignores synthetic events
-    (xdotool --window), so this goes through XTEST with the pointer over the window: without a
-    window manager, X keyboard focus follows the pointer. The renderer looks at its keys only
-    once its queue has run empty, so a press and release delivered together would be missed."""
+    (xdotool --window), so this goes through XTEST to the window that has the keyboard: the
+    window manager is asked to activate the target first, as a person's click would, since
+    another window (a preview pane, say) may have taken the focus. The renderer looks at its
+    keys only once its queue has run empty, so a press and release delivered together would
+    be missed."""
     found = xdotool("search", "--name", "^%s$" % re.escape(title))
     ids = found.stdout.split()
     if not ids:
@@ -217,6 +219,8 @@ def key(title, keysym, hold=0.6):
     x = int(values.get("X", 0)) + int(values.get("WIDTH", 2)) // 2
     y = int(values.get("Y", 0)) + int(values.get("HEIGHT", 2)) // 2
     mouse_move(x, y)
+    with contextlib.suppress(subprocess.TimeoutExpired):  # a window the manager won't activate
+        xdotool("windowactivate", "--sync", ids[0], timeout=5)
     xdotool("keydown", keysym)
     time.sleep(hold)
     return xdotool("keyup", keysym).returncode == 0

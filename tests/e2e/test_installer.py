@@ -11,7 +11,7 @@ from pathlib import Path
 
 import pytest
 
-from harness import BIN, WM_CLOSE, post, run_wine, screenshot, wait_gone, wait_window, wine
+from harness import BIN, run_wine, screenshot, wait_gone, wait_window, wine
 from test_host import end_renderer
 from test_renderer import histogram
 from test_settings_dialog import CMD_SET, Dialog

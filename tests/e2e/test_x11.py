@@ -13,8 +13,8 @@ from pathlib import Path
 import pytest
 
 from x11_helpers import (GivenWindow, close_display, colours, confetti_colours, cpu_seconds,
-                         find_window, finish, mean_brightness, open_display, screenshot, start,
-                         wait_for)
+                         end_started, find_window, finish, mean_brightness, open_display,
+                         screenshot, start, wait_for)
 
 TITLE = "Pomarel"
 
@@ -25,6 +25,12 @@ def display_held():
     display = open_display()
     yield
     close_display(display)
+
+
+@pytest.fixture(autouse=True)
+def no_program_left():
+    yield
+    end_started()
 
 
 def sleep_until(moment):
@@ -47,11 +53,14 @@ def test_own_window_confetti_first_flash_and_escape(tmp_path):
     while time.monotonic() < shown + 9.0:
         shots.append((time.monotonic() - shown, screenshot(tmp_path / ("f%02d.png" % len(shots)))))
     series = [(round(at, 2), mean_brightness(png)) for at, png in shots]
+    # A screenshot takes a while and a loaded machine draws slowly, so the brightest one may
+    # come after the flash's first, white frame: far brighter than the confetti is enough.
     peak = max(series, key=lambda s: s[1])
-    assert 6.6 < peak[0] < 8.6 and peak[1] > 150, series
+    assert 6.6 < peak[0] < 8.6 and peak[1] > 100, series
     assert series[0][1] < 30, series
 
-    subprocess.run(["xdotool", "mousemove", "512", "384", "keydown", "Escape", "sleep", "0.2",
+    subprocess.run(["xdotool", "search", "--name", "^%s$" % TITLE, "windowactivate", "--sync",
+                    "mousemove", "512", "384", "keydown", "Escape", "sleep", "0.2",
                     "keyup", "Escape"], check=True, timeout=30)
     assert finish(proc) == (0, "")
 

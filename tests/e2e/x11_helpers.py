@@ -22,9 +22,24 @@ def start(*args, env=None):
     full_env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0:abort_on_error=0")
     full_env.pop("XSCREENSAVER_WINDOW", None)
     full_env.update(env or {})
-    return subprocess.Popen([NATIVE_BIN, *[str(a) for a in args]], env=full_env,
+    proc = subprocess.Popen([NATIVE_BIN, *[str(a) for a in args]], env=full_env,
                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, text=True)
+    started.append(proc)
+    return proc
+
+
+# Every program start() made, so that a test that fails half-way leaves none running into
+# the next (test_x11.py ends them after each test).
+started = []
+
+
+def end_started():
+    while started:
+        proc = started.pop()
+        if proc.poll() is None:
+            proc.kill()
+        proc.communicate()
 
 
 def finish(proc, timeout=10):
