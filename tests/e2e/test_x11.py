@@ -59,8 +59,8 @@ def test_own_window_confetti_first_flash_and_escape(tmp_path):
     assert 6.6 < peak[0] < 8.6 and peak[1] > 100, series
     assert series[0][1] < 30, series
 
-    subprocess.run(["xdotool", "search", "--name", "^%s$" % TITLE, "windowactivate", "--sync",
-                    "mousemove", "512", "384", "keydown", "Escape", "sleep", "0.2",
+    subprocess.run(["xdotool", "windowactivate", "--sync", str(find_window(TITLE))], timeout=30)
+    subprocess.run(["xdotool", "mousemove", "512", "384", "keydown", "Escape", "sleep", "0.2",
                     "keyup", "Escape"], check=True, timeout=30)
     assert finish(proc) == (0, "")
 
