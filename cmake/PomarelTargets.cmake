@@ -1,11 +1,25 @@
-# Small helpers shared by every module's CMakeLists: test executables (GoogleTest, one ctest
-# entry each; under Wine in the Windows builds through CMAKE_CROSSCOMPILING_EMULATOR) and the
-# common warning set.
+# Small helpers shared by every module's CMakeLists: module libraries, test executables
+# (GoogleTest, one ctest entry each; under Wine in the Windows builds through
+# CMAKE_CROSSCOMPILING_EMULATOR) and the common warning set.
 
 set(POMAREL_WARNINGS -Wall -Wextra -Wno-unused-parameter)
 
 function(pomarel_warnings target)
   target_compile_options(${target} PRIVATE ${POMAREL_WARNINGS})
+endfunction()
+
+# pomarel_library(<name> [WINDOWS] SOURCES <files...> [DEPENDS <targets...>])
+# One half of a module as a static library that names what it depends on. WINDOWS: a Win32
+# half, built by the Windows presets only.
+function(pomarel_library name)
+  cmake_parse_arguments(L "WINDOWS" "" "SOURCES;DEPENDS" ${ARGN})
+  if(L_WINDOWS AND NOT WIN32)
+    return()
+  endif()
+  add_library(${name} STATIC ${L_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${L_DEPENDS})
+  pomarel_warnings(${name})
 endfunction()
 
 # pomarel_test(<name> SOURCES <files...> [LIBS <targets...>] [NO_MAIN] [DESKTOP])
