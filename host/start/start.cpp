@@ -50,6 +50,7 @@ class SystemStart : public host::StartPort {
     LastApiResult =
         static_cast<int32_t>(reinterpret_cast<intptr_t>(SetParent(module_.Swirlbloom_R->hwnd(), pane)));
     module_.Swirlbloom_R->watchPane(pane);
+    module_.PreviewPane = handle;
   }
   void placePreview(int32_t width, int32_t height) override { module_.Swirlbloom_R->move(0, 0, width, height); }
   void sizePreviewImage(int32_t width, int32_t height) override {
@@ -76,11 +77,36 @@ host::AfterStart startProgram(const std::wstring& arguments) {
   return host::runStart(arguments, port, module.PreviewRect);
 }
 
+namespace {
+
+// When the pane's process dies, Wine destroys the pane and the preview inside it without a
+// single message reaching this process, the preview's own watch timer included. So the loop
+// itself looks at both windows; a wait with a timeout cannot be taken away from outside.
+constexpr DWORD PaneCheckMs = 250;
+
+bool previewOrphaned(const StartModule& module) {
+  if (module.PreviewPane == 0) return false;
+  return !IsWindow(toWindow(module.PreviewPane)) || !IsWindow(module.Swirlbloom_R->hwnd());
+}
+
+}  // namespace
+
 int runMessageLoop() {
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  StartModule& module = startModule();
+  MSG msg = {};
+  for (;;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, PaneCheckMs, QS_ALLINPUT);
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        module.PreviewPane = 0;
+        return static_cast<int>(msg.wParam);
+      }
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (previewOrphaned(module)) {
+      module.PreviewPane = 0;
+      return 0;
+    }
   }
-  return static_cast<int>(msg.wParam);
 }

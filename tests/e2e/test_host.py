@@ -1,6 +1,7 @@
 """Pomarel.scr run the way the system runs a screensaver, under Wine on the test display: the
 screensaver switches with the real renderer, the switches that end at once, the single-instance
 test, the preview embedded into a pane, a missing renderer, and the music of a session."""
+import signal
 import time
 
 import pytest
@@ -135,6 +136,20 @@ def test_preview_covers_the_pane_and_ends_with_it(tmp_path, form):
         took = wait_exit(proc)
         assert took is not None, "the preview outlived its pane"
         assert took < 10
+
+
+def test_preview_ends_when_the_panes_process_is_killed(tmp_path):
+    """Wine takes the pane and the preview inside it away without a message to the preview,
+    so only a watch that lives outside those windows can notice."""
+    folder = install_copy(tmp_path, renderer=False)
+    with Pane(152, 112) as pane:
+        proc = wine(folder / "Pomarel.scr", "/p", str(pane.hwnd))
+        assert child_of(pane) is not None, "no preview in the pane"
+        pane.proc.send_signal(signal.SIGKILL)
+        pane.proc.wait(timeout=10)
+        took = wait_exit(proc, timeout=30)
+    assert took is not None, "the preview outlived its pane's process"
+    assert took < 5  # about a second; generous for a loaded machine
 
 
 def test_preview_of_a_handle_that_is_no_window_ends_quietly(tmp_path):
