@@ -293,6 +293,22 @@ def windows_path(path):
                           check=True, timeout=30).stdout.strip()
 
 
+def unix_pids(*markers):
+    """Unix processes whose command line holds every one of `markers`, such as a program's
+    name and a test's own folder name: Wine keeps the Windows path of a program there."""
+    pids = []
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            cmdline = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode("utf-8", "replace")
+        except OSError:
+            continue
+        if all(marker in cmdline for marker in markers):
+            pids.append(int(entry.name))
+    return pids
+
+
 def free_display():
     """A display number no X server uses, for a second Xvfb of a test's own."""
     for n in range(150, 250):

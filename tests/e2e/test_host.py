@@ -7,8 +7,8 @@ import time
 import pytest
 
 from harness import (IDNO, IDYES, PROBE, WM_CLOSE, WM_COMMAND, Pane, find_window, install_copy,
-                     make_tone, mouse_move, record_sound, run_wine, wait_gone, wait_window, window_info,
-                     wine, xdotool)
+                     make_tone, mouse_move, post, record_sound, run_wine, unix_pids, wait_gone, wait_window,
+                     window_info, wine, xdotool)
 from music_helpers import loudness, windows_path, write_settings
 
 RENDERER = "Swirlbloom_VC"
@@ -89,6 +89,24 @@ def test_second_instance_ends_at_once_while_a_session_runs(tmp_path):
     assert first.poll() is None, "the running session must be left alone"
     end_renderer()
     assert wait_exit(first) is not None
+
+
+def test_two_sessions_started_together_give_one_renderer(tmp_path):
+    """Both copies pass the window-title test before either has its window; only one may run."""
+    folder = install_copy(tmp_path)
+    for pair in range(10):
+        hosts = [wine(folder / "Pomarel.scr", "/s") for _ in range(2)]
+        deadline = time.monotonic() + 30
+        while all(h.poll() is None for h in hosts) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        running = [h for h in hosts if h.poll() is None]
+        assert len(running) == 1, "pair %d: %d sessions run" % (pair, len(running))
+        assert hosts[0].returncode in (None, 0) and hosts[1].returncode in (None, 0)
+        assert wait_window(RENDERER, timeout=60), "pair %d: no renderer" % pair
+        assert len(unix_pids("Pomarel.dll", tmp_path.name)) == 1, "pair %d" % pair
+        assert post(RENDERER, WM_CLOSE)
+        assert wait_exit(running[0], timeout=30) is not None, "pair %d: the session did not end" % pair
+        assert wait_gone(RENDERER, timeout=10)
 
 
 def child_of(pane, cls="Swirlbloom_R", timeout=30):
