@@ -18,6 +18,9 @@ from pathlib import Path
 BIN = Path(os.environ.get("POMAREL_BIN", "build/win64/bin"))
 TOOLS = Path(os.environ.get("POMAREL_TOOLS", "build/win64/tests"))
 PROBE = TOOLS / "pomarel_probe.exe"
+# The ANSI code page of the Wine prefix: tools/test runs the settings, music and dialog tests
+# a second time in a prefix of code page 932 (POMAREL_CODEPAGE=932, a Japanese locale).
+ANSI = "cp932" if os.environ.get("POMAREL_CODEPAGE") == "932" else "cp1252"
 
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
