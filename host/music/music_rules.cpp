@@ -170,7 +170,7 @@ void BGM_MP3Close() {
 
 void BGM_WavPlay() {
   if (port().waveOutDevices() <= 0) return;
-  LastApiResult = port().playSound(&BGMFile, BgmSndAsync | BgmSndLoop);
+  LastApiResult = port().playSound(&BGMFile, BgmSndAsync | BgmSndNoDefault | BgmSndLoop);
 }
 
 void BGM_WavStop() { LastApiResult = port().playSound(nullptr, 0); }

@@ -47,4 +47,7 @@ BgmSystem*& BGM_Port();
 
 // PlaySound flags used by the module (values of the system's SND_ constants).
 constexpr uint32_t BgmSndAsync = 0x0001;
+// Without it a WAV that is gone by the time it plays makes the system loop its default sound
+// for the whole session instead of staying quiet.
+constexpr uint32_t BgmSndNoDefault = 0x0002;
 constexpr uint32_t BgmSndLoop = 0x0008;

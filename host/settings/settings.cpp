@@ -66,8 +66,10 @@ bool FileExists(const std::wstring& path) {
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (modeSet) SetThreadErrorMode(oldMode, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
+  // Device names ("NUL", "CON", "COM1.wav" in any folder) open as well; only a disk file is one.
+  const bool onDisk = GetFileType(file) == FILE_TYPE_DISK;
   CloseHandle(file);
-  return true;
+  return onDisk;
 }
 
 void LoadSettings() {

@@ -1,4 +1,4 @@
-// The start routine's system side: FindWindowA for the instance test, the settings loader,
+// The start routine's system side: a named mutex and FindWindowA for the instance test, the settings loader,
 // the cursor, and the preview embedding into another process's pane (GetClientRect,
 // Get/SetWindowLongA, SetParent). The decisions are host::runStart (start_rules.cpp).
 #include "host/start/start.h"
@@ -18,11 +18,28 @@ HWND toWindow(uint32_t handle) {
   return reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(handle)));
 }
 
+// Per logon session, like the windows the title test looks for. Held by this thread from the
+// test on; the system lets go of it when the process ends, and a copy killed while holding it
+// leaves it abandoned, which the next copy takes as free.
+constexpr char InstanceLockName[] = "Local\\Pomarel.scr instance";
+// A preview holds the lock for no more than the title test; a session or dialog for its life.
+constexpr DWORD InstanceLockWaitMs = 200;
+HANDLE instanceLock = nullptr;
+
 class SystemStart : public host::StartPort {
  public:
   explicit SystemStart(StartModule& module) : module_(module) {}
 
   bool windowExists(const char* title) override { return FindWindowA(nullptr, title) != nullptr; }
+  bool lockInstance() override {
+    if (!instanceLock) instanceLock = CreateMutexA(nullptr, FALSE, InstanceLockName);
+    if (!instanceLock) return true;  // no lock to be had: the title test alone decides
+    const DWORD waited = WaitForSingleObject(instanceLock, InstanceLockWaitMs);
+    return waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  }
+  void unlockInstance() override {
+    if (instanceLock) ReleaseMutex(instanceLock);
+  }
   void loadSettings() override { LoadSettings(); }
   void showSettingsDialog() override { ::showSettingsDialog(); }
   void hideCursor() override { ShowCursor(FALSE); }
@@ -50,6 +67,7 @@ class SystemStart : public host::StartPort {
     LastApiResult =
         static_cast<int32_t>(reinterpret_cast<intptr_t>(SetParent(module_.Swirlbloom_R->hwnd(), pane)));
     module_.Swirlbloom_R->watchPane(pane);
+    module_.PreviewPane = handle;
   }
   void placePreview(int32_t width, int32_t height) override { module_.Swirlbloom_R->move(0, 0, width, height); }
   void sizePreviewImage(int32_t width, int32_t height) override {
@@ -76,11 +94,36 @@ host::AfterStart startProgram(const std::wstring& arguments) {
   return host::runStart(arguments, port, module.PreviewRect);
 }
 
+namespace {
+
+// When the pane's process dies, Wine destroys the pane and the preview inside it without a
+// single message reaching this process, the preview's own watch timer included. So the loop
+// itself looks at both windows; a wait with a timeout cannot be taken away from outside.
+constexpr DWORD PaneCheckMs = 250;
+
+bool previewOrphaned(const StartModule& module) {
+  if (module.PreviewPane == 0) return false;
+  return !IsWindow(toWindow(module.PreviewPane)) || !IsWindow(module.Swirlbloom_R->hwnd());
+}
+
+}  // namespace
+
 int runMessageLoop() {
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  StartModule& module = startModule();
+  MSG msg = {};
+  for (;;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, PaneCheckMs, QS_ALLINPUT);
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        module.PreviewPane = 0;
+        return static_cast<int>(msg.wParam);
+      }
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (previewOrphaned(module)) {
+      module.PreviewPane = 0;
+      return 0;
+    }
   }
-  return static_cast<int>(msg.wParam);
 }

@@ -12,13 +12,16 @@ class SessionWindow;
 // Runs the start routine for `arguments` and says what the program does next.
 host::AfterStart startProgram(const std::wstring& arguments);
 
-// Pumps messages until the quit message; returns its exit code.
+// Pumps messages until the quit message; returns its exit code. A running preview also ends
+// the loop, with 0, once its pane or its own window is gone, however that came about.
 int runMessageLoop();
 
-// The start module's state: PreviewRect and the two windows it may load.
+// The start module's state: PreviewRect, the two windows it may load, and the pane the
+// preview was embedded into (0 when none).
 struct StartModule {
   host::PreviewRectTwips PreviewRect;
   PreviewWindow* Swirlbloom_R;
   SessionWindow* Swirlbloom_S;
+  uint32_t PreviewPane = 0;
 };
 StartModule& startModule();

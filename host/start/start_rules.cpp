@@ -77,9 +77,16 @@ AfterStart startPreview(const std::wstring& arguments, StartPort& port, PreviewR
 }  // namespace
 
 AfterStart runStart(const std::wstring& arguments, StartPort& port, PreviewRectTwips& rect) {
-  if (port.windowExists(SessionWindowTitle) || port.windowExists(SettingsWindowTitle)) return AfterStart::End;
   const StartMode mode = startModeFor(arguments);
-  if (mode == StartMode::Preview) return startPreview(arguments, port, rect);
+  // The title test alone lets two copies started together both pass before either has its
+  // window. A session or dialog keeps the lock for its whole life; a preview, which may run
+  // beside a session, only holds it across the test.
+  if (mode != StartMode::Quit && !port.lockInstance()) return AfterStart::End;
+  if (port.windowExists(SessionWindowTitle) || port.windowExists(SettingsWindowTitle)) return AfterStart::End;
+  if (mode == StartMode::Preview) {
+    port.unlockInstance();
+    return startPreview(arguments, port, rect);
+  }
   port.loadSettings();
   if (mode == StartMode::Settings) {
     port.showSettingsDialog();

@@ -46,6 +46,11 @@ class StartPort {
  public:
   virtual ~StartPort() = default;
   virtual bool windowExists(const char* title) = 0;  // any class, hidden windows too
+  // The lock that makes the instance test and the creation of the guarded window one step
+  // for every copy of the program: waits briefly for it, false when another copy keeps it.
+  // Once taken it is kept until the program ends unless released.
+  virtual bool lockInstance() = 0;
+  virtual void unlockInstance() = 0;
   virtual void loadSettings() = 0;
   virtual void showSettingsDialog() = 0;  // modal, no owner; returns when it has closed
   virtual void hideCursor() = 0;

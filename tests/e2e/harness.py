@@ -18,6 +18,9 @@ from pathlib import Path
 BIN = Path(os.environ.get("POMAREL_BIN", "build/win64/bin"))
 TOOLS = Path(os.environ.get("POMAREL_TOOLS", "build/win64/tests"))
 PROBE = TOOLS / "pomarel_probe.exe"
+# The ANSI code page of the Wine prefix: tools/test runs the settings, music and dialog tests
+# a second time in a prefix of code page 932 (POMAREL_CODEPAGE=932, a Japanese locale).
+ANSI = "cp932" if os.environ.get("POMAREL_CODEPAGE") == "932" else "cp1252"
 
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
@@ -295,6 +298,22 @@ def install_copy(tmp_path, renderer=True):
 def windows_path(path):
     return subprocess.run(["winepath", "-w", str(path)], capture_output=True, text=True, env=_env(),
                           check=True, timeout=30).stdout.strip()
+
+
+def unix_pids(*markers):
+    """Unix processes whose command line holds every one of `markers`, such as a program's
+    name and a test's own folder name: Wine keeps the Windows path of a program there."""
+    pids = []
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            cmdline = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode("utf-8", "replace")
+        except OSError:
+            continue
+        if all(marker in cmdline for marker in markers):
+            pids.append(int(entry.name))
+    return pids
 
 
 def free_display():

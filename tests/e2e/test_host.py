@@ -1,13 +1,14 @@
 """Pomarel.scr run the way the system runs a screensaver, under Wine on the test display: the
 screensaver switches with the real renderer, the switches that end at once, the single-instance
 test, the preview embedded into a pane, a missing renderer, and the music of a session."""
+import signal
 import time
 
 import pytest
 
 from harness import (IDNO, IDYES, PROBE, WM_CLOSE, WM_COMMAND, Pane, find_window, install_copy,
-                     key, make_tone, record_sound, run_wine, wait_gone, wait_window, window_info,
-                     wine)
+                     key, make_tone, mouse_move, post, record_sound, run_wine, unix_pids, wait_gone,
+                     wait_window, window_info, wine, xdotool)
 from music_helpers import loudness, windows_path, write_settings
 
 RENDERER = "Swirlbloom_VC"
@@ -85,6 +86,24 @@ def test_second_instance_ends_at_once_while_a_session_runs(tmp_path):
     assert wait_exit(first) is not None
 
 
+def test_two_sessions_started_together_give_one_renderer(tmp_path):
+    """Both copies pass the window-title test before either has its window; only one may run."""
+    folder = install_copy(tmp_path)
+    for pair in range(10):
+        hosts = [wine(folder / "Pomarel.scr", "/s") for _ in range(2)]
+        deadline = time.monotonic() + 30
+        while all(h.poll() is None for h in hosts) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        running = [h for h in hosts if h.poll() is None]
+        assert len(running) == 1, "pair %d: %d sessions run" % (pair, len(running))
+        assert hosts[0].returncode in (None, 0) and hosts[1].returncode in (None, 0)
+        assert wait_window(RENDERER, timeout=60), "pair %d: no renderer" % pair
+        assert len(unix_pids("Pomarel.dll", tmp_path.name)) == 1, "pair %d" % pair
+        assert post(RENDERER, WM_CLOSE)
+        assert wait_exit(running[0], timeout=30) is not None, "pair %d: the session did not end" % pair
+        assert wait_gone(RENDERER, timeout=10)
+
+
 def child_of(pane, cls="Swirlbloom_R", timeout=30):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -130,6 +149,20 @@ def test_preview_covers_the_pane_and_ends_with_it(tmp_path, form):
         took = wait_exit(proc)
         assert took is not None, "the preview outlived its pane"
         assert took < 10
+
+
+def test_preview_ends_when_the_panes_process_is_killed(tmp_path):
+    """Wine takes the pane and the preview inside it away without a message to the preview,
+    so only a watch that lives outside those windows can notice."""
+    folder = install_copy(tmp_path, renderer=False)
+    with Pane(152, 112) as pane:
+        proc = wine(folder / "Pomarel.scr", "/p", str(pane.hwnd))
+        assert child_of(pane) is not None, "no preview in the pane"
+        pane.proc.send_signal(signal.SIGKILL)
+        pane.proc.wait(timeout=10)
+        took = wait_exit(proc, timeout=30)
+    assert took is not None, "the preview outlived its pane's process"
+    assert took < 5  # about a second; generous for a loaded machine
 
 
 def test_preview_of_a_handle_that_is_no_window_ends_quietly(tmp_path):

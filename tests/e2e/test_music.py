@@ -1,10 +1,11 @@
 """Background music that really plays: a looping WAV and a restarting MP3 from paths with blanks,
 driven through the music module by music_probe.exe and recorded from the null sink."""
+import json
 import time
 
 import pytest
 
-from harness import make_tone, record_sound
+from harness import ANSI, make_tone, record_sound
 from music_helpers import MusicProbe, longest_quiet_after_start, loudness, windows_path, write_settings
 
 LOUD = 0.05
@@ -96,5 +97,27 @@ def test_cd_checks_turn_off_without_a_drive(tmp_path):
     try:
         probe.expect("started cd")
         probe.expect("cd checks off", timeout=30)
+    finally:
+        probe.close()
+
+
+# Each code page's own letters, which the other cannot hold.
+NATIVE_NAMES = {"cp932": "音楽フォルダ/ﾃｽﾄ音.wav", "cp1252": "Música/tono ñ.wav"}
+
+
+def test_wav_named_in_the_code_pages_letters_loads_and_plays(tmp_path):
+    wav = tmp_path / NATIVE_NAMES[ANSI]
+    wav.parent.mkdir()
+    make_tone(wav, seconds=1.0)
+    write_settings(tmp_path, 2, 0, windows_path(wav).encode(ANSI))
+    probe = MusicProbe("--folder", windows_path(tmp_path), "play")
+    try:
+        loaded = json.loads(probe.expect("{"))
+        assert loaded["file"] == windows_path(wav)
+        assert loaded["folder"] == windows_path(wav.parent)
+        probe.expect("started wav")
+        with record_sound() as rec:
+            time.sleep(2.0)
+        assert loudest(rec) > LOUD
     finally:
         probe.close()

@@ -7,7 +7,7 @@ import time
 
 import pytest
 
-from harness import (click, find_window, install_copy, make_tone, record_sound, region_stats, run_wine,
+from harness import (ANSI, click, find_window, install_copy, make_tone, record_sound, region_stats, run_wine,
                      screenshot, wait_gone, wait_window, wine, window_info, windows_path, xdotool, post, send,
                      WM_CLOSE, WM_SYSCOMMAND)
 
@@ -227,6 +227,8 @@ def choose_file_and_confirm(program, path):
     d.button(CMD_FILE, panel=True)
     chooser = find_chooser()
     assert chooser, "the file chooser did not open"
+    if ANSI == "cp932":  # the ANSI title holds its Japanese only there
+        assert xdotool("getwindowname", chooser).stdout.strip() == "ﾌｧｲﾙを開く"
     time.sleep(1.0)
     xdotool("windowfocus", "--sync", chooser)
     xdotool("type", "--delay", "30", path)

@@ -312,7 +312,7 @@ TEST_F(Bgm, WavPlaysLoopedOnlyWithAnOutputDevice) {
     ASSERT_EQ(sim.sounds.size(), calls) << devices << " devices";
     if (calls) {
       EXPECT_EQ(sim.sounds[0].name, BGMFile);
-      EXPECT_EQ(sim.sounds[0].flags, 9u);
+      EXPECT_EQ(sim.sounds[0].flags, 0x0Bu);  // async, no default sound, looped
       EXPECT_EQ(LastApiResult, 1);
     } else {
       EXPECT_EQ(LastApiResult, Untouched);

@@ -108,7 +108,7 @@ TEST_F(SessionRun, SaverHidesTheCursorOnceAndShowsItAtTheEnd) {
   EXPECT_FALSE(sessionVisible);
   EXPECT_EQ(during, before - 1);
   EXPECT_EQ(after, before);
-  const std::string play = "play " + ui::toAnsi(settingsFile) + " 9";
+  const std::string play = "play " + ui::toAnsi(settingsFile) + " 11";  // async, no default sound, looped
   EXPECT_EQ(soundDuring, (std::vector<std::string>{play}));
   EXPECT_EQ(sound_.calls, (std::vector<std::string>{play, "stop"}));
 }

@@ -242,6 +242,11 @@ TEST_F(SettingsFile, FileExistsOpensFilesOnly) {
       {L"", false},
       {L"\\", false},
       {folder + L"\\*.mp3", false},
+      // Devices open like files but are none.
+      {L"NUL", false},
+      {L"CON", false},
+      {L"COM1.wav", false},
+      {folder + L"\\nul.mp3", false},
   };
   for (const auto& [path, exists] : cases) EXPECT_EQ(FileExists(path), exists) << testing::PrintToString(path);
 }

@@ -138,7 +138,15 @@ class RecordingStart : public host::StartPort {
   int32_t paneWidth = 152, paneHeight = 112;
   int perPixel = 15;
   bool sessionLoads = true;
+  bool lockFree = true;
   std::vector<std::string> log;
+  std::vector<std::string> locks;  // lock steps, each with the number of steps before it
+
+  bool lockInstance() override {
+    locks.push_back("lock@" + std::to_string(log.size()));
+    return lockFree;
+  }
+  void unlockInstance() override { locks.push_back("unlock@" + std::to_string(log.size())); }
 
   bool windowExists(const char* title) override {
     log.push_back(std::string("find ") + title);
@@ -231,6 +239,37 @@ TEST(StartRoutine, AnotherInstanceEndsEveryModeBeforeAnythingElse) {
           std::string(existing) == "Swirlbloom_Main" ? Log{"find Swirlbloom_Main"} : InstanceTest;
       EXPECT_EQ(port.log, expected) << existing << " " << arguments;
     }
+  }
+}
+
+// Two copies started together both pass the title test; the lock, taken before it, lets one
+// through. A preview lets go at once so a session may still start beside it.
+TEST(StartRoutine, InstanceLockComesFirstAndOnlyAPreviewLetsGo) {
+  const struct {
+    const wchar_t* arguments;
+    bool lockFree;
+    AfterStart after;
+    std::vector<std::string> locks;
+    size_t steps;
+  } cases[] = {
+      {L"/s", true, AfterStart::RunSession, {"lock@0"}, 5},
+      {L"", true, AfterStart::RunSession, {"lock@0"}, 4},
+      {L"/c", true, AfterStart::End, {"lock@0"}, 4},
+      {L"/p 1234", true, AfterStart::RunPreview, {"lock@0", "unlock@2"}, 10},
+      {L"/a", true, AfterStart::End, {}, 3},  // nothing to guard
+      {L"/s", false, AfterStart::End, {"lock@0"}, 0},
+      {L"", false, AfterStart::End, {"lock@0"}, 0},
+      {L"/c:99", false, AfterStart::End, {"lock@0"}, 0},
+      {L"/p 1234", false, AfterStart::End, {"lock@0"}, 0},
+  };
+  for (const auto& c : cases) {
+    RecordingStart port;
+    port.panes = {1234};
+    port.lockFree = c.lockFree;
+    host::PreviewRectTwips rect;
+    EXPECT_EQ(host::runStart(c.arguments, port, rect), c.after) << c.arguments;
+    EXPECT_EQ(port.locks, c.locks) << c.arguments;
+    EXPECT_EQ(port.log.size(), c.steps) << c.arguments;
   }
 }
 
