@@ -19,8 +19,8 @@ int32_t systemWriteProfileString(const char* section, const char* key, const cha
   return WritePrivateProfileStringA(section, key, value, path);
 }
 
-const SettingsSystem realCalls{systemGetProfileString, systemWriteProfileString, ui::programFolder};
-SettingsSystem calls = realCalls;
+// Constant-initialised, so a test's copy taken during start-up already holds the real calls.
+SettingsSystem calls{systemGetProfileString, systemWriteProfileString, ui::programFolder};
 
 class ProfileStore : public SettingsStore {
  public:
@@ -32,7 +32,6 @@ class ProfileStore : public SettingsStore {
 }  // namespace
 
 SettingsSystem& SettingsCalls() { return calls; }
-const SettingsSystem& SettingsRealCalls() { return realCalls; }
 
 std::wstring SettingsPath() { return SettingsPathIn(calls.programFolder()); }
 

@@ -31,10 +31,9 @@ struct SettingsSystem {
   std::wstring (*programFolder)();
 };
 
-// The calls in use; tests change the members and put the old ones back.
+// The calls in use. Tests swap them with ScopedSeam; one that wraps a real call keeps a copy
+// of the struct from before the swap.
 SettingsSystem& SettingsCalls();
-// The real calls, for a test that wraps them.
-const SettingsSystem& SettingsRealCalls();
 
 // The code page the key names are sent in, whatever the system's ANSI code page: the names
 // are Japanese and a file must read the same on every system.

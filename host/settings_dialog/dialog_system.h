@@ -20,9 +20,9 @@ struct DialogSystem {
                            const char* folder, int showMode);
 };
 
-// The calls in use; tests change the members and put the old ones back.
+// The calls in use. Tests swap them with ScopedSeam; one that wraps a real call keeps a copy
+// of the struct from before the swap.
 DialogSystem& DialogCalls();
-const DialogSystem& DialogRealCalls();
 
 // The size the file chooser is told its request has: the structure as it was before the
 // places bar was added (76 bytes in the 32-bit program). The 64-bit program passes the same

@@ -13,6 +13,8 @@ namespace dialog {
 const wchar_t kGuideFileName[] = L"Pomarel.html";
 const wchar_t kCreditText[] = L"Pomarel 1.0  紙吹雪";
 
+Point16 ZoomOrigin;
+
 int16_t trackFromText(const std::wstring& text) {
   const std::optional<double> number = ParseDecimal(text);
   if (!number) return 0;
@@ -109,5 +111,61 @@ std::wstring guidePath(const std::wstring& folder) {
   if (folder.back() == L'\\') return folder + kGuideFileName;
   return folder + L'\\' + kGuideFileName;
 }
+
+// ---- the handlers ----
+
+void DialogSteps::showKind(int kind) {
+  const ChoiceLook look = lookForKind(kind);
+  port_.showChoice(look.selected);
+  if (look.repeatEnabled) port_.enableRepeat(true);
+  port_.enableFileButton(look.fileEnabled);
+}
+
+void DialogSteps::load() {
+  port_.placeWindow();
+  port_.initButtons();
+  port_.tileTexture();
+  port_.enableRepeat(false);
+  // A kind outside 0..2 leaves every image unselected and both controls disabled.
+  showKind(BGMKind);
+  port_.setRepeatText(formatHashes(BGMRepeatTrack));
+  for (const std::wstring& entry : trackEntries()) port_.addRepeatEntry(entry);
+  port_.showFile(BGMFile);
+  long x = 0;
+  long y = 0;
+  LastApiResult = port_.cursorPos(x, y);
+  ZoomOrigin = zoomOriginFrom(LastApiResult != 0, x, y);
+  port_.zoomOpen(ZoomOrigin);
+  port_.arrowPointer();
+}
+
+void DialogSteps::chooseKind(int kind) {
+  if (kind < 0 || kind >= kChoiceCount) return;
+  BGMKind = static_cast<int16_t>(kind);
+  port_.enableFileButton(false);
+  port_.enableRepeat(false);
+  showKind(kind);
+}
+
+void DialogSteps::chooseFile() {
+  std::wstring chosen;
+  LastApiResult = port_.chooseFile(BGMFolder, chosen);
+  if (LastApiResult <= 0) return;  // cancelled or failed: nothing changes
+  BGMFile = chosen;
+  port_.showFile(BGMFile);
+  BGMFolder = FolderOf(BGMFile);
+}
+
+void DialogSteps::confirm() {
+  LastApiResult = port_.writeValue(KeyKind, FormatIniNumber(BGMKind));
+  BGMRepeatTrack = trackFromText(port_.repeatText());
+  LastApiResult = port_.writeValue(KeyRepeat, FormatIniNumber(BGMRepeatTrack));
+  LastApiResult = port_.writeValue(KeyFile, BGMFile);
+  port_.unloadWindow();
+}
+
+void DialogSteps::cancel() { port_.unloadWindow(); }
+
+void DialogSteps::unload() { port_.zoomClose(ZoomOrigin); }
 
 }  // namespace dialog

@@ -1,7 +1,8 @@
-// The settings dialog's decisions without any window: the track text rule, the "##" form,
-// the look of each music choice, the geometry of the controls in twips and where the dialog
-// goes on the screen, the gradient rows, the texture tiling and the zoom origin.
-// Platform-free; depends on host/settings (ParseDecimal), common/text_rules and the C++ library.
+// The settings dialog's decisions without any window: the handlers' steps in the order they
+// run (DialogSteps over SettingsDialogPort), the track text rule, the "##" form, the look of
+// each music choice, the geometry of the controls in twips, where the dialog goes on the
+// screen, the gradient rows, the texture tiling and the zoom origin.
+// Platform-free; depends on host/settings (variables, ParseDecimal), common/text_rules.
 #pragma once
 
 #include <cstdint>
@@ -103,5 +104,52 @@ std::wstring guidePath(const std::wstring& folder);
 
 // The credit label lbl(7).
 extern const wchar_t kCreditText[];
+
+// The cursor position when the dialog last loaded; both zoom animations use it.
+extern Point16 ZoomOrigin;
+
+// What the handlers reach outside themselves: the window's controls and the system. A step
+// that cannot be done (a control that is missing) is skipped by the port.
+class SettingsDialogPort {
+ public:
+  virtual ~SettingsDialogPort() = default;
+  virtual void placeWindow() = 0;    // centred across, a third of the way down
+  virtual void initButtons() = 0;    // Initialize on every Command
+  virtual void tileTexture() = 0;    // over Pic_C
+  virtual void enableRepeat(bool on) = 0;
+  virtual void enableFileButton(bool on) = 0;
+  virtual void showChoice(int selected) = 0;  // Img_BGM(selected) chosen, the others not; -1 none
+  virtual void setRepeatText(const std::wstring& text) = 0;
+  virtual void addRepeatEntry(const std::wstring& text) = 0;
+  virtual void showFile(const std::wstring& file) = 0;  // lbl_Fname
+  virtual int32_t cursorPos(long& x, long& y) = 0;      // GetCursorPos's result
+  virtual void zoomOpen(Point16 origin) = 0;
+  virtual void zoomClose(Point16 origin) = 0;
+  virtual void arrowPointer() = 0;
+  // The file chooser opened at `folder`: its result, and the chosen path when above 0.
+  virtual int32_t chooseFile(const std::wstring& folder, std::wstring& chosen) = 0;
+  virtual std::wstring repeatText() = 0;  // what BGM_Repeat holds now
+  // WriteIniValue into section "Section" of the settings file; the profile call's result.
+  virtual int32_t writeValue(const wchar_t* key, const std::wstring& value) = 0;
+  virtual void unloadWindow() = 0;  // destroys the window, which runs DialogSteps::unload
+};
+
+// Swirlbloom_P's handlers, step by step, on the host-wide settings variables.
+class DialogSteps {
+ public:
+  explicit DialogSteps(SettingsDialogPort& port) : port_(port) {}
+
+  void load();
+  void chooseKind(int kind);  // a press on Img_BGM(kind) or lbl_BGM(kind)
+  void chooseFile();          // Cmd_File
+  void confirm();             // Cmd_Set
+  void cancel();              // Cmd_Can and the close box
+  void unload();              // the window is going, for whatever reason
+
+ private:
+  void showKind(int kind);
+
+  SettingsDialogPort& port_;
+};
 
 }  // namespace dialog

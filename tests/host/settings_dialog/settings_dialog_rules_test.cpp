@@ -1,6 +1,7 @@
 // The settings dialog's platform-free rules: the track text saved on confirmation, the "##"
 // form and the list entries, the look of each music choice, the geometry (twips against the
-// pixel figures of the layout, hit areas, placement), the gradient and the texture tiling.
+// pixel figures of the layout, hit areas, placement), the gradient and the texture tiling, and
+// the handlers' steps against a recording port.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/settings/settings_rules.h"
 #include "host/settings_dialog/settings_dialog_rules.h"
 
 namespace dialog {
@@ -233,6 +235,173 @@ TEST(GuidePath, PutsTheGuideInTheProgramFolderWithOneBackslash) {
   EXPECT_EQ(guidePath(L"C:\\Program Files\\Pomarel"), L"C:\\Program Files\\Pomarel\\Pomarel.html");
   EXPECT_EQ(guidePath(L"C:\\"), L"C:\\Pomarel.html");
   EXPECT_EQ(guidePath(L""), L"Pomarel.html");
+}
+
+// ---- the handlers ----
+
+using Log = std::vector<std::wstring>;
+
+class RecordingDialog : public SettingsDialogPort {
+ public:
+  Log log;
+  size_t entries = 0;
+  int32_t cursorResult = 1;
+  long cursorX = 900, cursorY = 700;
+  int32_t chooserResult = 1;
+  std::wstring chooserAnswer;
+  std::wstring typed;
+  int32_t writeResult = 1;
+
+  void placeWindow() override { log.push_back(L"place"); }
+  void initButtons() override { log.push_back(L"init buttons"); }
+  void tileTexture() override { log.push_back(L"tile"); }
+  void enableRepeat(bool on) override { log.push_back(on ? L"repeat on" : L"repeat off"); }
+  void enableFileButton(bool on) override { log.push_back(on ? L"file on" : L"file off"); }
+  void showChoice(int selected) override { log.push_back(L"choice " + std::to_wstring(selected)); }
+  void setRepeatText(const std::wstring& text) override { log.push_back(L"track [" + text + L"]"); }
+  void addRepeatEntry(const std::wstring&) override {
+    if (entries++ == 0) log.push_back(L"entries");
+  }
+  void showFile(const std::wstring& file) override { log.push_back(L"label [" + file + L"]"); }
+  int32_t cursorPos(long& x, long& y) override {
+    x = cursorX;
+    y = cursorY;
+    return cursorResult;
+  }
+  void zoomOpen(Point16 o) override { log.push_back(L"zoom from " + point(o)); }
+  void zoomClose(Point16 o) override { log.push_back(L"zoom to " + point(o)); }
+  void arrowPointer() override { log.push_back(L"arrow"); }
+  int32_t chooseFile(const std::wstring& folder, std::wstring& chosen) override {
+    log.push_back(L"chooser at [" + folder + L"]");
+    if (chooserResult > 0) chosen = chooserAnswer;
+    return chooserResult;
+  }
+  std::wstring repeatText() override { return typed; }
+  int32_t writeValue(const wchar_t* key, const std::wstring& value) override {
+    log.push_back(std::wstring(key) + L"=" + value);
+    return writeResult;
+  }
+  void unloadWindow() override { log.push_back(L"unload"); }
+
+ private:
+  static std::wstring point(Point16 o) { return std::to_wstring(o.x) + L"," + std::to_wstring(o.y); }
+};
+
+void setVariables(int kind, int track, const std::wstring& file, const std::wstring& folder = L"C:\\Saver") {
+  BGMKind = static_cast<int16_t>(kind);
+  BGMRepeatTrack = static_cast<int16_t>(track);
+  BGMFile = file;
+  BGMFolder = folder;
+}
+
+TEST(DialogLoad, ShowsTheStoredChoiceTrackAndFileThenZoomsFromTheCursor) {
+  const Log start = {L"place", L"init buttons", L"tile", L"repeat off"};
+  const struct {
+    int kind, track;
+    const wchar_t* file;
+    int32_t cursorResult;
+    Log look;
+    const wchar_t* zoom;
+  } cases[] = {
+      {1, 0, L"", 1, {L"choice 1", L"repeat on", L"file off", L"track []"}, L"zoom from 900,700"},
+      {2, 7, L"C:\\m\\a.mp3", 1, {L"choice 2", L"file on", L"track [7]"}, L"zoom from 900,700"},
+      {0, 3, L"", 0, {L"choice 0", L"file off", L"track [3]"}, L"zoom from 0,0"},
+      {5, 0, L"", 1, {L"choice -1", L"file off", L"track []"}, L"zoom from 900,700"},
+  };
+  for (const auto& c : cases) {
+    setVariables(c.kind, c.track, c.file);
+    RecordingDialog port;
+    port.cursorResult = c.cursorResult;
+    DialogSteps(port).load();
+    Log want = start;
+    want.insert(want.end(), c.look.begin(), c.look.end());
+    want.insert(want.end(), {L"entries", L"label [" + std::wstring(c.file) + L"]", c.zoom, L"arrow"});
+    EXPECT_EQ(port.log, want) << c.kind;
+    EXPECT_EQ(port.entries, 31u);
+    EXPECT_EQ(LastApiResult, c.cursorResult);
+    EXPECT_EQ(BGMKind, c.kind) << "opening changes nothing";
+  }
+}
+
+TEST(DialogChooseKind, TakesTheKindAtOnceAndEnablesOnlyItsControl) {
+  const struct {
+    int start, chosen, kindAfter;
+    Log steps;
+  } cases[] = {
+      {0, 1, 1, {L"file off", L"repeat off", L"choice 1", L"repeat on", L"file off"}},
+      {1, 2, 2, {L"file off", L"repeat off", L"choice 2", L"file on"}},
+      {5, 0, 0, {L"file off", L"repeat off", L"choice 0", L"file off"}},
+      {2, 3, 2, {}},  // no such choice
+      {2, -1, 2, {}},
+  };
+  for (const auto& c : cases) {
+    setVariables(c.start, 0, L"");
+    RecordingDialog port;
+    DialogSteps(port).chooseKind(c.chosen);
+    EXPECT_EQ(port.log, c.steps) << c.chosen;
+    EXPECT_EQ(BGMKind, c.kindAfter) << c.chosen;
+  }
+}
+
+TEST(DialogChooseFile, TakesAChosenFileAndItsFolderAndKeepsAllOnCancel) {
+  const struct {
+    int32_t result;
+    const wchar_t* answer;
+    const wchar_t *file, *folder;
+    Log steps;
+  } cases[] = {
+      {1, L"D:\\Music\\b.wav", L"D:\\Music\\b.wav", L"D:\\Music",
+       {L"chooser at [C:\\Old]", L"label [D:\\Music\\b.wav]"}},
+      {1, L"D:\\b.mp3", L"D:\\b.mp3", L"D:", {L"chooser at [C:\\Old]", L"label [D:\\b.mp3]"}},
+      {0, L"", L"C:\\Old\\a.mp3", L"C:\\Old", {L"chooser at [C:\\Old]"}},
+      {-1, L"D:\\x.wav", L"C:\\Old\\a.mp3", L"C:\\Old", {L"chooser at [C:\\Old]"}},
+  };
+  for (const auto& c : cases) {
+    setVariables(2, 0, L"C:\\Old\\a.mp3", L"C:\\Old");
+    RecordingDialog port;
+    port.chooserResult = c.result;
+    port.chooserAnswer = c.answer;
+    DialogSteps(port).chooseFile();
+    EXPECT_EQ(port.log, c.steps) << c.answer;
+    EXPECT_EQ(BGMFile, c.file);
+    EXPECT_EQ(BGMFolder, c.folder);
+    EXPECT_EQ(LastApiResult, c.result);
+  }
+}
+
+TEST(DialogConfirm, WritesKindTrackAndFileInOrderWhateverTheKindThenCloses) {
+  const struct {
+    int kind;
+    const wchar_t *typed, *file;
+    int track;
+  } cases[] = {
+      {2, L"7", L"C:\\Music\\song.mp3", 7}, {0, L" 12 ", L"C:\\a.wav", 12},
+      {1, L"abc", L"", 0},                       {5, L"13.5", L"", 14},
+      {-1, L"-3", L"x", -3},
+  };
+  for (const auto& c : cases) {
+    setVariables(c.kind, 4, c.file);
+    RecordingDialog port;
+    port.typed = c.typed;
+    DialogSteps(port).confirm();
+    const Log want = {std::wstring(KeyKind) + L"=" + FormatIniNumber(c.kind),
+                      std::wstring(KeyRepeat) + L"=" + FormatIniNumber(c.track),
+                      std::wstring(KeyFile) + L"=" + c.file, L"unload"};
+    EXPECT_EQ(port.log, want) << c.typed;
+    EXPECT_EQ(BGMRepeatTrack, c.track);
+  }
+}
+
+TEST(DialogCancel, ClosesWithoutWritingAndZoomsBackToWhereTheCursorWasAtLoad) {
+  setVariables(0, 0, L"");
+  RecordingDialog port;
+  DialogSteps steps(port);
+  steps.load();
+  port.log.clear();
+  port.cursorX = 10;  // wherever the cursor is when it closes
+  steps.cancel();
+  steps.unload();  // as the window's destruction runs it
+  EXPECT_EQ(port.log, (Log{L"unload", L"zoom to 900,700"}));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/scoped_seam.h"
 #include "host/settings/settings.h"
 #include "host/settings_dialog/dialog_system.h"
 #include "host/settings_dialog/settings_dialog.h"
@@ -62,11 +63,15 @@ struct Recorded {
   bool chooserSeen = false;
 } g;
 
+// The calls as the program has them, noted before any test swaps them.
+const SettingsSystem realSettings = SettingsCalls();
+const DialogSystem realDialog = DialogCalls();
+
 std::wstring programFolder() { return g.folder; }
 
 int32_t recordWrite(const char* section, const char* key, const char* value, const char* path) {
   g.writes.push_back({section, key, value, path});
-  return SettingsRealCalls().writeProfileString(section, key, value, path);
+  return realSettings.writeProfileString(section, key, value, path);
 }
 
 int32_t fakeCursorPos(POINT* point) {
@@ -138,7 +143,7 @@ int32_t recordChooser(OPENFILENAMEA* request) {
   for (DWORD i = 0; i < request->nMaxFile; ++i) seen.fileAllNul &= request->lpstrFile[i] == '\0';
   g.chooser.push_back(seen);
   SetTimer(nullptr, 0, 100, answerChooser);
-  return DialogRealCalls().getOpenFileName(request);
+  return realDialog.getOpenFileName(request);
 }
 
 // ---- driving the windows ----
@@ -203,14 +208,6 @@ class DialogTest : public ::testing::Test {
     g.folder = std::wstring(temp) + L"pomarel-dialog-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                std::to_wstring(++serial);
     CreateDirectoryW(g.folder.c_str(), nullptr);
-    savedSettings_ = SettingsCalls();
-    savedDialog_ = DialogCalls();
-    SettingsCalls().programFolder = programFolder;
-    SettingsCalls().writeProfileString = recordWrite;
-    DialogCalls().getCursorPos = fakeCursorPos;
-    DialogCalls().drawAnimatedRects = recordAnimation;
-    DialogCalls().shellExecute = recordShell;
-    DialogCalls().getOpenFileName = recordChooser;
     BGMKind = 0;
     BGMRepeatTrack = 0;
     BGMFile.clear();
@@ -220,8 +217,6 @@ class DialogTest : public ::testing::Test {
   void TearDown() override {
     dialog_.reset();
     pump();
-    SettingsCalls() = savedSettings_;
-    DialogCalls() = savedDialog_;
     DeleteFileW(iniPath().c_str());
     for (const std::wstring& file : madeFiles_) DeleteFileW(file.c_str());
     RemoveDirectoryW(g.folder.c_str());
@@ -259,8 +254,10 @@ class DialogTest : public ::testing::Test {
 
   std::unique_ptr<SettingsDialog> dialog_;
   std::vector<std::wstring> madeFiles_;
-  SettingsSystem savedSettings_{};
-  DialogSystem savedDialog_{};
+  ScopedSeam<SettingsSystem> settingsSeam_{
+      SettingsCalls(), SettingsSystem{realSettings.getProfileString, recordWrite, programFolder}};
+  ScopedSeam<DialogSystem> dialogSeam_{DialogCalls(),
+                                       DialogSystem{fakeCursorPos, recordAnimation, recordChooser, recordShell}};
 };
 
 // ---- the window ----
