@@ -19,8 +19,13 @@ intptr_t systemShellExecute(HWND owner, const char* operation, const char* file,
   return reinterpret_cast<intptr_t>(ShellExecuteA(owner, operation, file, parameters, folder, showMode));
 }
 
+int32_t systemMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, unsigned type) {
+  return MessageBoxW(owner, text, caption, type);
+}
+
 // Constant-initialised, so a test's copy taken during start-up already holds the real calls.
-DialogSystem calls{systemGetCursorPos, systemDrawAnimatedRects, systemGetOpenFileName, systemShellExecute};
+DialogSystem calls{systemGetCursorPos, systemDrawAnimatedRects, systemGetOpenFileName, systemShellExecute,
+                   systemMessageBox};
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 // The system calls of the settings dialog that tests need to see or answer: the cursor
-// position read at load, the caption zoom, the file chooser and the shell's "open". Replaceable
+// position read at load, the caption zoom, the file chooser, the shell's "open" and the message
+// box that reports a failed save. Replaceable
 // function pointers; the real ones call user32, comdlg32 and shell32. Windows builds only.
 #pragma once
 
@@ -18,6 +19,7 @@ struct DialogSystem {
   // ShellExecuteA; the result the shell gives as an instance handle, as a number.
   intptr_t (*shellExecute)(HWND owner, const char* operation, const char* file, const char* parameters,
                            const char* folder, int showMode);
+  int32_t (*messageBox)(HWND owner, const wchar_t* text, const wchar_t* caption, unsigned type);
 };
 
 // The calls in use. Tests swap them with ScopedSeam; one that wraps a real call keeps a copy

@@ -393,9 +393,37 @@ void SettingsDialog::cancel() { steps_.cancel(); }
 
 std::wstring SettingsDialog::repeatText() { return BGM_Repeat ? windowText(BGM_Repeat) : std::wstring(); }
 
-int32_t SettingsDialog::writeValue(const wchar_t* key, const std::wstring& value) {
-  WriteIniValue(SettingsSection, key, value, SettingsPath());
+std::wstring SettingsDialog::settingsPath() { return SettingsPath(); }
+
+bool SettingsDialog::step(uint32_t error) {
+  lastError_ = error;
+  return error == 0;
+}
+
+bool SettingsDialog::checkWritable(const std::wstring& path) { return step(CheckSettingsWritable(path)); }
+
+bool SettingsDialog::makeCopy(const std::wstring& path, const std::wstring& copy) {
+  return step(CopySettingsFile(path, copy));
+}
+
+int32_t SettingsDialog::writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) {
+  WriteIniValue(SettingsSection, key, value, file);
+  lastError_ = LastApiResult ? 0 : GetLastError();
   return LastApiResult;
+}
+
+bool SettingsDialog::copyComplete(const std::wstring& copy) { return step(CheckSettingsComplete(copy)); }
+
+bool SettingsDialog::replaceWith(const std::wstring& copy, const std::wstring& path) {
+  return step(ReplaceSettingsFile(copy, path));
+}
+
+void SettingsDialog::removeFile(const std::wstring& path) { DeleteFileW(path.c_str()); }
+
+std::wstring SettingsDialog::reason(uint32_t error) { return SystemErrorText(error); }
+
+void SettingsDialog::showSaveFailure(const std::wstring& message) {
+  DialogCalls().messageBox(hwnd(), message.c_str(), L"Pomarel", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void SettingsDialog::openLink() {

@@ -91,7 +91,17 @@ class SettingsDialog : public ui::Form, private SettingsDialogPort {
   void arrowPointer() override { busyPointer_ = false; }
   int32_t chooseFile(const std::wstring& folder, std::wstring& chosen) override;
   std::wstring repeatText() override;
-  int32_t writeValue(const wchar_t* key, const std::wstring& value) override;
+  std::wstring settingsPath() override;
+  bool checkWritable(const std::wstring& path) override;
+  bool makeCopy(const std::wstring& path, const std::wstring& copy) override;
+  int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) override;
+  bool copyComplete(const std::wstring& copy) override;
+  bool replaceWith(const std::wstring& copy, const std::wstring& path) override;
+  void removeFile(const std::wstring& path) override;
+  uint32_t lastError() override { return lastError_; }
+  std::wstring reason(uint32_t error) override;
+  void showSaveFailure(const std::wstring& message) override;
+  bool step(uint32_t error);  // notes a file step's error; true when there was none
   void unloadWindow() override { unload(); }
 
   PixelRect pixels(const TwipsRect& r) const;
@@ -120,6 +130,7 @@ class SettingsDialog : public ui::Form, private SettingsDialogPort {
   bool linkPressed_ = false;
   int twipsX_ = 15;
   int twipsY_ = 15;
+  uint32_t lastError_ = 0;
 };
 
 }  // namespace dialog

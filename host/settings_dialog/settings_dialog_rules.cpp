@@ -156,12 +156,49 @@ void DialogSteps::chooseFile() {
   BGMFolder = FolderOf(BGMFile);
 }
 
-void DialogSteps::confirm() {
-  LastApiResult = port_.writeValue(KeyKind, FormatIniNumber(BGMKind));
+std::wstring savingCopyPath(const std::wstring& settingsPath) { return settingsPath + L".saving"; }
+
+std::wstring saveFailureMessage(const std::wstring& path, const std::wstring& reason) {
+  std::wstring message = L"設定を保存できませんでした。\n\n" + path;
+  if (!reason.empty()) message += L"\n\n" + reason;
+  return message + L"\n\nｷｬﾝｾﾙで閉じるか、ﾌﾟﾛｸﾞﾗﾑを書き込みのできるﾌｫﾙﾀﾞに移してください。";
+}
+
+void DialogSteps::reportSaveFailure(const std::wstring& path, uint32_t error) {
+  port_.showSaveFailure(saveFailureMessage(path, port_.reason(error)));
+}
+
+// All or nothing: the three values go into a copy of the file, which replaces the file only
+// when every write went through, so a failure anywhere leaves the old file byte for byte.
+bool DialogSteps::save() {
+  const std::wstring path = port_.settingsPath();
+  if (!port_.checkWritable(path)) {
+    reportSaveFailure(path, port_.lastError());
+    return false;
+  }
+  const std::wstring copy = savingCopyPath(path);
+  auto fail = [&] {
+    const uint32_t error = port_.lastError();
+    port_.removeFile(copy);
+    reportSaveFailure(path, error);
+    return false;
+  };
+  if (!port_.makeCopy(path, copy)) return fail();
+  LastApiResult = port_.writeValue(KeyKind, FormatIniNumber(BGMKind), copy);
+  if (LastApiResult == 0) return fail();
   BGMRepeatTrack = trackFromText(port_.repeatText());
-  LastApiResult = port_.writeValue(KeyRepeat, FormatIniNumber(BGMRepeatTrack));
-  LastApiResult = port_.writeValue(KeyFile, BGMFile);
-  port_.unloadWindow();
+  LastApiResult = port_.writeValue(KeyRepeat, FormatIniNumber(BGMRepeatTrack), copy);
+  if (LastApiResult == 0) return fail();
+  LastApiResult = port_.writeValue(KeyFile, BGMFile, copy);
+  if (LastApiResult == 0) return fail();
+  if (!port_.copyComplete(copy) || !port_.replaceWith(copy, path)) return fail();
+  return true;
+}
+
+// A save that fails keeps the dialog open: the user can cancel, or move the program to a
+// folder it may write and try again.
+void DialogSteps::confirm() {
+  if (save()) port_.unloadWindow();
 }
 
 void DialogSteps::cancel() { port_.unloadWindow(); }

@@ -129,10 +129,32 @@ class SettingsDialogPort {
   // The file chooser opened at `folder`: its result, and the chosen path when above 0.
   virtual int32_t chooseFile(const std::wstring& folder, std::wstring& chosen) = 0;
   virtual std::wstring repeatText() = 0;  // what BGM_Repeat holds now
-  // WriteIniValue into section "Section" of the settings file; the profile call's result.
-  virtual int32_t writeValue(const wchar_t* key, const std::wstring& value) = 0;
+  // Saving. The settings file's full path, as the profile calls are given it.
+  virtual std::wstring settingsPath() = 0;
+  // The file can be written, or created where it is missing, with room for a copy beside it;
+  // a missing file stays missing.
+  virtual bool checkWritable(const std::wstring& path) = 0;
+  // `copy` becomes a copy of `path`, or an empty file where there is no `path` yet.
+  virtual bool makeCopy(const std::wstring& path, const std::wstring& copy) = 0;
+  // WriteIniValue into section "Section" of `file`; the profile call's result.
+  virtual int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) = 0;
+  // The copy holds the whole file (the profile writer does not tell a full disk).
+  virtual bool copyComplete(const std::wstring& copy) = 0;
+  virtual bool replaceWith(const std::wstring& copy, const std::wstring& path) = 0;
+  virtual void removeFile(const std::wstring& path) = 0;
+  virtual uint32_t lastError() = 0;                     // of the step that failed last
+  virtual std::wstring reason(uint32_t error) = 0;      // the system's text for it; may be empty
+  virtual void showSaveFailure(const std::wstring& message) = 0;  // a message box the dialog owns
   virtual void unloadWindow() = 0;  // destroys the window, which runs DialogSteps::unload
 };
+
+// Where a save writes before the result replaces the settings file: beside it, so that the
+// replacement stays on one volume.
+std::wstring savingCopyPath(const std::wstring& settingsPath);
+
+// The message shown when the settings could not be saved: what happened, the file, the
+// system's reason (left out when empty) and what the user can do.
+std::wstring saveFailureMessage(const std::wstring& path, const std::wstring& reason);
 
 // Swirlbloom_P's handlers, step by step, on the host-wide settings variables.
 class DialogSteps {
@@ -148,6 +170,8 @@ class DialogSteps {
 
  private:
   void showKind(int kind);
+  bool save();
+  void reportSaveFailure(const std::wstring& path, uint32_t error);
 
   SettingsDialogPort& port_;
 };

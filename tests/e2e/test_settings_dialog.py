@@ -1,15 +1,18 @@
 """The settings dialog through the real Pomarel.scr /c under Wine: found by its title, looked at
 on a screenshot, driven with real X pointer and keyboard input, and the settings file beside the
 program read back afterwards. A saved WAV choice is then played by the next screensaver run."""
+import contextlib
+import os
 import re
+import shutil
 import subprocess
 import time
 
 import pytest
 
-from harness import (click, find_window, install_copy, make_tone, record_sound, region_stats, run_wine,
-                     screenshot, wait_gone, wait_window, wine, window_info, windows_path, xdotool, post, send,
-                     WM_CLOSE, WM_SYSCOMMAND)
+from harness import (child_windows, click, find_window, install_copy, make_tone, record_sound, region_stats,
+                     run_wine, screenshot, wait_gone, wait_window, wine, window_info, windows_path, xdotool, post,
+                     send, WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND)
 
 TITLE = "<Pomarel>"
 SC_CLOSE = 0xF060
@@ -254,3 +257,99 @@ def test_the_chosen_file_is_saved_and_the_next_run_plays_it(tmp_path):
         assert wait_gone("Swirlbloom_VC", timeout=30)
         saver.wait(timeout=60)
     assert rec.rms() > 0.05
+
+
+# ---- saves that cannot be made ----
+
+SAVE_BOX = "Pomarel"  # the title of the message box that reports a failed save
+IDOK = 1
+OTHER_SECTION = b"[Other]\r\nkeep=me\r\n"
+
+
+@contextlib.contextmanager
+def immutable(path):
+    """chattr +i: not even root (as Wine runs here) may change the file or the folder's entries."""
+    subprocess.run(["chattr", "+i", str(path)], check=True, timeout=30)
+    try:
+        yield
+    finally:
+        subprocess.run(["chattr", "-i", str(path)], timeout=30)
+
+
+def refused_save(program):
+    """Chooses audio CD and confirms; the save must be refused with a message box owned by the
+    dialog, which stays open and is then cancelled. Returns the message box's text."""
+    ini = program / "Swirlbloom.ini"
+    before = ini.read_bytes() if ini.exists() else None
+    d = Dialog(program)
+    d.click(LABELS["cd"], panel=True)
+    d.button(CMD_SET)
+    box = wait_window(SAVE_BOX, timeout=30)
+    assert box, "no message box"
+    info = window_info(box)
+    assert info["cls"] == "#32770" and info["owner"] == d.hwnd, info
+    text = "\n".join(c["title"] for c in child_windows(box) if c["cls"] == "Static")
+    post(box, WM_COMMAND, IDOK)
+    assert wait_gone(SAVE_BOX, timeout=30)
+    time.sleep(0.3)
+    assert d.proc.poll() is None and find_window(TITLE) == d.hwnd, "the dialog stays open"
+    assert (ini.read_bytes() if ini.exists() else None) == before, "the file keeps its bytes"
+    assert not (program / "Swirlbloom.ini.saving").exists()
+    assert windows_path(ini) in text, text
+    d.button(CMD_CAN)
+    assert d.ended()
+    return text
+
+
+@pytest.mark.parametrize("locked", ["file", "folder"])
+def test_a_settings_file_that_cannot_be_written_is_reported_and_kept(program, locked):
+    write_settings(program, b" 2", b" 3", b"")
+    (program / "Swirlbloom.ini").write_bytes((program / "Swirlbloom.ini").read_bytes() + OTHER_SECTION)
+    with immutable(program / "Swirlbloom.ini" if locked == "file" else program):
+        text = refused_save(program)
+    print("message box (%s locked):\n%s" % (locked, text))
+    assert len(text.splitlines()) >= 3, "what happened, the file, and the system's reason"
+
+
+def test_a_missing_file_in_a_writable_folder_is_created_as_before(program):
+    d = Dialog(program)
+    d.click(LABELS["cd"], panel=True)
+    d.button(CMD_SET)
+    assert d.ended()
+    # What the system's profile writer makes of the three writes into a new file.
+    assert (program / "Swirlbloom.ini").read_bytes() == (
+        b"[Section]\r\n" + KIND.encode("cp932") + b"=1\r\n" + REPEAT.encode("cp932") + b"=0\r\n" +
+        FILE.encode("cp932") + b"=\r\n")
+    assert not (program / "Swirlbloom.ini.saving").exists()
+
+
+@pytest.fixture
+def full_disk(tmp_path):
+    """A program folder on a small file system of its own with no room left."""
+    disk = tmp_path / "disk"
+    disk.mkdir()
+    size_kib = (install_copy(tmp_path / "sizing", renderer=False) / "Pomarel.scr").stat().st_size // 1024 + 64
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%dk" % size_kib, "tmpfs", str(disk)], check=True, timeout=30)
+    try:
+        program = install_copy(disk, renderer=False)
+        write_settings(program, b" 2", b" 3", b"")
+        with open(program / "Swirlbloom.ini", "ab") as ini:
+            ini.write(OTHER_SECTION)
+        filler = os.open(disk / "filler", os.O_WRONLY | os.O_CREAT)
+        try:
+            while os.write(filler, b"\0" * 4096):
+                pass
+        except OSError:
+            pass
+        finally:
+            os.close(filler)
+        yield program
+    finally:
+        shutil.rmtree(tmp_path / "sizing", ignore_errors=True)
+        subprocess.run(["umount", "-l", str(disk)], timeout=30)
+
+
+def test_a_full_disk_is_reported_and_the_file_kept_whole(full_disk):
+    text = refused_save(full_disk)
+    print("message box (full disk):\n%s" % text)
+    assert len(text.splitlines()) >= 3, "what happened, the file, and the system's reason"

@@ -4,6 +4,7 @@
 // the handlers' steps against a recording port.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <set>
@@ -250,7 +251,9 @@ class RecordingDialog : public SettingsDialogPort {
   int32_t chooserResult = 1;
   std::wstring chooserAnswer;
   std::wstring typed;
-  int32_t writeResult = 1;
+  std::wstring failAt;  // the save step that fails, by its name in the log
+  uint32_t error = 5;
+  std::wstring message;  // the last failure shown
 
   void placeWindow() override { log.push_back(L"place"); }
   void initButtons() override { log.push_back(L"init buttons"); }
@@ -277,13 +280,28 @@ class RecordingDialog : public SettingsDialogPort {
     return chooserResult;
   }
   std::wstring repeatText() override { return typed; }
-  int32_t writeValue(const wchar_t* key, const std::wstring& value) override {
-    log.push_back(std::wstring(key) + L"=" + value);
-    return writeResult;
+  std::wstring settingsPath() override { return L"C:\\Saver\\Swirlbloom.ini"; }
+  bool checkWritable(const std::wstring& path) override { return step(L"check " + path); }
+  bool makeCopy(const std::wstring& path, const std::wstring& copy) override { return step(L"copy to " + copy); }
+  int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) override {
+    return step(std::wstring(key) + L"=" + value + (file == savingCopyPath(settingsPath()) ? L"" : L" in " + file));
+  }
+  bool copyComplete(const std::wstring&) override { return step(L"complete"); }
+  bool replaceWith(const std::wstring& copy, const std::wstring& path) override { return step(L"replace"); }
+  void removeFile(const std::wstring& path) override { log.push_back(L"remove " + path); }
+  uint32_t lastError() override { return error; }
+  std::wstring reason(uint32_t code) override { return code ? L"reason " + std::to_wstring(code) : L""; }
+  void showSaveFailure(const std::wstring& text) override {
+    log.push_back(L"report");
+    message = text;
   }
   void unloadWindow() override { log.push_back(L"unload"); }
 
  private:
+  bool step(const std::wstring& what) {
+    log.push_back(what);
+    return what != failAt;
+  }
   static std::wstring point(Point16 o) { return std::to_wstring(o.x) + L"," + std::to_wstring(o.y); }
 };
 
@@ -369,7 +387,7 @@ TEST(DialogChooseFile, TakesAChosenFileAndItsFolderAndKeepsAllOnCancel) {
   }
 }
 
-TEST(DialogConfirm, WritesKindTrackAndFileInOrderWhateverTheKindThenCloses) {
+TEST(DialogConfirm, WritesKindTrackAndFileInOrderIntoACopyThatReplacesTheFileThenCloses) {
   const struct {
     int kind;
     const wchar_t *typed, *file;
@@ -384,11 +402,52 @@ TEST(DialogConfirm, WritesKindTrackAndFileInOrderWhateverTheKindThenCloses) {
     RecordingDialog port;
     port.typed = c.typed;
     DialogSteps(port).confirm();
-    const Log want = {std::wstring(KeyKind) + L"=" + FormatIniNumber(c.kind),
+    const Log want = {L"check C:\\Saver\\Swirlbloom.ini",
+                      L"copy to C:\\Saver\\Swirlbloom.ini.saving",
+                      std::wstring(KeyKind) + L"=" + FormatIniNumber(c.kind),
                       std::wstring(KeyRepeat) + L"=" + FormatIniNumber(c.track),
-                      std::wstring(KeyFile) + L"=" + c.file, L"unload"};
+                      std::wstring(KeyFile) + L"=" + c.file,
+                      L"complete",
+                      L"replace",
+                      L"unload"};
     EXPECT_EQ(port.log, want) << c.typed;
     EXPECT_EQ(BGMRepeatTrack, c.track);
+  }
+}
+
+// Each failing step: the log from that step on. Nothing touches the file itself, the copy is
+// removed once it may exist, the user is told, and the dialog stays open.
+TEST(DialogConfirm, AFailedStepRemovesTheCopyReportsAndKeepsTheDialogOpen) {
+  const std::wstring kind = std::wstring(KeyKind) + L"= 2";
+  const std::wstring repeat = std::wstring(KeyRepeat) + L"= 0";
+  const std::wstring file = std::wstring(KeyFile) + L"=";
+  const std::wstring remove = L"remove C:\\Saver\\Swirlbloom.ini.saving";
+  const struct {
+    std::wstring failAt;
+    Log tail;  // what follows the failing step
+  } cases[] = {
+      {L"check C:\\Saver\\Swirlbloom.ini", {L"report"}},
+      {L"copy to C:\\Saver\\Swirlbloom.ini.saving", {remove, L"report"}},
+      {kind, {remove, L"report"}},
+      {repeat, {remove, L"report"}},
+      {file, {remove, L"report"}},
+      {L"complete", {remove, L"report"}},
+      {L"replace", {remove, L"report"}},
+  };
+  for (const uint32_t error : {5u, 0u}) {
+    for (const auto& c : cases) {
+      setVariables(2, 0, L"");
+      RecordingDialog port;
+      port.failAt = c.failAt;
+      port.error = error;
+      DialogSteps(port).confirm();
+      const auto at = std::find(port.log.begin(), port.log.end(), c.failAt);
+      ASSERT_NE(at, port.log.end()) << c.failAt;
+      EXPECT_EQ(Log(at + 1, port.log.end()), c.tail) << c.failAt;
+      EXPECT_EQ(port.message.find(L"設定を保存できませんでした。"), 0u);
+      EXPECT_NE(port.message.find(L"\n\nC:\\Saver\\Swirlbloom.ini\n\n"), std::wstring::npos);
+      EXPECT_EQ(port.message.find(L"reason 5") != std::wstring::npos, error != 0) << c.failAt;
+    }
   }
 }
 

@@ -61,6 +61,7 @@ struct Recorded {
   std::wstring chooserAnswer;
   std::wstring chooserTitleSeen;
   bool chooserSeen = false;
+  std::vector<std::wstring> messages;
 } g;
 
 // The calls as the program has them, noted before any test swaps them.
@@ -89,6 +90,11 @@ intptr_t recordShell(HWND owner, const char* operation, const char* file, const 
                      int show) {
   g.shell.push_back({owner, operation, file, parameters, folder, show});
   return 42;
+}
+
+int32_t recordMessage(HWND, const wchar_t* text, const wchar_t*, unsigned) {
+  g.messages.push_back(text);
+  return IDOK;
 }
 
 // The real chooser, with the request noted on the way in and the test's answer typed into it
@@ -256,8 +262,8 @@ class DialogTest : public ::testing::Test {
   std::vector<std::wstring> madeFiles_;
   ScopedSeam<SettingsSystem> settingsSeam_{
       SettingsCalls(), SettingsSystem{realSettings.getProfileString, recordWrite, programFolder}};
-  ScopedSeam<DialogSystem> dialogSeam_{DialogCalls(),
-                                       DialogSystem{fakeCursorPos, recordAnimation, recordChooser, recordShell}};
+  ScopedSeam<DialogSystem> dialogSeam_{
+      DialogCalls(), DialogSystem{fakeCursorPos, recordAnimation, recordChooser, recordShell, recordMessage}};
 };
 
 // ---- the window ----
@@ -577,7 +583,7 @@ TEST_F(DialogTest, ConfirmWritesKindTrackAndFileInThatOrderWhateverTheKind) {
     if (c.choose >= 0) SendMessageW(d.panel(), WM_LBUTTONDOWN, 0, centreOf(px(layout::lbl_BGM[c.choose])));
     click(d.setButton());
     ASSERT_EQ(g.writes.size(), 3u) << "kind " << c.kind;
-    const std::string path = ui::toAnsi(iniPath());
+    const std::string path = ui::toAnsi(iniPath()) + ".saving";  // the copy that then replaces the file
     const std::wstring trackText = FormatIniNumber(c.track);
     const std::vector<std::pair<std::wstring, std::wstring>> expected = {
         {KeyKind, c.kindText}, {KeyRepeat, trackText}, {KeyFile, c.file}};
