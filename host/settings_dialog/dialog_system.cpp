@@ -12,7 +12,11 @@ int32_t systemDrawAnimatedRects(HWND window, int animation, const RECT* from, co
   return DrawAnimatedRects(window, animation, from, to);
 }
 
-int32_t systemGetOpenFileName(OPENFILENAMEA* request) { return GetOpenFileNameA(request); }
+int32_t systemGetOpenFileName(OPENFILENAMEW* request) { return GetOpenFileNameW(request); }
+
+uint32_t systemGetShortPathName(const wchar_t* path, wchar_t* shortPath, uint32_t size) {
+  return GetShortPathNameW(path, shortPath, size);
+}
 
 intptr_t systemShellExecute(HWND owner, const char* operation, const char* file, const char* parameters,
                             const char* folder, int showMode) {
@@ -25,7 +29,7 @@ int32_t systemMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption
 
 // Constant-initialised, so a test's copy taken during start-up already holds the real calls.
 DialogSystem calls{systemGetCursorPos, systemDrawAnimatedRects, systemGetOpenFileName, systemShellExecute,
-                   systemMessageBox};
+                   systemMessageBox, systemGetShortPathName};
 
 }  // namespace
 

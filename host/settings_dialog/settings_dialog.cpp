@@ -360,31 +360,45 @@ void SettingsDialog::chooseKind(int kind) { steps_.chooseKind(kind); }
 void SettingsDialog::chooseFile() { steps_.chooseFile(); }
 
 int32_t SettingsDialog::chooseFile(const std::wstring& initialFolder, std::wstring& chosen) {
-  OPENFILENAMEA request = {};
+  // The wide chooser: only its answer keeps a name the ANSI code page cannot hold, which is
+  // needed to find the file's short name.
+  OPENFILENAMEW request = {};
   request.lStructSize = kOpenFileNameSize;
   request.hwndOwner = hwnd();
-  request.hInstance = GetModuleHandleA(nullptr);
-  std::string filter = ui::toAnsi(L"BGMﾌｧｲﾙ (MP3 WAV)");
-  filter += '\0';
-  filter += "*.MP3;*.WAV";
-  filter += '\0';  // the list ends with an empty pair; std::string adds the last NUL
+  request.hInstance = GetModuleHandleW(nullptr);
+  std::wstring filter = L"BGMﾌｧｲﾙ (MP3 WAV)";
+  filter += L'\0';
+  filter += L"*.MP3;*.WAV";
+  filter += L'\0';  // the list ends with an empty pair; std::wstring adds the last NUL
   request.lpstrFilter = filter.c_str();
   // 255 characters for the call, and one more that stays NUL whatever it writes.
-  char file[256] = {};
-  char fileTitle[256] = {};
+  wchar_t file[256] = {};
+  wchar_t fileTitle[256] = {};
   request.lpstrFile = file;
   request.nMaxFile = 255;
   request.lpstrFileTitle = fileTitle;
   request.nMaxFileTitle = 255;
-  const std::string folder = ui::toAnsi(initialFolder);
-  request.lpstrInitialDir = folder.c_str();
-  const std::string title = ui::toAnsi(L"ﾌｧｲﾙを開く");
-  request.lpstrTitle = title.c_str();
+  request.lpstrInitialDir = initialFolder.c_str();
+  request.lpstrTitle = L"ﾌｧｲﾙを開く";
   request.Flags = 0;
 
   const int32_t result = DialogCalls().getOpenFileName(&request);
-  if (result > 0) chosen = ui::fromAnsi(file);
+  if (result > 0) chosen = file;
   return result;
+}
+
+std::wstring SettingsDialog::throughAnsi(const std::wstring& path) { return ui::fromAnsi(ui::toAnsi(path)); }
+
+std::wstring SettingsDialog::shortPath(const std::wstring& path) {
+  std::wstring shortName(MAX_PATH, L'\0');
+  uint32_t length = DialogCalls().getShortPathName(path.c_str(), shortName.data(), MAX_PATH);
+  if (length >= MAX_PATH) {
+    shortName.assign(length, L'\0');
+    length = DialogCalls().getShortPathName(path.c_str(), shortName.data(), length);
+    if (length >= shortName.size()) return std::wstring();
+  }
+  shortName.resize(length);
+  return shortName;
 }
 
 void SettingsDialog::confirm() { steps_.confirm(); }
@@ -422,7 +436,7 @@ void SettingsDialog::removeFile(const std::wstring& path) { DeleteFileW(path.c_s
 
 std::wstring SettingsDialog::reason(uint32_t error) { return SystemErrorText(error); }
 
-void SettingsDialog::showSaveFailure(const std::wstring& message) {
+void SettingsDialog::showMessage(const std::wstring& message) {
   DialogCalls().messageBox(hwnd(), message.c_str(), L"Pomarel", MB_OK | MB_ICONEXCLAMATION);
 }
 

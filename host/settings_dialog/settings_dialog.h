@@ -100,7 +100,9 @@ class SettingsDialog : public ui::Form, private SettingsDialogPort {
   void removeFile(const std::wstring& path) override;
   uint32_t lastError() override { return lastError_; }
   std::wstring reason(uint32_t error) override;
-  void showSaveFailure(const std::wstring& message) override;
+  void showMessage(const std::wstring& message) override;
+  std::wstring throughAnsi(const std::wstring& path) override;
+  std::wstring shortPath(const std::wstring& path) override;
   bool step(uint32_t error);  // notes a file step's error; true when there was none
   void unloadWindow() override { unload(); }
 

@@ -147,10 +147,26 @@ void DialogSteps::chooseKind(int kind) {
   showKind(kind);
 }
 
+std::wstring unusableNameMessage(const std::wstring& path) {
+  return L"このﾌｧｲﾙの名前は使えません。\n\n" + path +
+         L"\n\nﾌｧｲﾙの名前を英数字などに変えるか、別の名前でｺﾋﾟｰしてから選んでください。";
+}
+
+// The file is stored, and later played, through the ANSI calls. A name the code page cannot
+// hold comes back with "?" or look-alike letters and would name no file (or another one), so
+// the volume's 8.3 name, which is plain ASCII, stands in for it where there is one.
 void DialogSteps::chooseFile() {
   std::wstring chosen;
   LastApiResult = port_.chooseFile(BGMFolder, chosen);
   if (LastApiResult <= 0) return;  // cancelled or failed: nothing changes
+  if (port_.throughAnsi(chosen) != chosen) {
+    const std::wstring shortName = port_.shortPath(chosen);
+    if (shortName.empty() || port_.throughAnsi(shortName) != shortName) {
+      port_.showMessage(unusableNameMessage(chosen));
+      return;
+    }
+    chosen = shortName;
+  }
   BGMFile = chosen;
   port_.showFile(BGMFile);
   BGMFolder = FolderOf(BGMFile);
@@ -165,7 +181,7 @@ std::wstring saveFailureMessage(const std::wstring& path, const std::wstring& re
 }
 
 void DialogSteps::reportSaveFailure(const std::wstring& path, uint32_t error) {
-  port_.showSaveFailure(saveFailureMessage(path, port_.reason(error)));
+  port_.showMessage(saveFailureMessage(path, port_.reason(error)));
 }
 
 // All or nothing: the three values go into a copy of the file, which replaces the file only

@@ -126,8 +126,14 @@ class SettingsDialogPort {
   virtual void zoomOpen(Point16 origin) = 0;
   virtual void zoomClose(Point16 origin) = 0;
   virtual void arrowPointer() = 0;
-  // The file chooser opened at `folder`: its result, and the chosen path when above 0.
+  // The file chooser opened at `folder`: its result, and the chosen path, as the system names
+  // it (any character), when above 0.
   virtual int32_t chooseFile(const std::wstring& folder, std::wstring& chosen) = 0;
+  // `path` converted to the ANSI code page and back: what the A calls would be given.
+  virtual std::wstring throughAnsi(const std::wstring& path) = 0;
+  // The path with the volume's 8.3 names; the long names where the volume keeps none, and
+  // empty when the file cannot be found.
+  virtual std::wstring shortPath(const std::wstring& path) = 0;
   virtual std::wstring repeatText() = 0;  // what BGM_Repeat holds now
   // Saving. The settings file's full path, as the profile calls are given it.
   virtual std::wstring settingsPath() = 0;
@@ -144,7 +150,7 @@ class SettingsDialogPort {
   virtual void removeFile(const std::wstring& path) = 0;
   virtual uint32_t lastError() = 0;                     // of the step that failed last
   virtual std::wstring reason(uint32_t error) = 0;      // the system's text for it; may be empty
-  virtual void showSaveFailure(const std::wstring& message) = 0;  // a message box the dialog owns
+  virtual void showMessage(const std::wstring& message) = 0;  // a message box the dialog owns
   virtual void unloadWindow() = 0;  // destroys the window, which runs DialogSteps::unload
 };
 
@@ -155,6 +161,9 @@ std::wstring savingCopyPath(const std::wstring& settingsPath);
 // The message shown when the settings could not be saved: what happened, the file, the
 // system's reason (left out when empty) and what the user can do.
 std::wstring saveFailureMessage(const std::wstring& path, const std::wstring& reason);
+
+// The message shown when a chosen music file's name cannot be stored.
+std::wstring unusableNameMessage(const std::wstring& path);
 
 // Swirlbloom_P's handlers, step by step, on the host-wide settings variables.
 class DialogSteps {

@@ -353,3 +353,19 @@ def test_a_full_disk_is_reported_and_the_file_kept_whole(full_disk):
     text = refused_save(full_disk)
     print("message box (full disk):\n%s" % text)
     assert len(text.splitlines()) >= 3, "what happened, the file, and the system's reason"
+
+
+# ---- music files whose names the ANSI code page cannot hold ----
+
+def test_a_name_the_code_page_cannot_hold_is_saved_by_its_short_name(tmp_path):
+    program = install_copy(tmp_path, renderer=False)
+    write_settings(program)
+    (tmp_path / "music").mkdir()
+    tone = make_tone(tmp_path / "music" / "Музыка.wav", seconds=0.2)
+    choose_file_and_confirm(program, windows_path(tone))
+    stored = read_settings(program)[FILE]
+    print("stored:", stored)
+    # Wine makes up 8.3 names for a Unix file system's long names, and finds the file by them.
+    assert stored.isascii() and "?" not in stored and "~" in stored, stored
+    found = subprocess.run(["winepath", "-u", stored], capture_output=True, text=True, timeout=30).stdout.strip()
+    assert found == str(tone)

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -291,7 +292,18 @@ class RecordingDialog : public SettingsDialogPort {
   void removeFile(const std::wstring& path) override { log.push_back(L"remove " + path); }
   uint32_t lastError() override { return error; }
   std::wstring reason(uint32_t code) override { return code ? L"reason " + std::to_wstring(code) : L""; }
-  void showSaveFailure(const std::wstring& text) override {
+  // A code page like 1252: "ł" has a look-alike, anything else beyond it is lost.
+  std::wstring throughAnsi(const std::wstring& path) override {
+    std::wstring out;
+    for (wchar_t c : path) out += c == L'ł' ? L'l' : c > 0xFF ? L'?' : c;
+    return out;
+  }
+  std::map<std::wstring, std::wstring> shortNames;
+  std::wstring shortPath(const std::wstring& path) override {
+    const auto found = shortNames.find(path);
+    return found == shortNames.end() ? L"" : found->second;
+  }
+  void showMessage(const std::wstring& text) override {
     log.push_back(L"report");
     message = text;
   }
@@ -365,25 +377,35 @@ TEST(DialogChooseFile, TakesAChosenFileAndItsFolderAndKeepsAllOnCancel) {
   const struct {
     int32_t result;
     const wchar_t* answer;
+    const wchar_t* shortName;  // what the volume gives; nullptr: the file is not found
     const wchar_t *file, *folder;
     Log steps;
   } cases[] = {
-      {1, L"D:\\Music\\b.wav", L"D:\\Music\\b.wav", L"D:\\Music",
+      {1, L"D:\\Music\\b.wav", nullptr, L"D:\\Music\\b.wav", L"D:\\Music",
        {L"chooser at [C:\\Old]", L"label [D:\\Music\\b.wav]"}},
-      {1, L"D:\\b.mp3", L"D:\\b.mp3", L"D:", {L"chooser at [C:\\Old]", L"label [D:\\b.mp3]"}},
-      {0, L"", L"C:\\Old\\a.mp3", L"C:\\Old", {L"chooser at [C:\\Old]"}},
-      {-1, L"D:\\x.wav", L"C:\\Old\\a.mp3", L"C:\\Old", {L"chooser at [C:\\Old]"}},
+      {1, L"D:\\b.mp3", nullptr, L"D:\\b.mp3", L"D:", {L"chooser at [C:\\Old]", L"label [D:\\b.mp3]"}},
+      {0, L"", nullptr, L"C:\\Old\\a.mp3", L"C:\\Old", {L"chooser at [C:\\Old]"}},
+      {-1, L"D:\\x.wav", nullptr, L"C:\\Old\\a.mp3", L"C:\\Old", {L"chooser at [C:\\Old]"}},
+      // Names the code page cannot hold: the 8.3 name where the volume has one.
+      {1, L"D:\\Музыка\\Музыка.wav", L"D:\\A1B2~1\\C3D4~1.WAV", L"D:\\A1B2~1\\C3D4~1.WAV", L"D:\\A1B2~1",
+       {L"chooser at [C:\\Old]", L"label [D:\\A1B2~1\\C3D4~1.WAV]"}},
+      {1, L"D:\\łza.mp3", L"D:\\ZA~1.MP3", L"D:\\ZA~1.MP3", L"D:", {L"chooser at [C:\\Old]", L"label [D:\\ZA~1.MP3]"}},
+      {1, L"D:\\m\\Музыка.wav", L"D:\\m\\Музыка.wav", L"C:\\Old\\a.mp3", L"C:\\Old",  // no 8.3 names
+       {L"chooser at [C:\\Old]", L"report"}},
+      {1, L"D:\\m\\\U0001F3B5.mp3", nullptr, L"C:\\Old\\a.mp3", L"C:\\Old", {L"chooser at [C:\\Old]", L"report"}},
   };
   for (const auto& c : cases) {
     setVariables(2, 0, L"C:\\Old\\a.mp3", L"C:\\Old");
     RecordingDialog port;
     port.chooserResult = c.result;
     port.chooserAnswer = c.answer;
+    if (c.shortName) port.shortNames[c.answer] = c.shortName;
     DialogSteps(port).chooseFile();
     EXPECT_EQ(port.log, c.steps) << c.answer;
     EXPECT_EQ(BGMFile, c.file);
     EXPECT_EQ(BGMFolder, c.folder);
     EXPECT_EQ(LastApiResult, c.result);
+    if (!port.message.empty()) EXPECT_NE(port.message.find(c.answer), std::wstring::npos) << "names the file";
   }
 }
 

@@ -130,26 +130,34 @@ void CALLBACK answerChooser(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
 }
 
-int32_t recordChooser(OPENFILENAMEA* request) {
+int32_t recordChooser(OPENFILENAMEW* request) {
   ChooserRequest seen;
   seen.size = request->lStructSize;
   seen.flags = request->Flags;
   seen.maxFile = request->nMaxFile;
   seen.maxTitle = request->nMaxFileTitle;
   seen.owner = request->hwndOwner;
-  const char* f = request->lpstrFilter;
+  const wchar_t* f = request->lpstrFilter;
   while (f && *f) {  // pairs of NUL-ended texts, ended by an empty one
-    const std::string part(f);
-    seen.filter += part + '|';
+    const std::wstring part(f);
+    seen.filter += ui::toAnsi(part) + '|';
     f += part.size() + 1;
   }
-  seen.title = request->lpstrTitle ? request->lpstrTitle : "(null)";
-  seen.folder = request->lpstrInitialDir ? request->lpstrInitialDir : "(null)";
+  seen.title = request->lpstrTitle ? ui::toAnsi(request->lpstrTitle) : "(null)";
+  seen.folder = request->lpstrInitialDir ? ui::toAnsi(request->lpstrInitialDir) : "(null)";
   seen.fileAllNul = true;
-  for (DWORD i = 0; i < request->nMaxFile; ++i) seen.fileAllNul &= request->lpstrFile[i] == '\0';
+  for (DWORD i = 0; i < request->nMaxFile; ++i) seen.fileAllNul &= request->lpstrFile[i] == L'\0';
   g.chooser.push_back(seen);
   SetTimer(nullptr, 0, 100, answerChooser);
   return realDialog.getOpenFileName(request);
+}
+
+// A volume that keeps no 8.3 names: the long name comes back.
+uint32_t noShortNames(const wchar_t* path, wchar_t* out, uint32_t size) {
+  const uint32_t length = static_cast<uint32_t>(wcslen(path));
+  if (length >= size) return length + 1;
+  wcscpy(out, path);
+  return length;
 }
 
 // ---- driving the windows ----
@@ -214,6 +222,8 @@ class DialogTest : public ::testing::Test {
     g.folder = std::wstring(temp) + L"pomarel-dialog-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                std::to_wstring(++serial);
     CreateDirectoryW(g.folder.c_str(), nullptr);
+    // A pointer left over a button by an earlier click would give it the hover look.
+    SetCursorPos(0, 0);
     BGMKind = 0;
     BGMRepeatTrack = 0;
     BGMFile.clear();
@@ -263,7 +273,8 @@ class DialogTest : public ::testing::Test {
   ScopedSeam<SettingsSystem> settingsSeam_{
       SettingsCalls(), SettingsSystem{realSettings.getProfileString, recordWrite, programFolder}};
   ScopedSeam<DialogSystem> dialogSeam_{
-      DialogCalls(), DialogSystem{fakeCursorPos, recordAnimation, recordChooser, recordShell, recordMessage}};
+      DialogCalls(), DialogSystem{fakeCursorPos, recordAnimation, recordChooser, recordShell, recordMessage,
+                                  realDialog.getShortPathName}};
 };
 
 // ---- the window ----
@@ -720,7 +731,7 @@ TEST_F(DialogTest, TheChooserPicksAFileAndTheLabelAndFolderFollow) {
   EXPECT_EQ(r.filter, ui::toAnsi(L"BGMﾌｧｲﾙ (MP3 WAV)") + "|*.MP3;*.WAV|");
   EXPECT_EQ(r.title, ui::toAnsi(L"ﾌｧｲﾙを開く"));
   EXPECT_EQ(r.folder, ui::toAnsi(g.folder));
-  EXPECT_EQ(g.chooserTitleSeen, ui::fromAnsi(ui::toAnsi(L"ﾌｧｲﾙを開く")));
+  EXPECT_EQ(g.chooserTitleSeen, L"ﾌｧｲﾙを開く");
 
   EXPECT_EQ(LastApiResult, 1);
   EXPECT_EQ(BGMFile, song);
@@ -745,6 +756,24 @@ TEST_F(DialogTest, ACancelledChoiceChangesNothing) {
   EXPECT_EQ(BGMFile, L"C:\\old.wav");
   EXPECT_EQ(d.fileLabel(), L"C:\\old.wav");
   EXPECT_EQ(BGMFolder, L"C:\\Music");
+}
+
+TEST_F(DialogTest, ANameTheCodePageCannotHoldWithoutAShortNameIsRefusedAndThePreviousKept) {
+  // Held by no ANSI code page, 1252 or 932.
+  const std::wstring song = makeFile(L"Музыка \U0001F3B5.wav");
+  ScopedSeam<DialogSystem> volume(DialogCalls());
+  DialogCalls().getShortPathName = noShortNames;
+  BGMKind = 2;
+  BGMFile = L"C:\\old.wav";
+  SettingsDialog& d = open();
+  g.chooserAnswer = song;
+  click(d.fileButton());
+  ASSERT_TRUE(g.chooserSeen);
+  ASSERT_EQ(g.messages.size(), 1u);
+  EXPECT_NE(g.messages[0].find(song), std::wstring::npos);
+  EXPECT_EQ(BGMFile, L"C:\\old.wav");
+  EXPECT_EQ(d.fileLabel(), L"C:\\old.wav");
+  EXPECT_TRUE(d.loaded());
 }
 
 // ---- the link ----
