@@ -299,14 +299,14 @@ void SettingsDialog::TileTexture(HWND target, Canvas& surface) {
   InvalidateRect(target, nullptr, FALSE);
 }
 
-void SettingsDialog::zoomOpen(Point16 origin) {
+void SettingsDialog::ZoomOpen(Point16 origin) {
   RECT window{};
   GetWindowRect(hwnd(), &window);
   const RECT from{origin.x, origin.y, origin.x, origin.y};
   DialogCalls().drawAnimatedRects(hwnd(), IDANI_CAPTION, &from, &window);
 }
 
-void SettingsDialog::zoomClose(Point16 origin) {
+void SettingsDialog::ZoomClose(Point16 origin) {
   RECT window{};
   GetWindowRect(hwnd(), &window);
   const RECT to{origin.x, origin.y, origin.x, origin.y};

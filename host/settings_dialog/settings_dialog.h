@@ -72,13 +72,12 @@ class SettingsDialog : public ui::Form, private SettingsDialogPort {
   void createButtons();
   void loadPictures();
 
-  void InitButtons();
   void TileTexture(HWND target, Canvas& surface);
 
   // SettingsDialogPort
   void placeWindow() override;
-  void initButtons() override { InitButtons(); }
-  void tileTexture() override { TileTexture(Pic_C, panelImage_); }
+  void InitButtons() override;
+  void TileTexture() override { TileTexture(Pic_C, panelImage_); }
   void enableRepeat(bool on) override;
   void enableFileButton(bool on) override;
   void showChoice(int selected) override;
@@ -86,8 +85,8 @@ class SettingsDialog : public ui::Form, private SettingsDialogPort {
   void addRepeatEntry(const std::wstring& text) override;
   void showFile(const std::wstring& file) override;
   int32_t cursorPos(long& x, long& y) override;
-  void zoomOpen(Point16 origin) override;
-  void zoomClose(Point16 origin) override;
+  void ZoomOpen(Point16 origin) override;
+  void ZoomClose(Point16 origin) override;
   void arrowPointer() override { busyPointer_ = false; }
   int32_t chooseFile(const std::wstring& folder, std::wstring& chosen) override;
   std::wstring repeatText() override;

@@ -123,8 +123,8 @@ void DialogSteps::showKind(int kind) {
 
 void DialogSteps::load() {
   port_.placeWindow();
-  port_.initButtons();
-  port_.tileTexture();
+  port_.InitButtons();
+  port_.TileTexture();
   port_.enableRepeat(false);
   // A kind outside 0..2 leaves every image unselected and both controls disabled.
   showKind(BGMKind);
@@ -135,7 +135,7 @@ void DialogSteps::load() {
   long y = 0;
   LastApiResult = port_.cursorPos(x, y);
   ZoomOrigin = zoomOriginFrom(LastApiResult != 0, x, y);
-  port_.zoomOpen(ZoomOrigin);
+  port_.ZoomOpen(ZoomOrigin);
   port_.arrowPointer();
 }
 
@@ -219,6 +219,6 @@ void DialogSteps::confirm() {
 
 void DialogSteps::cancel() { port_.unloadWindow(); }
 
-void DialogSteps::unload() { port_.zoomClose(ZoomOrigin); }
+void DialogSteps::unload() { port_.ZoomClose(ZoomOrigin); }
 
 }  // namespace dialog

@@ -114,8 +114,8 @@ class SettingsDialogPort {
  public:
   virtual ~SettingsDialogPort() = default;
   virtual void placeWindow() = 0;    // centred across, a third of the way down
-  virtual void initButtons() = 0;    // Initialize on every Command
-  virtual void tileTexture() = 0;    // over Pic_C
+  virtual void InitButtons() = 0;    // Initialize on every Command
+  virtual void TileTexture() = 0;    // over Pic_C
   virtual void enableRepeat(bool on) = 0;
   virtual void enableFileButton(bool on) = 0;
   virtual void showChoice(int selected) = 0;  // Img_BGM(selected) chosen, the others not; -1 none
@@ -123,8 +123,8 @@ class SettingsDialogPort {
   virtual void addRepeatEntry(const std::wstring& text) = 0;
   virtual void showFile(const std::wstring& file) = 0;  // lbl_Fname
   virtual int32_t cursorPos(long& x, long& y) = 0;      // GetCursorPos's result
-  virtual void zoomOpen(Point16 origin) = 0;
-  virtual void zoomClose(Point16 origin) = 0;
+  virtual void ZoomOpen(Point16 origin) = 0;
+  virtual void ZoomClose(Point16 origin) = 0;
   virtual void arrowPointer() = 0;
   // The file chooser opened at `folder`: its result, and the chosen path, as the system names
   // it (any character), when above 0.

@@ -257,8 +257,8 @@ struct RecordingDialog : SettingsDialogPort {
   static std::wstring at(Point16 o) { return std::to_wstring(o.x) + L"," + std::to_wstring(o.y); }
 
   void placeWindow() override { note(L"place"); }
-  void initButtons() override { note(L"init buttons"); }
-  void tileTexture() override { note(L"tile"); }
+  void InitButtons() override { note(L"init buttons"); }
+  void TileTexture() override { note(L"tile"); }
   void enableRepeat(bool on) override { note(on ? L"repeat on" : L"repeat off"); }
   void enableFileButton(bool on) override { note(on ? L"file on" : L"file off"); }
   void showChoice(int selected) override { note(L"choice " + std::to_wstring(selected)); }
@@ -266,8 +266,8 @@ struct RecordingDialog : SettingsDialogPort {
   void addRepeatEntry(const std::wstring&) override { entries++ == 0 ? note(L"entries") : void(); }
   void showFile(const std::wstring& file) override { note(L"label [" + file + L"]"); }
   int32_t cursorPos(long& x, long& y) override { return x = 900, y = 700, cursorResult; }
-  void zoomOpen(Point16 o) override { note(L"zoom from " + at(o)); }
-  void zoomClose(Point16 o) override { note(L"zoom to " + at(o)); }
+  void ZoomOpen(Point16 o) override { note(L"zoom from " + at(o)); }
+  void ZoomClose(Point16 o) override { note(L"zoom to " + at(o)); }
   void arrowPointer() override { note(L"arrow"); }
   int32_t chooseFile(const std::wstring& folder, std::wstring& chosen) override {
     note(L"chooser at [" + folder + L"]");
