@@ -19,8 +19,8 @@ int32_t systemWriteProfileString(const char* section, const char* key, const cha
   return WritePrivateProfileStringA(section, key, value, path);
 }
 
-const SettingsSystem realCalls{systemGetProfileString, systemWriteProfileString, ui::programFolder};
-SettingsSystem calls = realCalls;
+// Constant-initialised, so a test's copy taken during start-up already holds the real calls.
+SettingsSystem calls{systemGetProfileString, systemWriteProfileString, ui::programFolder};
 
 class ProfileStore : public SettingsStore {
  public:
@@ -32,7 +32,6 @@ class ProfileStore : public SettingsStore {
 }  // namespace
 
 SettingsSystem& SettingsCalls() { return calls; }
-const SettingsSystem& SettingsRealCalls() { return realCalls; }
 
 std::wstring SettingsPath() { return SettingsPathIn(calls.programFolder()); }
 
@@ -70,6 +69,71 @@ bool FileExists(const std::wstring& path) {
   const bool onDisk = GetFileType(file) == FILE_TYPE_DISK;
   CloseHandle(file);
   return onDisk;
+}
+
+uint32_t CheckSettingsWritable(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+  LARGE_INTEGER size{};
+  GetFileSizeEx(file, &size);
+  CloseHandle(file);
+  if (created) DeleteFileW(path.c_str());
+  const size_t slash = path.find_last_of(L'\\');
+  const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash + 1);
+  ULARGE_INTEGER free{};
+  // The copy, and its rewrite with the new values, with a few blocks to spare.
+  const unsigned long long needed = 2ULL * static_cast<unsigned long long>(size.QuadPart) + 8192;
+  if (GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr) && free.QuadPart < needed) return ERROR_DISK_FULL;
+  return 0;
+}
+
+uint32_t CopySettingsFile(const std::wstring& path, const std::wstring& copy) {
+  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return CopyFileW(path.c_str(), copy.c_str(), FALSE) ? 0 : GetLastError();
+  }
+  const HANDLE file = CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  CloseHandle(file);
+  return 0;
+}
+
+uint32_t CheckSettingsComplete(const std::wstring& copy) {
+  const HANDLE file = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  LARGE_INTEGER size{};
+  char last = 0;
+  DWORD read = 0;
+  bool whole = GetFileSizeEx(file, &size) && size.QuadPart > 0;
+  if (whole) {
+    LARGE_INTEGER end{};
+    end.QuadPart = size.QuadPart - 1;
+    whole = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ReadFile(file, &last, 1, &read, nullptr) &&
+            read == 1 && last == '\n';
+  }
+  CloseHandle(file);
+  return whole ? 0 : ERROR_DISK_FULL;
+}
+
+uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path) {
+  return MoveFileExW(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0
+                                                                                                     : GetLastError();
+}
+
+std::wstring SystemErrorText(uint32_t error) {
+  if (error == 0) return std::wstring();
+  wchar_t* text = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring result = length && text ? std::wstring(text, length) : std::wstring();
+  if (text) LocalFree(text);
+  while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' ')) {
+    result.pop_back();
+  }
+  return result;
 }
 
 void LoadSettings() {

@@ -23,6 +23,19 @@ void LoadSettings();
 
 bool FileExists(const std::wstring& path);
 
+// The file calls of an all-or-nothing save; each returns 0 or the system's error code.
+// `path` can be written, or created where it is missing (it is then removed again), and its
+// folder has room for a copy and its rewrite.
+uint32_t CheckSettingsWritable(const std::wstring& path);
+// `copy` becomes a copy of `path`, or an empty file where `path` does not exist.
+uint32_t CopySettingsFile(const std::wstring& path, const std::wstring& copy);
+// The profile writer does not report a full disk and leaves the file cut mid-line: a whole
+// file ends with its last line's end.
+uint32_t CheckSettingsComplete(const std::wstring& copy);
+uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path);
+// FormatMessage's text for an error code, without the line end; empty for 0 or an unknown code.
+std::wstring SystemErrorText(uint32_t error);
+
 struct SettingsSystem {
   // GetPrivateProfileStringA / WritePrivateProfileStringA, byte for byte.
   uint32_t (*getProfileString)(const char* section, const char* key, const char* fallback, char* buffer,
@@ -31,10 +44,9 @@ struct SettingsSystem {
   std::wstring (*programFolder)();
 };
 
-// The calls in use; tests change the members and put the old ones back.
+// The calls in use. Tests swap them with ScopedSeam; one that wraps a real call keeps a copy
+// of the struct from before the swap.
 SettingsSystem& SettingsCalls();
-// The real calls, for a test that wraps them.
-const SettingsSystem& SettingsRealCalls();
 
 // The code page the key names are sent in, whatever the system's ANSI code page: the names
 // are Japanese and a file must read the same on every system.

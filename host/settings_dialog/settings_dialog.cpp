@@ -9,14 +9,11 @@
 #include "host/res/resource.h"
 #include "host/settings/settings.h"
 #include "host/settings_dialog/dialog_system.h"
-#include "host/settings_dialog/settings_dialog.h"
 #include "host/ui/program_folder.h"
 #include "host/ui/text.h"
 #include "host/ui/twips.h"
 
 namespace dialog {
-
-Point16 ZoomOrigin;
 
 namespace {
 
@@ -129,30 +126,36 @@ void SettingsDialog::onLoad() {
   createCombo();
   createButtons();
 
-  // 1. Centred across, a third of the way down.
-  RECT window{};
-  if (GetWindowRect(hwnd(), &window)) {
-    const Point at = dialogPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                     window.right - window.left, window.bottom - window.top, twipsX_, twipsY_);
-    SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  InitButtons();                          // 2
-  TileTexture(Pic_C, panelImage_);        // 3
-  if (BGM_Repeat) EnableWindow(BGM_Repeat, FALSE);  // 4
-  applyChoice(BGMKind);                   // 5 to 7
-  if (BGM_Repeat) {
-    SetWindowTextA(BGM_Repeat, ui::toAnsi(formatHashes(BGMRepeatTrack)).c_str());  // 8
-    for (const std::wstring& entry : trackEntries()) {                              // 9
-      SendMessageA(BGM_Repeat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::toAnsi(entry).c_str()));
-    }
-  }
-  if (lbl_Fname < panelImage_.labels.size()) panelImage_.labels[lbl_Fname].text = BGMFile;  // 10
+  steps_.load();
+}
 
-  POINT cursor{};  // 11
-  LastApiResult = DialogCalls().getCursorPos(&cursor);
-  ZoomOrigin = zoomOriginFrom(LastApiResult != 0, cursor.x, cursor.y);
-  ZoomOpen();             // 12
-  busyPointer_ = false;   // 13
+void SettingsDialog::placeWindow() {
+  RECT window{};
+  if (!GetWindowRect(hwnd(), &window)) return;
+  const Point at = dialogPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                   window.right - window.left, window.bottom - window.top, twipsX_, twipsY_);
+  SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SettingsDialog::setRepeatText(const std::wstring& text) {
+  if (BGM_Repeat) SetWindowTextA(BGM_Repeat, ui::toAnsi(text).c_str());
+}
+
+void SettingsDialog::addRepeatEntry(const std::wstring& text) {
+  if (BGM_Repeat) SendMessageA(BGM_Repeat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::toAnsi(text).c_str()));
+}
+
+void SettingsDialog::showFile(const std::wstring& file) {
+  if (lbl_Fname < panelImage_.labels.size()) panelImage_.labels[lbl_Fname].text = file;
+  if (Pic_C) InvalidateRect(Pic_C, nullptr, FALSE);
+}
+
+int32_t SettingsDialog::cursorPos(long& x, long& y) {
+  POINT cursor{};
+  const int32_t result = DialogCalls().getCursorPos(&cursor);
+  x = cursor.x;
+  y = cursor.y;
+  return result;
 }
 
 bool SettingsDialog::createFonts() {
@@ -296,22 +299,22 @@ void SettingsDialog::TileTexture(HWND target, Canvas& surface) {
   InvalidateRect(target, nullptr, FALSE);
 }
 
-void SettingsDialog::ZoomOpen() {
+void SettingsDialog::ZoomOpen(Point16 origin) {
   RECT window{};
   GetWindowRect(hwnd(), &window);
-  const RECT origin{ZoomOrigin.x, ZoomOrigin.y, ZoomOrigin.x, ZoomOrigin.y};
-  DialogCalls().drawAnimatedRects(hwnd(), IDANI_CAPTION, &origin, &window);
+  const RECT from{origin.x, origin.y, origin.x, origin.y};
+  DialogCalls().drawAnimatedRects(hwnd(), IDANI_CAPTION, &from, &window);
 }
 
-void SettingsDialog::ZoomClose() {
+void SettingsDialog::ZoomClose(Point16 origin) {
   RECT window{};
   GetWindowRect(hwnd(), &window);
-  const RECT origin{ZoomOrigin.x, ZoomOrigin.y, ZoomOrigin.x, ZoomOrigin.y};
-  DialogCalls().drawAnimatedRects(hwnd(), IDANI_CAPTION, &window, &origin);
+  const RECT to{origin.x, origin.y, origin.x, origin.y};
+  DialogCalls().drawAnimatedRects(hwnd(), IDANI_CAPTION, &window, &to);
 }
 
 void SettingsDialog::onUnload() {
-  ZoomClose();
+  steps_.unload();
   // A close sent from elsewhere is handled inside GetMessage, which would go on waiting for
   // a posted message before the modal loop could see that the window has gone.
   PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
@@ -337,62 +340,105 @@ void SettingsDialog::onResize(int clientWidth, int clientHeight) {
 
 // ---- the user's actions ----
 
-void SettingsDialog::applyChoice(int kind) {
-  const ChoiceLook look = lookForKind(kind);
-  if (Cmd_File) Cmd_File->setEnabled(look.fileEnabled);
-  if (BGM_Repeat) EnableWindow(BGM_Repeat, look.repeatEnabled);
+void SettingsDialog::enableRepeat(bool on) {
+  if (BGM_Repeat) EnableWindow(BGM_Repeat, on);
+}
+
+void SettingsDialog::enableFileButton(bool on) {
+  if (Cmd_File) Cmd_File->setEnabled(on);
+}
+
+void SettingsDialog::showChoice(int selected) {
   for (int i = 0; i < kChoiceCount; ++i) {
-    panelImage_.images[Img_BGM[i]].picture = (i == look.selected) ? Img_Ra[1] : Img_Ra[0];
+    panelImage_.images[Img_BGM[i]].picture = (i == selected) ? Img_Ra[1] : Img_Ra[0];
   }
   if (Pic_C) InvalidateRect(Pic_C, nullptr, FALSE);
 }
 
-void SettingsDialog::chooseKind(int kind) {
-  if (kind < 0 || kind >= kChoiceCount) return;
-  BGMKind = static_cast<int16_t>(kind);
-  applyChoice(kind);
-}
+void SettingsDialog::chooseKind(int kind) { steps_.chooseKind(kind); }
 
-void SettingsDialog::chooseFile() {
-  OPENFILENAMEA request = {};
+void SettingsDialog::chooseFile() { steps_.chooseFile(); }
+
+int32_t SettingsDialog::chooseFile(const std::wstring& initialFolder, std::wstring& chosen) {
+  // The wide chooser: only its answer keeps a name the ANSI code page cannot hold, which is
+  // needed to find the file's short name.
+  OPENFILENAMEW request = {};
   request.lStructSize = kOpenFileNameSize;
   request.hwndOwner = hwnd();
-  request.hInstance = GetModuleHandleA(nullptr);
-  std::string filter = ui::toAnsi(L"BGMﾌｧｲﾙ (MP3 WAV)");
-  filter += '\0';
-  filter += "*.MP3;*.WAV";
-  filter += '\0';  // the list ends with an empty pair; std::string adds the last NUL
+  request.hInstance = GetModuleHandleW(nullptr);
+  std::wstring filter = L"BGMﾌｧｲﾙ (MP3 WAV)";
+  filter += L'\0';
+  filter += L"*.MP3;*.WAV";
+  filter += L'\0';  // the list ends with an empty pair; std::wstring adds the last NUL
   request.lpstrFilter = filter.c_str();
   // 255 characters for the call, and one more that stays NUL whatever it writes.
-  char file[256] = {};
-  char fileTitle[256] = {};
+  wchar_t file[256] = {};
+  wchar_t fileTitle[256] = {};
   request.lpstrFile = file;
   request.nMaxFile = 255;
   request.lpstrFileTitle = fileTitle;
   request.nMaxFileTitle = 255;
-  const std::string folder = ui::toAnsi(BGMFolder);
-  request.lpstrInitialDir = folder.c_str();
-  const std::string title = ui::toAnsi(L"ﾌｧｲﾙを開く");
-  request.lpstrTitle = title.c_str();
+  request.lpstrInitialDir = initialFolder.c_str();
+  request.lpstrTitle = L"ﾌｧｲﾙを開く";
   request.Flags = 0;
 
-  LastApiResult = DialogCalls().getOpenFileName(&request);
-  if (LastApiResult <= 0) return;
-  BGMFile = ui::fromAnsi(file);
-  if (lbl_Fname < panelImage_.labels.size()) panelImage_.labels[lbl_Fname].text = BGMFile;
-  if (Pic_C) InvalidateRect(Pic_C, nullptr, FALSE);
-  BGMFolder = FolderOf(BGMFile);
+  const int32_t result = DialogCalls().getOpenFileName(&request);
+  if (result > 0) chosen = file;
+  return result;
 }
 
-void SettingsDialog::confirm() {
-  WriteIniValue(SettingsSection, KeyKind, FormatIniNumber(BGMKind), SettingsPath());
-  BGMRepeatTrack = trackFromText(BGM_Repeat ? windowText(BGM_Repeat) : std::wstring());
-  WriteIniValue(SettingsSection, KeyRepeat, FormatIniNumber(BGMRepeatTrack), SettingsPath());
-  WriteIniValue(SettingsSection, KeyFile, BGMFile, SettingsPath());
-  unload();
+std::wstring SettingsDialog::throughAnsi(const std::wstring& path) { return ui::fromAnsi(ui::toAnsi(path)); }
+
+std::wstring SettingsDialog::shortPath(const std::wstring& path) {
+  std::wstring shortName(MAX_PATH, L'\0');
+  uint32_t length = DialogCalls().getShortPathName(path.c_str(), shortName.data(), MAX_PATH);
+  if (length >= MAX_PATH) {
+    shortName.assign(length, L'\0');
+    length = DialogCalls().getShortPathName(path.c_str(), shortName.data(), length);
+    if (length >= shortName.size()) return std::wstring();
+  }
+  shortName.resize(length);
+  return shortName;
 }
 
-void SettingsDialog::cancel() { unload(); }
+void SettingsDialog::confirm() { steps_.confirm(); }
+
+void SettingsDialog::cancel() { steps_.cancel(); }
+
+std::wstring SettingsDialog::repeatText() { return BGM_Repeat ? windowText(BGM_Repeat) : std::wstring(); }
+
+std::wstring SettingsDialog::settingsPath() { return SettingsPath(); }
+
+bool SettingsDialog::step(uint32_t error) {
+  lastError_ = error;
+  return error == 0;
+}
+
+bool SettingsDialog::checkWritable(const std::wstring& path) { return step(CheckSettingsWritable(path)); }
+
+bool SettingsDialog::makeCopy(const std::wstring& path, const std::wstring& copy) {
+  return step(CopySettingsFile(path, copy));
+}
+
+int32_t SettingsDialog::writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) {
+  WriteIniValue(SettingsSection, key, value, file);
+  lastError_ = LastApiResult ? 0 : GetLastError();
+  return LastApiResult;
+}
+
+bool SettingsDialog::copyComplete(const std::wstring& copy) { return step(CheckSettingsComplete(copy)); }
+
+bool SettingsDialog::replaceWith(const std::wstring& copy, const std::wstring& path) {
+  return step(ReplaceSettingsFile(copy, path));
+}
+
+void SettingsDialog::removeFile(const std::wstring& path) { DeleteFileW(path.c_str()); }
+
+std::wstring SettingsDialog::reason(uint32_t error) { return SystemErrorText(error); }
+
+void SettingsDialog::showMessage(const std::wstring& message) {
+  DialogCalls().messageBox(hwnd(), message.c_str(), L"Pomarel", MB_OK | MB_ICONEXCLAMATION);
+}
 
 void SettingsDialog::openLink() {
   busyPointer_ = true;

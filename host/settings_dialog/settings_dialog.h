@@ -1,7 +1,8 @@
 // Swirlbloom_P, the settings dialog "<Pomarel>": the window and its panel Pic_C, the combo box
 // BGM_Repeat, three Command buttons and the windowless labels and choice images. The window
-// procedures only translate messages into the handlers below; the decisions are in
-// settings_dialog_rules. Depends on host/ui (Form, twips, text), host/controls, host/settings.
+// procedures only translate messages into the handlers below, whose steps are DialogSteps's
+// (settings_dialog_rules); this class is their port. Depends on host/ui, host/controls,
+// host/settings.
 #pragma once
 
 #include <windows.h>
@@ -16,13 +17,10 @@
 
 namespace dialog {
 
-// The cursor position when the dialog last loaded; both zoom animations use it.
-extern Point16 ZoomOrigin;
-
 constexpr const wchar_t* kDialogCaption = contract::SettingsWindowTitleW;
 constexpr int kIdFile = 101, kIdSet = 102, kIdCancel = 103, kIdRepeat = 104;
 
-class SettingsDialog : public ui::Form {
+class SettingsDialog : public ui::Form, private SettingsDialogPort {
  public:
   SettingsDialog();
   ~SettingsDialog() override;
@@ -73,12 +71,39 @@ class SettingsDialog : public ui::Form {
   void createCombo();
   void createButtons();
   void loadPictures();
-  void applyChoice(int kind);
 
-  void InitButtons();
   void TileTexture(HWND target, Canvas& surface);
-  void ZoomOpen();
-  void ZoomClose();
+
+  // SettingsDialogPort
+  void placeWindow() override;
+  void InitButtons() override;
+  void TileTexture() override { TileTexture(Pic_C, panelImage_); }
+  void enableRepeat(bool on) override;
+  void enableFileButton(bool on) override;
+  void showChoice(int selected) override;
+  void setRepeatText(const std::wstring& text) override;
+  void addRepeatEntry(const std::wstring& text) override;
+  void showFile(const std::wstring& file) override;
+  int32_t cursorPos(long& x, long& y) override;
+  void ZoomOpen(Point16 origin) override;
+  void ZoomClose(Point16 origin) override;
+  void arrowPointer() override { busyPointer_ = false; }
+  int32_t chooseFile(const std::wstring& folder, std::wstring& chosen) override;
+  std::wstring repeatText() override;
+  std::wstring settingsPath() override;
+  bool checkWritable(const std::wstring& path) override;
+  bool makeCopy(const std::wstring& path, const std::wstring& copy) override;
+  int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) override;
+  bool copyComplete(const std::wstring& copy) override;
+  bool replaceWith(const std::wstring& copy, const std::wstring& path) override;
+  void removeFile(const std::wstring& path) override;
+  uint32_t lastError() override { return lastError_; }
+  std::wstring reason(uint32_t error) override;
+  void showMessage(const std::wstring& message) override;
+  std::wstring throughAnsi(const std::wstring& path) override;
+  std::wstring shortPath(const std::wstring& path) override;
+  bool step(uint32_t error);  // notes a file step's error; true when there was none
+  void unloadWindow() override { unload(); }
 
   PixelRect pixels(const TwipsRect& r) const;
 
@@ -89,6 +114,7 @@ class SettingsDialog : public ui::Form {
   controls::Command* Cmd_Can = nullptr;
   HBITMAP Pic_Mbl = nullptr;
   HBITMAP Img_Ra[2] = {};
+  DialogSteps steps_{*this};
 
   Canvas formImage_;   // the window's persistent background: the gradient
   Canvas panelImage_;  // Pic_C's: the tiled texture
@@ -105,6 +131,7 @@ class SettingsDialog : public ui::Form {
   bool linkPressed_ = false;
   int twipsX_ = 15;
   int twipsY_ = 15;
+  uint32_t lastError_ = 0;
 };
 
 }  // namespace dialog

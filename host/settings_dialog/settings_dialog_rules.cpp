@@ -13,6 +13,8 @@ namespace dialog {
 const wchar_t kGuideFileName[] = L"Pomarel.html";
 const wchar_t kCreditText[] = L"Pomarel 1.0  紙吹雪";
 
+Point16 ZoomOrigin;
+
 int16_t trackFromText(const std::wstring& text) {
   const std::optional<double> number = ParseDecimal(text);
   if (!number) return 0;
@@ -109,5 +111,114 @@ std::wstring guidePath(const std::wstring& folder) {
   if (folder.back() == L'\\') return folder + kGuideFileName;
   return folder + L'\\' + kGuideFileName;
 }
+
+// ---- the handlers ----
+
+void DialogSteps::showKind(int kind) {
+  const ChoiceLook look = lookForKind(kind);
+  port_.showChoice(look.selected);
+  if (look.repeatEnabled) port_.enableRepeat(true);
+  port_.enableFileButton(look.fileEnabled);
+}
+
+void DialogSteps::load() {
+  port_.placeWindow();
+  port_.InitButtons();
+  port_.TileTexture();
+  port_.enableRepeat(false);
+  // A kind outside 0..2 leaves every image unselected and both controls disabled.
+  showKind(BGMKind);
+  port_.setRepeatText(formatHashes(BGMRepeatTrack));
+  for (const std::wstring& entry : trackEntries()) port_.addRepeatEntry(entry);
+  port_.showFile(BGMFile);
+  long x = 0;
+  long y = 0;
+  LastApiResult = port_.cursorPos(x, y);
+  ZoomOrigin = zoomOriginFrom(LastApiResult != 0, x, y);
+  port_.ZoomOpen(ZoomOrigin);
+  port_.arrowPointer();
+}
+
+void DialogSteps::chooseKind(int kind) {
+  if (kind < 0 || kind >= kChoiceCount) return;
+  BGMKind = static_cast<int16_t>(kind);
+  port_.enableFileButton(false);
+  port_.enableRepeat(false);
+  showKind(kind);
+}
+
+std::wstring unusableNameMessage(const std::wstring& path) {
+  return L"このﾌｧｲﾙの名前は使えません。\n\n" + path +
+         L"\n\nﾌｧｲﾙの名前を英数字などに変えるか、別の名前でｺﾋﾟｰしてから選んでください。";
+}
+
+// The file is stored, and later played, through the ANSI calls. A name the code page cannot
+// hold comes back with "?" or look-alike letters and would name no file (or another one), so
+// the volume's 8.3 name, which is plain ASCII, stands in for it where there is one.
+void DialogSteps::chooseFile() {
+  std::wstring chosen;
+  LastApiResult = port_.chooseFile(BGMFolder, chosen);
+  if (LastApiResult <= 0) return;  // cancelled or failed: nothing changes
+  if (port_.throughAnsi(chosen) != chosen) {
+    const std::wstring shortName = port_.shortPath(chosen);
+    if (shortName.empty() || port_.throughAnsi(shortName) != shortName) {
+      port_.showMessage(unusableNameMessage(chosen));
+      return;
+    }
+    chosen = shortName;
+  }
+  BGMFile = chosen;
+  port_.showFile(BGMFile);
+  BGMFolder = FolderOf(BGMFile);
+}
+
+std::wstring savingCopyPath(const std::wstring& settingsPath) { return settingsPath + L".saving"; }
+
+std::wstring saveFailureMessage(const std::wstring& path, const std::wstring& reason) {
+  std::wstring message = L"設定を保存できませんでした。\n\n" + path;
+  if (!reason.empty()) message += L"\n\n" + reason;
+  return message + L"\n\nｷｬﾝｾﾙで閉じるか、ﾌﾟﾛｸﾞﾗﾑを書き込みのできるﾌｫﾙﾀﾞに移してください。";
+}
+
+void DialogSteps::reportSaveFailure(const std::wstring& path, uint32_t error) {
+  port_.showMessage(saveFailureMessage(path, port_.reason(error)));
+}
+
+// All or nothing: the three values go into a copy of the file, which replaces the file only
+// when every write went through, so a failure anywhere leaves the old file byte for byte.
+bool DialogSteps::save() {
+  const std::wstring path = port_.settingsPath();
+  if (!port_.checkWritable(path)) {
+    reportSaveFailure(path, port_.lastError());
+    return false;
+  }
+  const std::wstring copy = savingCopyPath(path);
+  auto fail = [&] {
+    const uint32_t error = port_.lastError();
+    port_.removeFile(copy);
+    reportSaveFailure(path, error);
+    return false;
+  };
+  if (!port_.makeCopy(path, copy)) return fail();
+  LastApiResult = port_.writeValue(KeyKind, FormatIniNumber(BGMKind), copy);
+  if (LastApiResult == 0) return fail();
+  BGMRepeatTrack = trackFromText(port_.repeatText());
+  LastApiResult = port_.writeValue(KeyRepeat, FormatIniNumber(BGMRepeatTrack), copy);
+  if (LastApiResult == 0) return fail();
+  LastApiResult = port_.writeValue(KeyFile, BGMFile, copy);
+  if (LastApiResult == 0) return fail();
+  if (!port_.copyComplete(copy) || !port_.replaceWith(copy, path)) return fail();
+  return true;
+}
+
+// A save that fails keeps the dialog open: the user can cancel, or move the program to a
+// folder it may write and try again.
+void DialogSteps::confirm() {
+  if (save()) port_.unloadWindow();
+}
+
+void DialogSteps::cancel() { port_.unloadWindow(); }
+
+void DialogSteps::unload() { port_.ZoomClose(ZoomOrigin); }
 
 }  // namespace dialog

@@ -1,7 +1,8 @@
-// The settings dialog's decisions without any window: the track text rule, the "##" form,
-// the look of each music choice, the geometry of the controls in twips and where the dialog
-// goes on the screen, the gradient rows, the texture tiling and the zoom origin.
-// Platform-free; depends on host/settings (ParseDecimal), common/text_rules and the C++ library.
+// The settings dialog's decisions without any window: the handlers' steps in the order they
+// run (DialogSteps over SettingsDialogPort), the track text rule, the "##" form, the look of
+// each music choice, the geometry of the controls in twips, where the dialog goes on the
+// screen, the gradient rows, the texture tiling and the zoom origin.
+// Platform-free; depends on host/settings (variables, ParseDecimal), common/text_rules.
 #pragma once
 
 #include <cstdint>
@@ -103,5 +104,85 @@ std::wstring guidePath(const std::wstring& folder);
 
 // The credit label lbl(7).
 extern const wchar_t kCreditText[];
+
+// The cursor position when the dialog last loaded; both zoom animations use it.
+extern Point16 ZoomOrigin;
+
+// What the handlers reach outside themselves: the window's controls and the system. A step
+// that cannot be done (a control that is missing) is skipped by the port.
+class SettingsDialogPort {
+ public:
+  virtual ~SettingsDialogPort() = default;
+  virtual void placeWindow() = 0;    // centred across, a third of the way down
+  virtual void InitButtons() = 0;    // Initialize on every Command
+  virtual void TileTexture() = 0;    // over Pic_C
+  virtual void enableRepeat(bool on) = 0;
+  virtual void enableFileButton(bool on) = 0;
+  virtual void showChoice(int selected) = 0;  // Img_BGM(selected) chosen, the others not; -1 none
+  virtual void setRepeatText(const std::wstring& text) = 0;
+  virtual void addRepeatEntry(const std::wstring& text) = 0;
+  virtual void showFile(const std::wstring& file) = 0;  // lbl_Fname
+  virtual int32_t cursorPos(long& x, long& y) = 0;      // GetCursorPos's result
+  virtual void ZoomOpen(Point16 origin) = 0;
+  virtual void ZoomClose(Point16 origin) = 0;
+  virtual void arrowPointer() = 0;
+  // The file chooser opened at `folder`: its result, and the chosen path, as the system names
+  // it (any character), when above 0.
+  virtual int32_t chooseFile(const std::wstring& folder, std::wstring& chosen) = 0;
+  // `path` converted to the ANSI code page and back: what the A calls would be given.
+  virtual std::wstring throughAnsi(const std::wstring& path) = 0;
+  // The path with the volume's 8.3 names; the long names where the volume keeps none, and
+  // empty when the file cannot be found.
+  virtual std::wstring shortPath(const std::wstring& path) = 0;
+  virtual std::wstring repeatText() = 0;  // what BGM_Repeat holds now
+  // Saving. The settings file's full path, as the profile calls are given it.
+  virtual std::wstring settingsPath() = 0;
+  // The file can be written, or created where it is missing, with room for a copy beside it;
+  // a missing file stays missing.
+  virtual bool checkWritable(const std::wstring& path) = 0;
+  // `copy` becomes a copy of `path`, or an empty file where there is no `path` yet.
+  virtual bool makeCopy(const std::wstring& path, const std::wstring& copy) = 0;
+  // WriteIniValue into section "Section" of `file`; the profile call's result.
+  virtual int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) = 0;
+  // The copy holds the whole file (the profile writer does not tell a full disk).
+  virtual bool copyComplete(const std::wstring& copy) = 0;
+  virtual bool replaceWith(const std::wstring& copy, const std::wstring& path) = 0;
+  virtual void removeFile(const std::wstring& path) = 0;
+  virtual uint32_t lastError() = 0;                     // of the step that failed last
+  virtual std::wstring reason(uint32_t error) = 0;      // the system's text for it; may be empty
+  virtual void showMessage(const std::wstring& message) = 0;  // a message box the dialog owns
+  virtual void unloadWindow() = 0;  // destroys the window, which runs DialogSteps::unload
+};
+
+// Where a save writes before the result replaces the settings file: beside it, so that the
+// replacement stays on one volume.
+std::wstring savingCopyPath(const std::wstring& settingsPath);
+
+// The message shown when the settings could not be saved: what happened, the file, the
+// system's reason (left out when empty) and what the user can do.
+std::wstring saveFailureMessage(const std::wstring& path, const std::wstring& reason);
+
+// The message shown when a chosen music file's name cannot be stored.
+std::wstring unusableNameMessage(const std::wstring& path);
+
+// Swirlbloom_P's handlers, step by step, on the host-wide settings variables.
+class DialogSteps {
+ public:
+  explicit DialogSteps(SettingsDialogPort& port) : port_(port) {}
+
+  void load();
+  void chooseKind(int kind);  // a press on Img_BGM(kind) or lbl_BGM(kind)
+  void chooseFile();          // Cmd_File
+  void confirm();             // Cmd_Set
+  void cancel();              // Cmd_Can and the close box
+  void unload();              // the window is going, for whatever reason
+
+ private:
+  void showKind(int kind);
+  bool save();
+  void reportSaveFailure(const std::wstring& path, uint32_t error);
+
+  SettingsDialogPort& port_;
+};
 
 }  // namespace dialog

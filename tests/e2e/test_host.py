@@ -7,8 +7,8 @@ import time
 import pytest
 
 from harness import (IDNO, IDYES, PROBE, WM_CLOSE, WM_COMMAND, Pane, find_window, install_copy,
-                     key, make_tone, mouse_move, post, record_sound, run_wine, unix_pids, wait_gone,
-                     wait_window, window_info, wine, xdotool)
+                     key, make_tone, post, record_sound, run_wine, unix_pids, wait_gone,
+                     wait_window, window_info, wine)
 from music_helpers import loudness, windows_path, write_settings
 
 RENDERER = "Swirlbloom_VC"

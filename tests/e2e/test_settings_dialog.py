@@ -1,17 +1,19 @@
 """The settings dialog through the real Pomarel.scr /c under Wine: found by its title, looked at
 on a screenshot, driven with real X pointer and keyboard input, and the settings file beside the
 program read back afterwards. A saved WAV choice is then played by the next screensaver run."""
+import contextlib
 import re
 import subprocess
 import time
 
 import pytest
 
-from harness import (ANSI, click, find_window, install_copy, make_tone, record_sound, region_stats, run_wine,
-                     screenshot, wait_gone, wait_window, wine, window_info, windows_path, xdotool, post, send,
-                     WM_CLOSE, WM_SYSCOMMAND)
+from harness import (ANSI, BIN, child_windows, click, end_wine_processes, find_window, install_copy,
+                     make_tone, record_sound, region_stats, run_wine, screenshot, wait_gone, wait_window, wine,
+                     window_info, windows_path, xdotool, post, send, WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND)
 
 TITLE = "<Pomarel>"
+BIN_SCR = BIN / "Pomarel.scr"
 SC_CLOSE = 0xF060
 KIND, REPEAT, FILE = "BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ"
 
@@ -256,3 +258,93 @@ def test_the_chosen_file_is_saved_and_the_next_run_plays_it(tmp_path):
         assert wait_gone("Swirlbloom_VC", timeout=30)
         saver.wait(timeout=60)
     assert rec.rms() > 0.05
+
+
+# ---- saves that cannot be made ----
+
+OTHER_SECTION = b"[Other]\r\nkeep=me\r\n"
+
+
+def refused_save(program):
+    """Confirms audio CD; the save must be refused by a message box owned by the dialog, which
+    stays open, with the file's bytes kept. Returns the box's text."""
+    ini = program / "Swirlbloom.ini"
+    before = ini.read_bytes()
+    d = Dialog(program)
+    d.click(LABELS["cd"], panel=True)
+    d.button(CMD_SET)
+    box = wait_window("Pomarel", timeout=30)
+    info = window_info(box)
+    assert info and info["cls"] == "#32770" and info["owner"] == d.hwnd, info
+    text = "\n".join(c["title"] for c in child_windows(box) if c["cls"] == "Static")
+    post(box, WM_COMMAND, 1)  # IDOK
+    assert wait_gone("Pomarel", timeout=30)
+    time.sleep(0.3)
+    assert d.proc.poll() is None, "the dialog stays open"
+    assert ini.read_bytes() == before and not (program / "Swirlbloom.ini.saving").exists()
+    d.button(CMD_CAN)
+    assert d.ended()
+    print(text)
+    # What happened, the file and the system's reason (the Japanese reads as "?" in code page 1252).
+    assert windows_path(ini) in text and len(text.split("\n\n")) >= 3, text
+    return text
+
+
+# Wine runs as root here, so only an immutable file or folder (chattr +i) cannot be written.
+@pytest.mark.parametrize("locked", ["file", "folder"])
+def test_a_settings_file_that_cannot_be_written_is_reported_and_kept(program, locked):
+    write_settings(program, b" 2", b" 3", b"")
+    with open(program / "Swirlbloom.ini", "ab") as ini:
+        ini.write(OTHER_SECTION)
+    target = program / "Swirlbloom.ini" if locked == "file" else program
+    subprocess.run(["chattr", "+i", str(target)], check=True, timeout=30)
+    try:
+        refused_save(program)
+    finally:
+        subprocess.run(["chattr", "-i", str(target)], timeout=30)
+
+
+def test_a_missing_file_in_a_writable_folder_is_created_as_before(program):
+    d = Dialog(program)
+    d.click(LABELS["cd"], panel=True)
+    d.button(CMD_SET)
+    assert d.ended()
+    assert (program / "Swirlbloom.ini").read_bytes() == b"".join(
+        b"%s\r\n" % line for line in (b"[Section]", KIND.encode("cp932") + b"=1", REPEAT.encode("cp932") + b"=0",
+                                      FILE.encode("cp932") + b"="))
+    assert not (program / "Swirlbloom.ini.saving").exists()
+
+
+def test_a_full_disk_is_reported_and_the_file_kept_whole(tmp_path):
+    disk = tmp_path / "disk"
+    disk.mkdir()
+    size = (BIN_SCR.stat().st_size // 1024) + 64
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%dk" % size, "tmpfs", str(disk)], check=True, timeout=30)
+    try:
+        program = install_copy(disk, renderer=False)
+        write_settings(program, b" 2", b" 3", b"")
+        with open(program / "Swirlbloom.ini", "ab") as ini:
+            ini.write(OTHER_SECTION)
+        with contextlib.suppress(OSError), open(disk / "filler", "wb", buffering=0) as filler:
+            while filler.write(b"\0" * 4096):
+                pass
+        refused_save(program)
+    finally:
+        end_wine_processes()
+        subprocess.run(["umount", "-l", str(disk)], timeout=30)
+
+
+# ---- music files whose names the ANSI code page cannot hold ----
+
+def test_a_name_the_code_page_cannot_hold_is_saved_by_its_short_name(tmp_path):
+    program = install_copy(tmp_path, renderer=False)
+    write_settings(program)
+    (tmp_path / "music").mkdir()
+    tone = make_tone(tmp_path / "music" / "Музыка.wav", seconds=0.2)
+    choose_file_and_confirm(program, windows_path(tone))
+    stored = read_settings(program)[FILE]
+    print("stored:", stored)
+    # Wine makes up 8.3 names for a Unix file system's long names, and finds the file by them.
+    assert stored.isascii() and "?" not in stored and "~" in stored, stored
+    found = subprocess.run(["winepath", "-u", stored], capture_output=True, text=True, timeout=30).stdout.strip()
+    assert found == str(tone)

@@ -1,6 +1,7 @@
 // The settings file through the real profile calls under Wine: what the program hands to the
 // calls (recorded on the way through), what lands in the file, what the loader makes of
 // hand-written files, the existence test and the program folder. Needs the settings library.
+#include "common/scoped_seam.h"
 #include "host/settings/settings.h"
 #include "host/settings/settings_rules.h"
 #include "host/ui/program_folder.h"
@@ -29,6 +30,9 @@ struct RecordedCall {
   uint32_t size = 0;
 };
 
+// The calls as the program has them, noted before any test swaps them.
+const SettingsSystem real = SettingsCalls();
+
 std::vector<RecordedCall> reads;
 std::vector<RecordedCall> writes;
 std::wstring injectedFolder;
@@ -36,12 +40,12 @@ std::wstring injectedFolder;
 uint32_t recordingGet(const char* section, const char* key, const char* fallback, char* buffer, uint32_t size,
                       const char* path) {
   reads.push_back({section, key, "", path, fallback != nullptr && *fallback == '\0', size});
-  return SettingsRealCalls().getProfileString(section, key, fallback, buffer, size, path);
+  return real.getProfileString(section, key, fallback, buffer, size, path);
 }
 
 int32_t recordingWrite(const char* section, const char* key, const char* value, const char* path) {
   writes.push_back({section, key, value ? value : "<null>", path});
-  return SettingsRealCalls().writeProfileString(section, key, value, path);
+  return real.writeProfileString(section, key, value, path);
 }
 
 std::wstring injected() { return injectedFolder; }
@@ -58,6 +62,7 @@ void writeBytes(const std::wstring& path, const std::string& bytes) {
 
 class SettingsFile : public testing::Test {
  protected:
+  ScopedSeam<SettingsSystem> seam{SettingsCalls(), SettingsSystem{recordingGet, recordingWrite, injected}};
   std::wstring folder;
   std::wstring ini;
 
@@ -69,7 +74,6 @@ class SettingsFile : public testing::Test {
     fs::create_directories(fs::path(folder));
     injectedFolder = folder;
     ini = folder + L"\\Swirlbloom.ini";
-    SettingsCalls() = SettingsSystem{recordingGet, recordingWrite, injected};
     reads.clear();
     writes.clear();
     BGMKind = BGMRepeatTrack = 0;
@@ -77,7 +81,6 @@ class SettingsFile : public testing::Test {
     BGMFolder.clear();
   }
   void TearDown() override {
-    SettingsCalls() = SettingsRealCalls();
     std::error_code ignored;
     fs::remove_all(fs::path(folder), ignored);
   }
@@ -265,7 +268,7 @@ TEST(ProgramFolder, IsTheModuleFolderWithoutTrailingBackslashExceptAtARoot) {
   ASSERT_FALSE(own.empty());
   EXPECT_NE(own.back(), L'\\');
   EXPECT_TRUE(FileExists(own + L"\\settings_tests.exe")) << testing::PrintToString(own);
-  EXPECT_EQ(SettingsRealCalls().programFolder(), own);
+  EXPECT_EQ(real.programFolder(), own);
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
 // The settings dialog's platform-free rules: the track text saved on confirmation, the "##"
 // form and the list entries, the look of each music choice, the geometry (twips against the
-// pixel figures of the layout, hit areas, placement), the gradient and the texture tiling.
+// pixel figures of the layout, hit areas, placement), the gradient and the texture tiling, and
+// the handlers' steps against a recording port.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "host/settings/settings_rules.h"
 #include "host/settings_dialog/settings_dialog_rules.h"
 
 namespace dialog {
@@ -233,6 +236,200 @@ TEST(GuidePath, PutsTheGuideInTheProgramFolderWithOneBackslash) {
   EXPECT_EQ(guidePath(L"C:\\Program Files\\Pomarel"), L"C:\\Program Files\\Pomarel\\Pomarel.html");
   EXPECT_EQ(guidePath(L"C:\\"), L"C:\\Pomarel.html");
   EXPECT_EQ(guidePath(L""), L"Pomarel.html");
+}
+
+// ---- the handlers ----
+
+using Log = std::vector<std::wstring>;
+
+// Logs every step; a save step named `failAt` fails. Its code page is like 1252: "ł" has a
+// look-alike, anything else beyond it is lost.
+struct RecordingDialog : SettingsDialogPort {
+  Log log;
+  size_t entries = 0;
+  int32_t cursorResult = 1, chooserResult = 1;
+  std::wstring answer, typed, failAt, message;
+  std::map<std::wstring, std::wstring> shortNames;
+  uint32_t error = 5;
+
+  void note(const std::wstring& what) { log.push_back(what); }
+  bool step(const std::wstring& what) { return note(what), what != failAt; }
+  static std::wstring at(Point16 o) { return std::to_wstring(o.x) + L"," + std::to_wstring(o.y); }
+
+  void placeWindow() override { note(L"place"); }
+  void InitButtons() override { note(L"init buttons"); }
+  void TileTexture() override { note(L"tile"); }
+  void enableRepeat(bool on) override { note(on ? L"repeat on" : L"repeat off"); }
+  void enableFileButton(bool on) override { note(on ? L"file on" : L"file off"); }
+  void showChoice(int selected) override { note(L"choice " + std::to_wstring(selected)); }
+  void setRepeatText(const std::wstring& text) override { note(L"track [" + text + L"]"); }
+  void addRepeatEntry(const std::wstring&) override { entries++ == 0 ? note(L"entries") : void(); }
+  void showFile(const std::wstring& file) override { note(L"label [" + file + L"]"); }
+  int32_t cursorPos(long& x, long& y) override { return x = 900, y = 700, cursorResult; }
+  void ZoomOpen(Point16 o) override { note(L"zoom from " + at(o)); }
+  void ZoomClose(Point16 o) override { note(L"zoom to " + at(o)); }
+  void arrowPointer() override { note(L"arrow"); }
+  int32_t chooseFile(const std::wstring& folder, std::wstring& chosen) override {
+    note(L"chooser at [" + folder + L"]");
+    if (chooserResult > 0) chosen = answer;
+    return chooserResult;
+  }
+  std::wstring throughAnsi(const std::wstring& path) override {
+    std::wstring out;
+    for (wchar_t c : path) out += c == L'ł' ? L'l' : c > 0xFF ? L'?' : c;
+    return out;
+  }
+  std::wstring shortPath(const std::wstring& path) override { return shortNames[path]; }
+  std::wstring repeatText() override { return typed; }
+  std::wstring settingsPath() override { return L"C:\\Saver\\Swirlbloom.ini"; }
+  bool checkWritable(const std::wstring& path) override { return step(L"check " + path); }
+  bool makeCopy(const std::wstring&, const std::wstring& copy) override { return step(L"copy to " + copy); }
+  int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) override {
+    return step(std::wstring(key) + L"=" + value + (file == savingCopyPath(settingsPath()) ? L"" : L" in " + file));
+  }
+  bool copyComplete(const std::wstring&) override { return step(L"complete"); }
+  bool replaceWith(const std::wstring&, const std::wstring&) override { return step(L"replace"); }
+  void removeFile(const std::wstring& path) override { note(L"remove " + path); }
+  uint32_t lastError() override { return error; }
+  std::wstring reason(uint32_t code) override { return code ? L"reason " + std::to_wstring(code) : L""; }
+  void showMessage(const std::wstring& text) override { note(L"report"), message = text; }
+  void unloadWindow() override { note(L"unload"); }
+};
+
+void setVariables(int kind, int track, const std::wstring& file, const std::wstring& folder = L"C:\\Old") {
+  BGMKind = static_cast<int16_t>(kind);
+  BGMRepeatTrack = static_cast<int16_t>(track);
+  BGMFile = file;
+  BGMFolder = folder;
+}
+
+TEST(DialogLoad, ShowsTheStoredChoiceTrackAndFileThenZoomsFromTheCursor) {
+  const struct {
+    int kind, track;
+    const wchar_t* file;
+    int32_t cursorResult;
+    Log look;
+    const wchar_t* zoom;
+  } cases[] = {
+      {1, 0, L"", 1, {L"choice 1", L"repeat on", L"file off", L"track []"}, L"zoom from 900,700"},
+      {2, 7, L"C:\\m\\a.mp3", 1, {L"choice 2", L"file on", L"track [7]"}, L"zoom from 900,700"},
+      {0, 3, L"", 0, {L"choice 0", L"file off", L"track [3]"}, L"zoom from 0,0"},
+      {5, 0, L"", 1, {L"choice -1", L"file off", L"track []"}, L"zoom from 900,700"},
+  };
+  for (const auto& c : cases) {
+    setVariables(c.kind, c.track, c.file);
+    RecordingDialog port;
+    port.cursorResult = c.cursorResult;
+    DialogSteps(port).load();
+    Log want = {L"place", L"init buttons", L"tile", L"repeat off"};
+    want.insert(want.end(), c.look.begin(), c.look.end());
+    want.insert(want.end(), {L"entries", L"label [" + std::wstring(c.file) + L"]", c.zoom, L"arrow"});
+    EXPECT_EQ(port.log, want) << c.kind;
+    EXPECT_EQ(port.entries, 31u);
+    EXPECT_EQ(BGMKind, c.kind) << "opening changes nothing";
+  }
+}
+
+TEST(DialogChooseKind, TakesTheKindAtOnceAndEnablesOnlyItsControl) {
+  const Log off = {L"file off", L"repeat off"};
+  const struct {
+    int start, chosen, kindAfter;
+    Log look;
+  } cases[] = {
+      {0, 1, 1, {L"choice 1", L"repeat on", L"file off"}}, {1, 2, 2, {L"choice 2", L"file on"}},
+      {5, 0, 0, {L"choice 0", L"file off"}},             {2, 3, 2, {}},
+      {2, -1, 2, {}},
+  };
+  for (const auto& c : cases) {
+    setVariables(c.start, 0, L"");
+    RecordingDialog port;
+    DialogSteps(port).chooseKind(c.chosen);
+    Log want = c.look.empty() ? Log{} : off;
+    want.insert(want.end(), c.look.begin(), c.look.end());
+    EXPECT_EQ(port.log, want) << c.chosen;
+    EXPECT_EQ(BGMKind, c.kindAfter) << c.chosen;
+  }
+}
+
+// A name the code page cannot hold is stored by its 8.3 name, or refused with a message that
+// names the file; a cancelled chooser changes nothing.
+TEST(DialogChooseFile, TakesAStorableNameAndItsFolderAndKeepsThePreviousOtherwise) {
+  const struct {
+    int32_t result;
+    const wchar_t *answer, *shortName, *file, *folder;
+  } cases[] = {
+      {1, L"D:\\Music\\b.wav", L"", L"D:\\Music\\b.wav", L"D:\\Music"},
+      {1, L"D:\\b.mp3", L"", L"D:\\b.mp3", L"D:"},
+      {0, L"", L"", nullptr, nullptr},
+      {-1, L"D:\\x.wav", L"", nullptr, nullptr},
+      {1, L"D:\\Музыка\\Музыка.wav", L"D:\\A1B2~1\\C3D4~1.WAV", L"D:\\A1B2~1\\C3D4~1.WAV", L"D:\\A1B2~1"},
+      {1, L"D:\\łza.mp3", L"D:\\ZA~1.MP3", L"D:\\ZA~1.MP3", L"D:"},
+      {1, L"D:\\m\\Музыка.wav", L"D:\\m\\Музыка.wav", nullptr, nullptr},  // a volume without 8.3 names
+      {1, L"D:\\m\\\U0001F3B5.mp3", L"", nullptr, nullptr},               // not found
+  };
+  for (const auto& c : cases) {
+    setVariables(2, 0, L"C:\\Old\\a.mp3");
+    RecordingDialog port;
+    port.chooserResult = c.result;
+    port.answer = c.answer;
+    port.shortNames[c.answer] = c.shortName;
+    DialogSteps(port).chooseFile();
+    const bool refused = c.result > 0 && !c.file;
+    Log want = {L"chooser at [C:\\Old]"};
+    if (c.file) want.push_back(L"label [" + std::wstring(c.file) + L"]");
+    if (refused) want.push_back(L"report");
+    EXPECT_EQ(port.log, want) << c.answer;
+    EXPECT_EQ(BGMFile, c.file ? c.file : L"C:\\Old\\a.mp3");
+    EXPECT_EQ(BGMFolder, c.folder ? c.folder : L"C:\\Old");
+    EXPECT_EQ(!port.message.empty() && port.message.find(c.answer) != std::wstring::npos, refused) << c.answer;
+  }
+}
+
+TEST(DialogConfirm, WritesKindTrackAndFileInOrderIntoACopyThatReplacesTheFileThenCloses) {
+  const struct {
+    int kind;
+    const wchar_t *typed, *file;
+    int track;
+  } cases[] = {
+      {2, L"7", L"C:\\Music\\song.mp3", 7}, {0, L" 12 ", L"C:\\a.wav", 12}, {1, L"abc", L"", 0},
+      {5, L"13.5", L"", 14},                 {-1, L"-3", L"x", -3},
+  };
+  for (const auto& c : cases) {
+    setVariables(c.kind, 4, c.file);
+    RecordingDialog port;
+    port.typed = c.typed;
+    DialogSteps(port).confirm();
+    const Log want = {L"check C:\\Saver\\Swirlbloom.ini", L"copy to C:\\Saver\\Swirlbloom.ini.saving",
+                      std::wstring(KeyKind) + L"=" + FormatIniNumber(c.kind),
+                      std::wstring(KeyRepeat) + L"=" + FormatIniNumber(c.track),
+                      std::wstring(KeyFile) + L"=" + c.file, L"complete", L"replace", L"unload"};
+    EXPECT_EQ(port.log, want) << c.typed;
+    EXPECT_EQ(BGMRepeatTrack, c.track);
+  }
+}
+
+// Whichever step fails: nothing further is written, the copy goes once it may exist, the user
+// is told what, where and why (the reason left out when the system gives none), and the
+// dialog stays open.
+TEST(DialogConfirm, AFailedStepRemovesTheCopyReportsAndKeepsTheDialogOpen) {
+  setVariables(2, 0, L"");
+  RecordingDialog saved;
+  DialogSteps(saved).confirm();
+  const Log steps(saved.log.begin(), saved.log.end() - 1);  // all but the unload
+  for (const uint32_t error : {5u, 0u}) {
+    for (size_t i = 0; i < steps.size(); ++i) {
+      RecordingDialog port;
+      port.failAt = steps[i];
+      port.error = error;
+      DialogSteps(port).confirm();
+      Log want(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+      if (i > 0) want.push_back(L"remove C:\\Saver\\Swirlbloom.ini.saving");
+      want.push_back(L"report");
+      EXPECT_EQ(port.log, want) << steps[i];
+      EXPECT_EQ(port.message.find(L"設定を保存できませんでした。\n\nC:\\Saver\\Swirlbloom.ini\n\n"), 0u);
+      EXPECT_EQ(port.message.find(L"reason 5") != std::wstring::npos, error != 0) << steps[i];
+    }
+  }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/scoped_seam.h"
 #include "host/settings/settings.h"
 #include "host/settings_dialog/dialog_system.h"
 #include "host/settings_dialog/settings_dialog.h"
@@ -60,13 +61,18 @@ struct Recorded {
   std::wstring chooserAnswer;
   std::wstring chooserTitleSeen;
   bool chooserSeen = false;
+  std::vector<std::wstring> messages;
 } g;
+
+// The calls as the program has them, noted before any test swaps them.
+const SettingsSystem realSettings = SettingsCalls();
+const DialogSystem realDialog = DialogCalls();
 
 std::wstring programFolder() { return g.folder; }
 
 int32_t recordWrite(const char* section, const char* key, const char* value, const char* path) {
   g.writes.push_back({section, key, value, path});
-  return SettingsRealCalls().writeProfileString(section, key, value, path);
+  return realSettings.writeProfileString(section, key, value, path);
 }
 
 int32_t fakeCursorPos(POINT* point) {
@@ -84,6 +90,11 @@ intptr_t recordShell(HWND owner, const char* operation, const char* file, const 
                      int show) {
   g.shell.push_back({owner, operation, file, parameters, folder, show});
   return 42;
+}
+
+int32_t recordMessage(HWND, const wchar_t* text, const wchar_t*, unsigned) {
+  g.messages.push_back(text);
+  return IDOK;
 }
 
 // The real chooser, with the request noted on the way in and the test's answer typed into it
@@ -119,26 +130,34 @@ void CALLBACK answerChooser(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
 }
 
-int32_t recordChooser(OPENFILENAMEA* request) {
+int32_t recordChooser(OPENFILENAMEW* request) {
   ChooserRequest seen;
   seen.size = request->lStructSize;
   seen.flags = request->Flags;
   seen.maxFile = request->nMaxFile;
   seen.maxTitle = request->nMaxFileTitle;
   seen.owner = request->hwndOwner;
-  const char* f = request->lpstrFilter;
+  const wchar_t* f = request->lpstrFilter;
   while (f && *f) {  // pairs of NUL-ended texts, ended by an empty one
-    const std::string part(f);
-    seen.filter += part + '|';
+    const std::wstring part(f);
+    seen.filter += ui::toAnsi(part) + '|';
     f += part.size() + 1;
   }
-  seen.title = request->lpstrTitle ? request->lpstrTitle : "(null)";
-  seen.folder = request->lpstrInitialDir ? request->lpstrInitialDir : "(null)";
+  seen.title = request->lpstrTitle ? ui::toAnsi(request->lpstrTitle) : "(null)";
+  seen.folder = request->lpstrInitialDir ? ui::toAnsi(request->lpstrInitialDir) : "(null)";
   seen.fileAllNul = true;
-  for (DWORD i = 0; i < request->nMaxFile; ++i) seen.fileAllNul &= request->lpstrFile[i] == '\0';
+  for (DWORD i = 0; i < request->nMaxFile; ++i) seen.fileAllNul &= request->lpstrFile[i] == L'\0';
   g.chooser.push_back(seen);
   SetTimer(nullptr, 0, 100, answerChooser);
-  return DialogRealCalls().getOpenFileName(request);
+  return realDialog.getOpenFileName(request);
+}
+
+// A volume that keeps no 8.3 names: the long name comes back.
+uint32_t noShortNames(const wchar_t* path, wchar_t* out, uint32_t size) {
+  const uint32_t length = static_cast<uint32_t>(wcslen(path));
+  if (length >= size) return length + 1;
+  wcscpy(out, path);
+  return length;
 }
 
 // ---- driving the windows ----
@@ -203,14 +222,8 @@ class DialogTest : public ::testing::Test {
     g.folder = std::wstring(temp) + L"pomarel-dialog-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                std::to_wstring(++serial);
     CreateDirectoryW(g.folder.c_str(), nullptr);
-    savedSettings_ = SettingsCalls();
-    savedDialog_ = DialogCalls();
-    SettingsCalls().programFolder = programFolder;
-    SettingsCalls().writeProfileString = recordWrite;
-    DialogCalls().getCursorPos = fakeCursorPos;
-    DialogCalls().drawAnimatedRects = recordAnimation;
-    DialogCalls().shellExecute = recordShell;
-    DialogCalls().getOpenFileName = recordChooser;
+    // A pointer left over a button by an earlier click would give it the hover look.
+    SetCursorPos(0, 0);
     BGMKind = 0;
     BGMRepeatTrack = 0;
     BGMFile.clear();
@@ -220,8 +233,6 @@ class DialogTest : public ::testing::Test {
   void TearDown() override {
     dialog_.reset();
     pump();
-    SettingsCalls() = savedSettings_;
-    DialogCalls() = savedDialog_;
     DeleteFileW(iniPath().c_str());
     for (const std::wstring& file : madeFiles_) DeleteFileW(file.c_str());
     RemoveDirectoryW(g.folder.c_str());
@@ -259,8 +270,11 @@ class DialogTest : public ::testing::Test {
 
   std::unique_ptr<SettingsDialog> dialog_;
   std::vector<std::wstring> madeFiles_;
-  SettingsSystem savedSettings_{};
-  DialogSystem savedDialog_{};
+  ScopedSeam<SettingsSystem> settingsSeam_{
+      SettingsCalls(), SettingsSystem{realSettings.getProfileString, recordWrite, programFolder}};
+  ScopedSeam<DialogSystem> dialogSeam_{
+      DialogCalls(), DialogSystem{fakeCursorPos, recordAnimation, recordChooser, recordShell, recordMessage,
+                                  realDialog.getShortPathName}};
 };
 
 // ---- the window ----
@@ -580,7 +594,7 @@ TEST_F(DialogTest, ConfirmWritesKindTrackAndFileInThatOrderWhateverTheKind) {
     if (c.choose >= 0) SendMessageW(d.panel(), WM_LBUTTONDOWN, 0, centreOf(px(layout::lbl_BGM[c.choose])));
     click(d.setButton());
     ASSERT_EQ(g.writes.size(), 3u) << "kind " << c.kind;
-    const std::string path = ui::toAnsi(iniPath());
+    const std::string path = ui::toAnsi(iniPath()) + ".saving";  // the copy that then replaces the file
     const std::wstring trackText = FormatIniNumber(c.track);
     const std::vector<std::pair<std::wstring, std::wstring>> expected = {
         {KeyKind, c.kindText}, {KeyRepeat, trackText}, {KeyFile, c.file}};
@@ -717,7 +731,7 @@ TEST_F(DialogTest, TheChooserPicksAFileAndTheLabelAndFolderFollow) {
   EXPECT_EQ(r.filter, ui::toAnsi(L"BGMﾌｧｲﾙ (MP3 WAV)") + "|*.MP3;*.WAV|");
   EXPECT_EQ(r.title, ui::toAnsi(L"ﾌｧｲﾙを開く"));
   EXPECT_EQ(r.folder, ui::toAnsi(g.folder));
-  EXPECT_EQ(g.chooserTitleSeen, ui::fromAnsi(ui::toAnsi(L"ﾌｧｲﾙを開く")));
+  EXPECT_EQ(g.chooserTitleSeen, L"ﾌｧｲﾙを開く");
 
   EXPECT_EQ(LastApiResult, 1);
   EXPECT_EQ(BGMFile, song);
@@ -742,6 +756,24 @@ TEST_F(DialogTest, ACancelledChoiceChangesNothing) {
   EXPECT_EQ(BGMFile, L"C:\\old.wav");
   EXPECT_EQ(d.fileLabel(), L"C:\\old.wav");
   EXPECT_EQ(BGMFolder, L"C:\\Music");
+}
+
+TEST_F(DialogTest, ANameTheCodePageCannotHoldWithoutAShortNameIsRefusedAndThePreviousKept) {
+  // Held by no ANSI code page, 1252 or 932.
+  const std::wstring song = makeFile(L"Музыка \U0001F3B5.wav");
+  ScopedSeam<DialogSystem> volume(DialogCalls());
+  DialogCalls().getShortPathName = noShortNames;
+  BGMKind = 2;
+  BGMFile = L"C:\\old.wav";
+  SettingsDialog& d = open();
+  g.chooserAnswer = song;
+  click(d.fileButton());
+  ASSERT_TRUE(g.chooserSeen);
+  ASSERT_EQ(g.messages.size(), 1u);
+  EXPECT_NE(g.messages[0].find(song), std::wstring::npos);
+  EXPECT_EQ(BGMFile, L"C:\\old.wav");
+  EXPECT_EQ(d.fileLabel(), L"C:\\old.wav");
+  EXPECT_TRUE(d.loaded());
 }
 
 // ---- the link ----
