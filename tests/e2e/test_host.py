@@ -1,13 +1,15 @@
 """Pomarel.scr run the way the system runs a screensaver, under Wine on the test display: the
 screensaver switches with the real renderer, the switches that end at once, the single-instance
-test, the preview embedded into a pane, a missing renderer, and the music of a session."""
+test, the preview embedded into a pane, a missing renderer, the music of a session, and no monitor
+cover on a single monitor."""
+import json
 import time
 
 import pytest
 
 from harness import (IDNO, IDYES, PROBE, WM_CLOSE, WM_COMMAND, Pane, find_window, install_copy,
-                     make_tone, mouse_move, record_sound, run_wine, wait_gone, wait_window, window_info,
-                     wine, xdotool)
+                     make_tone, mouse_move, probe, record_sound, run_wine, wait_gone, wait_window,
+                     window_info, wine, xdotool)
 from music_helpers import loudness, windows_path, write_settings
 
 RENDERER = "Swirlbloom_VC"
@@ -57,6 +59,21 @@ def test_session_runs_the_renderer_and_ends_with_it(tmp_path, switch):
     took = wait_exit(proc)
     assert took is not None, "the host outlived its renderer"
     assert took < 10  # within about a second; generous for a loaded machine
+    assert find_window(SESSION) == 0
+
+
+def test_one_monitor_saver_shows_no_cover_and_escape_ends_everything(tmp_path):
+    """Wine on Xvfb reports one monitor (Xinerama too): the primary, which the renderer
+    covers itself; the host must show no window of its own over it."""
+    folder = install_copy(tmp_path)
+    proc = start_session(folder, "/s")
+    assert wait_window(SESSION, timeout=10)
+    time.sleep(1.2)  # the renderer's mode switch and its display-change broadcast are over
+    host = window_info(SESSION)["pid"]
+    shown = [w for w in json.loads(probe("top", str(host)).stdout) if w["visible"]]
+    assert shown == []
+    end_renderer()
+    assert wait_exit(proc) is not None
     assert find_window(SESSION) == 0
 
 
