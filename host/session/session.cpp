@@ -1,6 +1,7 @@
 // The session form: translates its load, timer and destroy messages into host::Session calls
 // and answers the session's questions with FindWindowA, the renderer process, the settings
-// variables (host/settings) and the music module (host/music).
+// variables (host/settings) and the music module (host/music); the monitors come from
+// EnumDisplayMonitors through sessionCalls(), the covers are covers.cpp's windows.
 #include "host/session/session.h"
 
 #include <windows.h>
@@ -95,3 +96,38 @@ std::wstring SessionWindow::commandArguments() { return readArguments ? readArgu
 void SessionWindow::showCursor() { ShowCursor(TRUE); }
 void SessionWindow::unloadWindow() { unload(); }
 void SessionWindow::endProgram() { PostQuitMessage(0); }
+
+SessionSystem& sessionCalls() {
+  static SessionSystem calls;
+  return calls;
+}
+
+// The broadcast reaches hidden top-level windows too, so the session hears of every mode
+// change, the renderer's own included.
+bool SessionWindow::onMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
+  if (msg == WM_DISPLAYCHANGE) session_.displayChanged();
+  return false;
+}
+
+namespace {
+
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (sessionCalls().getMonitorInfo(monitor, &info)) {
+    const RECT& r = info.rcMonitor;
+    reinterpret_cast<std::vector<host::Monitor>*>(list)->push_back(
+        {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<host::Monitor> SessionWindow::monitors() {
+  std::vector<host::Monitor> found;
+  sessionCalls().enumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void SessionWindow::placeCovers(const std::vector<host::ScreenRect>& covers) { covers_.place(covers); }

@@ -4,11 +4,21 @@
 // renderer process and the cursor. Win32 via host/ui.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
+#include "host/session/covers.h"
 #include "host/session/session_rules.h"
 #include "host/ui/form.h"
 #include "host/ui/process.h"
+
+// The session's system calls, swapped by tests (ScopedSeam) to fake the monitor list.
+struct SessionSystem {
+  decltype(&EnumDisplayMonitors) enumDisplayMonitors = EnumDisplayMonitors;
+  decltype(&GetMonitorInfoA) getMonitorInfo = GetMonitorInfoA;
+};
+SessionSystem& sessionCalls();
 
 class SessionWindow : public ui::Form, private host::SessionPort {
  public:
@@ -29,6 +39,7 @@ class SessionWindow : public ui::Form, private host::SessionPort {
   void onLoad() override;
   void onUnload() override;
   void onTimer(ui::Timer& timer) override;
+  bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
   ui::Timer& timer(host::SessionTimer which);
@@ -47,7 +58,10 @@ class SessionWindow : public ui::Form, private host::SessionPort {
   void showCursor() override;
   void unloadWindow() override;
   void endProgram() override;
+  std::vector<host::Monitor> monitors() override;
+  void placeCovers(const std::vector<host::ScreenRect>& covers) override;
 
   host::Session session_;
+  CoverWindows covers_;
   ui::Process renderer_;
 };

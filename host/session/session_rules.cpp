@@ -16,6 +16,10 @@ bool musicFileEndsWith(const std::wstring& file, const wchar_t* suffix) {
 void Session::load() {
   rendererSeen_ = false;
   unloaded_ = false;
+  // Only the screensaver proper hides the other monitors; a run without a switch is the
+  // user's own, next to their desktop.
+  covering_ = modeLetter(port_.commandArguments()) == L'S';
+  if (covering_) coverMonitors();
   rendererPath_ = port_.programFolder() + RendererFileName;
   port_.startRenderer(rendererPath_);  // a failed start shows as a renderer that is not running
   const int16_t kind = port_.musicKind();
@@ -62,9 +66,16 @@ void Session::watchRenderer() {
   unload();
 }
 
+void Session::coverMonitors() { port_.placeCovers(coverRects(port_.monitors())); }
+
+void Session::displayChanged() {
+  if (covering_ && !unloaded_) coverMonitors();
+}
+
 void Session::unload() {
   if (unloaded_) return;
   unloaded_ = true;
+  if (covering_) port_.placeCovers({});
   if (port_.timerOn(SessionTimer::Timer2)) {
     port_.setTimer(SessionTimer::Timer2, false);
     port_.music(MusicCall::CDClose);

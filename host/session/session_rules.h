@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/contract.h"
+#include "host/session/covers_rules.h"
 
 namespace host {
 
@@ -34,6 +36,9 @@ class SessionPort {
   virtual void showCursor() = 0;
   virtual void unloadWindow() = 0;  // destroys the window, which runs Session::unload
   virtual void endProgram() = 0;
+  virtual std::vector<Monitor> monitors() = 0;
+  // Exactly these covers from now on: moves, adds or removes windows; empty removes all.
+  virtual void placeCovers(const std::vector<ScreenRect>& covers) = 0;
 };
 
 // The last three characters, upper-cased (ASCII), equal `suffix` (given upper-case).
@@ -46,17 +51,22 @@ class Session {
   void load();
   void tick(SessionTimer timer);
   void unload();
+  // The display configuration changed (the renderer's mode switch does that): the monitors
+  // may have moved, so the covers follow.
+  void displayChanged();
 
   const std::wstring& rendererPath() const { return rendererPath_; }  // RendererPath
   bool rendererSeen() const { return rendererSeen_; }
 
  private:
   void watchRenderer();
+  void coverMonitors();
 
   SessionPort& port_;
   std::wstring rendererPath_;
   bool rendererSeen_ = false;
   bool unloaded_ = false;
+  bool covering_ = false;  // a /s session: every monitor but the primary is kept black
 };
 
 }  // namespace host

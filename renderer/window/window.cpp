@@ -155,8 +155,9 @@ LRESULT CALLBACK rendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
       s.windowActive = HIWORD(wParam) == 0;
       return 0;
     case WM_SYSCOMMAND:
-      // Neither the system's own screensaver nor monitor power-down while we run.
-      if (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER) return 0;
+      // Neither the system's own screensaver nor monitor power-down while we run. The low
+      // four bits are the system's own and must be masked off before comparing.
+      if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) return 0;
       break;
     case WM_CLOSE:
       // Alt+F4 and the close box come here too; closeRendererWindow destroys the window.

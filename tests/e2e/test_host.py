@@ -1,13 +1,16 @@
 """Pomarel.scr run the way the system runs a screensaver, under Wine on the test display: the
 screensaver switches with the real renderer, the switches that end at once, the single-instance
-test, the preview embedded into a pane, a missing renderer, and the music of a session."""
+test, the preview embedded into a pane, a missing renderer, the music of a session, no monitor
+cover on a single monitor, and the two programs' manifests."""
+import json
 import signal
 import time
+import xml.etree.ElementTree as ET
 
 import pytest
 
-from harness import (IDNO, IDYES, PROBE, WM_CLOSE, WM_COMMAND, Pane, find_window, install_copy,
-                     key, make_tone, post, record_sound, run_wine, unix_pids, wait_gone,
+from harness import (BIN, IDNO, IDYES, PROBE, WM_CLOSE, WM_COMMAND, Pane, find_window, install_copy,
+                     key, make_tone, post, probe, record_sound, run_wine, unix_pids, wait_gone,
                      wait_window, window_info, wine)
 from music_helpers import loudness, windows_path, write_settings
 
@@ -54,6 +57,42 @@ def test_session_runs_the_renderer_and_ends_with_it(tmp_path, switch):
     assert took is not None, "the host outlived its renderer"
     assert took < 10  # within about a second; generous for a loaded machine
     assert find_window(SESSION) == 0
+
+
+def test_one_monitor_saver_shows_no_cover_and_escape_ends_everything(tmp_path):
+    """Wine on Xvfb reports one monitor (Xinerama too): the primary, which the renderer
+    covers itself; the host must show no window of its own over it."""
+    folder = install_copy(tmp_path)
+    proc = start_session(folder, "/s")
+    assert wait_window(SESSION, timeout=10)
+    time.sleep(1.2)  # the renderer's mode switch and its display-change broadcast are over
+    host = window_info(SESSION)["pid"]
+    shown = [w for w in json.loads(probe("top", str(host)).stdout) if w["visible"]]
+    assert shown == []
+    end_renderer()
+    assert wait_exit(proc) is not None
+    assert find_window(SESSION) == 0
+
+
+# supportedOS Ids of Windows 8, 8.1 and 10/11. Windows emulates the renderer's 16-bit mode
+# only for programs that declare none of them.
+WINDOWS_8_AND_LATER = {"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                       "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
+
+
+def test_manifests_host_dpi_aware_and_no_windows_8_declaration():
+    def manifests(name):
+        result = probe("manifests", BIN / name)
+        assert result.returncode == 0, name
+        return [ET.fromstring(text.encode()) for text in json.loads(result.stdout)]
+
+    assert manifests("Pomarel.dll") == []
+    host = manifests("Pomarel.scr")
+    assert len(host) == 1
+    elements = list(host[0].iter())
+    assert [e.text.strip() for e in elements if e.tag.endswith("}dpiAware")] == ["true"]
+    declared = {e.get("Id", "").lower() for e in elements if e.tag.endswith("}supportedOS")}
+    assert not declared & WINDOWS_8_AND_LATER
 
 
 @pytest.mark.parametrize("switch", ["/a", "/x"])

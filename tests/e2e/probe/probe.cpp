@@ -1,6 +1,7 @@
 // Command-line helper for the end-to-end tests: finds windows by title (hidden ones too),
-// reports their class, styles and geometry as JSON, posts and sends messages, reads the
-// display mode, and keeps a test "preview pane" window alive while serving stdin commands.
+// reports their class, styles and geometry as JSON (also every top-level window of a process),
+// posts and sends messages, reads the display mode, prints a program's manifests, and keeps a
+// test "preview pane" window alive while serving stdin commands.
 // Console program; depends on user32 and gdi32 only.
 #include <windows.h>
 
@@ -76,6 +77,32 @@ std::string describeChildren(HWND parent) {
   std::string out = "[";
   EnumChildWindows(parent, collectChild, reinterpret_cast<LPARAM>(&out));
   return out + "]";
+}
+
+struct ProcessWindows {
+  DWORD pid;
+  std::string json;
+};
+
+BOOL CALLBACK collectOfProcess(HWND hwnd, LPARAM data) {
+  auto* out = reinterpret_cast<ProcessWindows*>(data);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != out->pid) return TRUE;
+  if (out->json.size() > 1) out->json += ", ";
+  out->json += describe(hwnd);
+  return TRUE;
+}
+
+BOOL CALLBACK collectManifest(HMODULE module, LPCSTR, LPSTR name, LPARAM data) {
+  auto* out = reinterpret_cast<std::string*>(data);
+  HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(24));  // RT_MANIFEST
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+  if (!bytes) return TRUE;
+  if (out->size() > 1) *out += ", ";
+  *out += jsonString(std::string(bytes, SizeofResource(module, found)).c_str());
+  return TRUE;
 }
 
 bool waitFor(const char* title, int millis, bool present) {
@@ -157,7 +184,7 @@ int usage() {
   std::fprintf(stderr,
                "usage: pomarel_probe find TITLE | wait TITLE MS | gone TITLE MS | info TARGET |\n"
                "       children TARGET | post TARGET MSG WPARAM LPARAM | send TARGET MSG WPARAM LPARAM |\n"
-               "       mode | pane W H        (TARGET: a title or #hwnd)\n");
+               "       mode | top PID | manifests FILE | pane W H        (TARGET: a title or #hwnd)\n");
   return 2;
 }
 
@@ -199,6 +226,21 @@ int main(int argc, char** argv) {
     if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 1;
     std::printf("%lu %lu %lu\n", static_cast<unsigned long>(mode.dmPelsWidth),
                 static_cast<unsigned long>(mode.dmPelsHeight), static_cast<unsigned long>(mode.dmBitsPerPel));
+    return 0;
+  }
+  if (command == "top" && argc == 3) {  // every top-level window of process PID
+    ProcessWindows found{static_cast<DWORD>(parseNumber(argv[2])), "["};
+    EnumWindows(collectOfProcess, reinterpret_cast<LPARAM>(&found));
+    std::printf("%s]\n", found.json.c_str());
+    return 0;
+  }
+  if (command == "manifests" && argc == 3) {  // the file's RT_MANIFEST resources, read as data
+    HMODULE file = LoadLibraryExA(argv[2], nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!file) return 1;
+    std::string out = "[";
+    EnumResourceNamesA(file, MAKEINTRESOURCEA(24), collectManifest, reinterpret_cast<LPARAM>(&out));
+    FreeLibrary(file);
+    std::printf("%s]\n", out.c_str());
     return 0;
   }
   if (command == "pane" && argc == 4) {

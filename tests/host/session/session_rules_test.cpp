@@ -76,6 +76,12 @@ class RecordingSession : public host::SessionPort {
     if (session) session->unload();  // as the window's destruction does
   }
   void endProgram() override { log.push_back("end"); }
+
+  // Kept apart from `log`: the covers come and go around the steps listed there.
+  std::vector<host::Monitor> layout;
+  std::vector<std::vector<host::ScreenRect>> placed;  // every placeCovers, in order
+  std::vector<host::Monitor> monitors() override { return layout; }
+  void placeCovers(const std::vector<host::ScreenRect>& covers) override { placed.push_back(covers); }
 };
 
 using Log = std::vector<std::string>;
@@ -246,6 +252,29 @@ TEST(SessionUnload, AReloadedSessionStartsAfresh) {
   EXPECT_EQ(port.log, (Log{"start renderer"}));
   session.unload();
   EXPECT_EQ(port.log.back(), "end");
+}
+
+using Placed = std::vector<std::vector<host::ScreenRect>>;
+
+// Only /s covers; the covers follow a display change and go with the unload however it came.
+TEST(SessionCovers, PlacedOnLoadFollowChangesAndGoAtTheEnd) {
+  const host::ScreenRect main{0, 0, 1024, 768}, right{1024, 0, 2304, 1024}, left{-1280, 0, 0, 1024};
+  for (const wchar_t* arguments : {L"/s", L"-S:1", L""}) {
+    for (bool byWatch : {true, false}) {
+      RecordingSession port;
+      port.arguments = arguments;
+      port.layout = {{main, true}, {right, false}};
+      Session session(port);
+      port.session = &session;
+      session.load();
+      port.layout = {{left, false}, {main, true}};
+      session.displayChanged();
+      port.running = false;  // the renderer has ended: the watch ends the session
+      byWatch ? session.tick(SessionTimer::Timer3) : session.unload();
+      session.displayChanged();  // a late broadcast brings no cover back
+      EXPECT_EQ(port.placed, *arguments ? Placed({{right}, {left}, {}}) : Placed()) << arguments << byWatch;
+    }
+  }
 }
 
 }  // namespace

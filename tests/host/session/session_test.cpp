@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,40 @@ uint32_t fakeProfile(const char*, const char* key, const char*, char* buffer, ui
   return static_cast<uint32_t>(value.size());
 }
 
+// A made-up desktop, reported through the session's seam in place of the real monitors.
+std::vector<std::pair<RECT, bool>> fakeMonitors;  // area, primary
+BOOL WINAPI fakeEnumDisplayMonitors(HDC, LPCRECT, MONITORENUMPROC each, LPARAM data) {
+  for (size_t i = 0; i < fakeMonitors.size(); ++i) {
+    if (!each(reinterpret_cast<HMONITOR>(i + 1), nullptr, &fakeMonitors[i].first, data)) break;
+  }
+  return TRUE;
+}
+BOOL WINAPI fakeGetMonitorInfo(HMONITOR monitor, LPMONITORINFO info) {
+  const auto& m = fakeMonitors.at(reinterpret_cast<size_t>(monitor) - 1);
+  info->rcMonitor = info->rcWork = m.first;
+  info->dwFlags = m.second ? MONITORINFOF_PRIMARY : 0;
+  return TRUE;
+}
+
+// The covers on screen: this thread's visible top-level windows as "left,top,right,bottom",
+// each marked unless it is topmost, never to be activated and off the taskbar.
+BOOL CALLBACK addCover(HWND window, LPARAM list) {
+  const LONG_PTR cover = WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+  RECT r;
+  if (!IsWindowVisible(window) || !GetWindowRect(window, &r)) return TRUE;
+  char text[64];
+  std::snprintf(text, sizeof text, "%ld,%ld,%ld,%ld%s", r.left, r.top, r.right, r.bottom,
+                (GetWindowLongPtrA(window, GWL_EXSTYLE) & cover) == cover ? "" : " (not a cover)");
+  reinterpret_cast<std::vector<std::string>*>(list)->push_back(text);
+  return TRUE;
+}
+std::vector<std::string> coversShown() {
+  std::vector<std::string> shown;
+  EnumThreadWindows(GetCurrentThreadId(), addCover, reinterpret_cast<LPARAM>(&shown));
+  std::sort(shown.begin(), shown.end());
+  return shown;
+}
+
 std::wstring sessionArguments;
 std::wstring givenArguments() { return sessionArguments; }
 
@@ -81,6 +117,7 @@ class SessionRun : public ::testing::Test {
     ASSERT_NE(main, nullptr);
     sessionVisible = IsWindowVisible(main) != FALSE;
     support::pumpUntil([] { return false; }, 1.2);  // two watch ticks with the renderer up
+    if (whileRunning) whileRunning(main);
     soundDuring = sound_.calls;
     SessionWindow& session = *startModule().Swirlbloom_S;
     EXPECT_TRUE(session.loaded());
@@ -97,6 +134,7 @@ class SessionRun : public ::testing::Test {
   int before = 0, during = 0, after = 0;
   bool sessionVisible = true;
   std::vector<std::string> soundDuring;
+  std::function<void(HWND session)> whileRunning;
 
  private:
   SettingsSystem saved_{};
@@ -118,6 +156,53 @@ TEST_F(SessionRun, WithoutSwitchTheCursorIsNeverTouched) {
   EXPECT_EQ(during, before);
   EXPECT_EQ(after, before);
   EXPECT_EQ(sound_.calls.back(), "stop");
+}
+
+// Counts the keyboard focus a window loses.
+int focusLosses = 0;
+WNDPROC frontProc = nullptr;
+LRESULT CALLBACK countFocusLoss(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KILLFOCUS) ++focusLosses;
+  return CallWindowProcA(frontProc, window, message, wParam, lParam);
+}
+
+// Left of the primary and taller; right of it in portrait, where a real click lands on the
+// cover and leaves the window in front its focus, not even for the moment until the window
+// manager would hand it back. The renderer's mode switch then moves the monitors.
+TEST_F(SessionRun, SaverCoversEveryOtherMonitorUntilItEnds) {
+  ScopedSeam<SessionSystem> seam(sessionCalls(), SessionSystem{fakeEnumDisplayMonitors, fakeGetMonitorInfo});
+  fakeMonitors = {{{512, -200, 1024, 700}, false}, {{0, 0, 512, 384}, true}, {{-1280, -256, 0, 384}, false}};
+  std::vector<std::string> during, afterChange;
+  char underClick[32] = {};
+  int lostFocus = -1;
+  whileRunning = [&](HWND session) {
+    during = coversShown();
+    const HWND front = support::makeWindow("foreground stand-in", WS_POPUP | WS_VISIBLE, 300, 300);
+    SetForegroundWindow(front);
+    support::pumpUntil([&] { return GetForegroundWindow() == front; }, 2.0);
+    frontProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(front, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countFocusLoss)));
+    focusLosses = 0;
+    GetClassNameA(WindowFromPoint(POINT{700, 400}), underClick, sizeof underClick);
+    SetCursorPos(700, 400);
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, press, sizeof(INPUT));
+    support::pumpUntil([] { return false; }, 0.5);
+    lostFocus = focusLosses;  // before the destruction takes the focus for good
+    DestroyWindow(front);
+    fakeMonitors = {{{0, 0, 1024, 768}, true}, {{1024, 0, 2304, 1024}, false}};
+    SendMessageA(session, WM_DISPLAYCHANGE, 16, MAKELPARAM(1024, 768));
+    afterChange = coversShown();
+  };
+  runSession(L"/s");
+  EXPECT_EQ(during, (std::vector<std::string>{"-1280,-256,0,384", "512,-200,1024,700"}));
+  EXPECT_STREQ(underClick, CoverClass);
+  EXPECT_EQ(lostFocus, 0);
+  EXPECT_EQ(afterChange, std::vector<std::string>{"1024,0,2304,1024"});
+  EXPECT_EQ(coversShown(), std::vector<std::string>{});
 }
 
 }  // namespace

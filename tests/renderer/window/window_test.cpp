@@ -367,6 +367,9 @@ TEST_F(WindowTest, WindowProcedureReactions) {
   const Case cases[] = {
       {WM_SYSCOMMAND, SC_SCREENSAVE, 0, 0, ""},
       {WM_SYSCOMMAND, SC_MONITORPOWER, 2, 0, ""},
+      {WM_SYSCOMMAND, SC_SCREENSAVE | 0x2, 0, 0, ""},  // low bits are the system's own
+      {WM_SYSCOMMAND, SC_MONITORPOWER | 0xF, 2, 0, ""},
+      {WM_SYSCOMMAND, SC_MINIMIZE | 0x3, 0, 77, "DefWindowProc 274"},
       {WM_SYSCOMMAND, SC_MINIMIZE, 0, 77, "DefWindowProc 274"},
       {WM_CLOSE, 0, 0, 0, "PostQuitMessage 0"},
       {WM_SIZE, 0, MAKELPARAM(800, 600), 0, "resizeViewport"},
