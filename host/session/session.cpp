@@ -13,7 +13,6 @@
 
 SessionWindow::SessionWindow()
     : ui::Form("Swirlbloom_S"),
-      readArguments(ui::commandArguments),
       Timer1(*this, 1, 1000),
       Timer2(*this, 2, 200),
       Timer3(*this, 3, 500, true),
@@ -92,7 +91,7 @@ void SessionWindow::music(host::MusicCall call) {
 bool SessionWindow::cdAlive() { return BGM_CDAlive; }
 int16_t SessionWindow::musicKind() { return BGMKind; }
 std::wstring SessionWindow::musicFile() { return BGMFile; }
-std::wstring SessionWindow::commandArguments() { return readArguments ? readArguments() : std::wstring(); }
+std::wstring SessionWindow::commandArguments() { return sessionCalls().commandArguments(); }
 void SessionWindow::showCursor() { ShowCursor(TRUE); }
 void SessionWindow::unloadWindow() { unload(); }
 void SessionWindow::endProgram() { PostQuitMessage(0); }

@@ -10,13 +10,16 @@
 
 #include "host/session/covers.h"
 #include "host/session/session_rules.h"
+#include "host/ui/command_line.h"
 #include "host/ui/form.h"
 #include "host/ui/process.h"
 
-// The session's system calls, swapped by tests (ScopedSeam) to fake the monitor list.
+// The session's system calls, swapped by tests (ScopedSeam) to fake the monitor list or the
+// argument text the load and unload handlers read again.
 struct SessionSystem {
   decltype(&EnumDisplayMonitors) enumDisplayMonitors = EnumDisplayMonitors;
   decltype(&GetMonitorInfoA) getMonitorInfo = GetMonitorInfoA;
+  std::wstring (*commandArguments)() = ui::commandArguments;  // the process's command line
 };
 SessionSystem& sessionCalls();
 
@@ -26,10 +29,6 @@ class SessionWindow : public ui::Form, private host::SessionPort {
 
   bool load();  // created, never shown
   const std::wstring& RendererPath() const { return session_.rendererPath(); }
-
-  // Where the unload handler reads the argument text again (the process's command line;
-  // tests give their own).
-  std::wstring (*readArguments)();
 
   ui::Timer Timer1;
   ui::Timer Timer2;

@@ -32,7 +32,7 @@ DialogSystem& DialogCalls();
 // places bar was added (76 bytes in the 32-bit program). The 64-bit program passes the same
 // layout's size for its own pointer width (136 bytes), the only old size its system accepts.
 // (OPENFILENAME_SIZE_VERSION_400W, spelt out: the header's macro is no constant expression.)
-constexpr DWORD kOpenFileNameSize = offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR);
-static_assert(sizeof(void*) != 4 || kOpenFileNameSize == 76, "the 32-bit request must be 76 bytes");
+constexpr DWORD OpenFileNameSize = offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR);
+static_assert(sizeof(void*) != 4 || OpenFileNameSize == 76, "the 32-bit request must be 76 bytes");
 
 }  // namespace dialog

@@ -12,23 +12,25 @@
 #include "host/ui/program_folder.h"
 #include "host/ui/text.h"
 #include "host/ui/twips.h"
+#include "host/ui/window_class.h"
 
 namespace dialog {
 
 namespace {
 
-constexpr wchar_t kPanelClass[] = L"PomarelPanel";
-constexpr COLORREF kFormColour = RGB(0xC0, 0xC0, 0xC0);
-constexpr COLORREF kPanelColour = RGB(0xE0, 0xE0, 0xE0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr wchar_t PanelClass[] = L"PomarelPanel";
+constexpr char PanelClassA[] = "PomarelPanel";  // PanelClass for the class helper
+constexpr COLORREF FormColour = RGB(0xC0, 0xC0, 0xC0);
+constexpr COLORREF PanelColour = RGB(0xE0, 0xE0, 0xE0);
+constexpr COLORREF White = RGB(255, 255, 255);
+constexpr DWORD DialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
-const wchar_t kLabelFontName[] = L"ＭＳ Ｐゴシック";
-constexpr double kLabelPoints = 9.75;
-const wchar_t kPanelFontName[] = L"Tahoma";
-constexpr double kPanelPoints = 8.25;
+const wchar_t LabelFontName[] = L"ＭＳ Ｐゴシック";
+constexpr double LabelPoints = 9.75;
+const wchar_t PanelFontName[] = L"Tahoma";
+constexpr double PanelPoints = 8.25;
 
-const wchar_t* const kChoiceTexts[kChoiceCount] = {L"なし", L"音楽CD", L"MP3、WAV"};
+const wchar_t* const ChoiceTexts[ChoiceCount] = {L"なし", L"音楽CD", L"MP3、WAV"};
 
 HFONT makeFont(const wchar_t* face, double points, BYTE charset, bool underline) {
   HDC screen = GetDC(nullptr);
@@ -41,8 +43,8 @@ HFONT makeFont(const wchar_t* face, double points, BYTE charset, bool underline)
 
 controls::FontDesc buttonFont() {
   controls::FontDesc font;
-  font.name = kLabelFontName;
-  font.points = kLabelPoints;
+  font.name = LabelFontName;
+  font.points = LabelPoints;
   font.charset = SHIFTJIS_CHARSET;
   return font;
 }
@@ -83,14 +85,14 @@ PixelRect SettingsDialog::pixels(const TwipsRect& r) const { return toPixels(r, 
 bool SettingsDialog::open() {
   twipsX_ = ui::twipsPerPixelX();
   twipsY_ = ui::twipsPerPixelY();
-  const PixelRect client = pixels(TwipsRect{0, 0, kClientWidthTwips, kClientHeightTwips});
+  const PixelRect client = pixels(TwipsRect{0, 0, ClientWidthTwips, ClientHeightTwips});
   RECT frame{0, 0, client.width, client.height};
-  AdjustWindowRectEx(&frame, kDialogStyle, FALSE, 0);
+  AdjustWindowRectEx(&frame, DialogStyle, FALSE, 0);
 
   ui::FormLook look;
-  look.caption = kDialogCaption;
-  look.style = kDialogStyle;
-  look.colour = kFormColour;
+  look.caption = DialogCaption;
+  look.style = DialogStyle;
+  look.colour = FormColour;
   look.iconResource = IconScissors;
   look.width = frame.right - frame.left;
   look.height = frame.bottom - frame.top;
@@ -159,9 +161,9 @@ int32_t SettingsDialog::cursorPos(long& x, long& y) {
 }
 
 bool SettingsDialog::createFonts() {
-  labelFont_ = makeFont(kLabelFontName, kLabelPoints, SHIFTJIS_CHARSET, false);
-  linkFont_ = makeFont(kLabelFontName, kLabelPoints, SHIFTJIS_CHARSET, true);
-  panelFont_ = makeFont(kPanelFontName, kPanelPoints, DEFAULT_CHARSET, false);
+  labelFont_ = makeFont(LabelFontName, LabelPoints, SHIFTJIS_CHARSET, false);
+  linkFont_ = makeFont(LabelFontName, LabelPoints, SHIFTJIS_CHARSET, true);
+  panelFont_ = makeFont(PanelFontName, PanelPoints, DEFAULT_CHARSET, false);
   return labelFont_ && linkFont_ && panelFont_;
 }
 
@@ -177,25 +179,19 @@ void SettingsDialog::loadPictures() {
 }
 
 bool SettingsDialog::createPanel() {
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXW existing = {};
-  existing.cbSize = sizeof existing;
-  if (!GetClassInfoExW(instance, kPanelClass, &existing)) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = panelProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = kPanelClass;
-    if (!RegisterClassExW(&wc)) return false;
-  }
+  // Unicode messages: the panel's labels are Japanese whatever the ANSI code page is.
+  ui::WindowClassInfo info;
+  info.name = PanelClassA;
+  info.procedure = panelProc;
+  info.unicode = true;
+  if (!ui::ensureWindowClass(info)) return false;
   const PixelRect r = pixels(layout::Pic_C);
-  Pic_C = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, r.x, r.y,
-                          r.width, r.height, hwnd(), nullptr, instance, this);
+  Pic_C = CreateWindowExW(0, PanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, r.x, r.y,
+                          r.width, r.height, hwnd(), nullptr, GetModuleHandleA(nullptr), this);
   if (!Pic_C) return false;
   RECT client{};
   GetClientRect(Pic_C, &client);
-  panelImage_.create(client.right, client.bottom, kPanelColour);
+  panelImage_.create(client.right, client.bottom, PanelColour);
   return true;
 }
 
@@ -218,8 +214,8 @@ void SettingsDialog::createLabels() {
   const UINT line = DT_SINGLELINE | DT_NOCLIP;
   panelImage_.frames.push_back(pixels(layout::Shape3));
   add(panelImage_, L"BGM", layout::lblTitle, labelFont_, black, DT_CENTER | line);
-  for (int i = 0; i < kChoiceCount; ++i) {
-    add(panelImage_, kChoiceTexts[i], layout::lbl_BGM[i], labelFont_, black, DT_LEFT | line);
+  for (int i = 0; i < ChoiceCount; ++i) {
+    add(panelImage_, ChoiceTexts[i], layout::lbl_BGM[i], labelFont_, black, DT_LEFT | line);
     LightImage image;
     image.rect = pixels(layout::Img_BGM[i]);
     panelImage_.images.push_back(image);
@@ -230,8 +226,8 @@ void SettingsDialog::createLabels() {
   lbl_Fname = add(panelImage_, BGMFile, layout::lbl_Fname, labelFont_, black, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL);
   panelImage_.labels[lbl_Fname].border = true;
 
-  add(formImage_, kCreditText, layout::lblCredit, labelFont_, kWhite, DT_LEFT | line);
-  lbl_URL = add(formImage_, kGuideFileName, layout::lbl_URL, linkFont_, kWhite, DT_LEFT | line);
+  add(formImage_, CreditText, layout::lblCredit, labelFont_, White, DT_LEFT | line);
+  lbl_URL = add(formImage_, GuideFileName, layout::lbl_URL, linkFont_, White, DT_LEFT | line);
 }
 
 void SettingsDialog::createCombo() {
@@ -242,7 +238,7 @@ void SettingsDialog::createCombo() {
   BGM_Repeat = CreateWindowExA(0, "COMBOBOX", "",
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, r.x,
                                r.y, r.width, r.height + listHeight, Pic_C,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdRepeat)), GetModuleHandleA(nullptr),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdRepeat)), GetModuleHandleA(nullptr),
                                nullptr);
   if (!BGM_Repeat) return;
   if (panelFont_) SendMessageA(BGM_Repeat, WM_SETFONT, reinterpret_cast<WPARAM>(panelFont_), FALSE);
@@ -274,9 +270,9 @@ void SettingsDialog::createButtons() {
     button->readProperties(bag);
     return button;
   };
-  Cmd_File = make(Pic_C, kIdFile, layout::Cmd_File, L"...");
-  Cmd_Set = make(hwnd(), kIdSet, layout::Cmd_Set, L"設定");
-  Cmd_Can = make(hwnd(), kIdCancel, layout::Cmd_Can, L"ｷｬﾝｾﾙ");
+  Cmd_File = make(Pic_C, IdFile, layout::Cmd_File, L"...");
+  Cmd_Set = make(hwnd(), IdSet, layout::Cmd_Set, L"設定");
+  Cmd_Can = make(hwnd(), IdCancel, layout::Cmd_Can, L"ｷｬﾝｾﾙ");
   if (Cmd_File) Cmd_File->setClickHandler([this](controls::Command&) { chooseFile(); });
   if (Cmd_Set) Cmd_Set->setClickHandler([this](controls::Command&) { confirm(); });
   if (Cmd_Can) Cmd_Can->setClickHandler([this](controls::Command&) { cancel(); });
@@ -326,7 +322,7 @@ void SettingsDialog::onUnload() {
 void SettingsDialog::onResize(int clientWidth, int clientHeight) {
   // Painted once: the window cannot be resized, and later repaints copy the kept image.
   if (formImage_.valid() && formImage_.width() == clientWidth && formImage_.height() == clientHeight) return;
-  if (!formImage_.create(clientWidth, clientHeight, kFormColour)) return;
+  if (!formImage_.create(clientWidth, clientHeight, FormColour)) return;
   HDC dc = formImage_.dc();
   HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
   const std::vector<Rgb> rows = gradientRows(clientHeight);
@@ -349,7 +345,7 @@ void SettingsDialog::enableFileButton(bool on) {
 }
 
 void SettingsDialog::showChoice(int selected) {
-  for (int i = 0; i < kChoiceCount; ++i) {
+  for (int i = 0; i < ChoiceCount; ++i) {
     panelImage_.images[Img_BGM[i]].picture = (i == selected) ? Img_Ra[1] : Img_Ra[0];
   }
   if (Pic_C) InvalidateRect(Pic_C, nullptr, FALSE);
@@ -363,7 +359,7 @@ int32_t SettingsDialog::chooseFile(const std::wstring& initialFolder, std::wstri
   // The wide chooser: only its answer keeps a name the ANSI code page cannot hold, which is
   // needed to find the file's short name.
   OPENFILENAMEW request = {};
-  request.lStructSize = kOpenFileNameSize;
+  request.lStructSize = OpenFileNameSize;
   request.hwndOwner = hwnd();
   request.hInstance = GetModuleHandleW(nullptr);
   std::wstring filter = L"BGMﾌｧｲﾙ (MP3 WAV)";
@@ -457,7 +453,7 @@ void SettingsDialog::openLink() {
 // ---- what the dialog shows ----
 
 HBITMAP SettingsDialog::choicePicture(int index) const {
-  if (index < 0 || index >= kChoiceCount || Img_BGM[index] >= panelImage_.images.size()) return nullptr;
+  if (index < 0 || index >= ChoiceCount || Img_BGM[index] >= panelImage_.images.size()) return nullptr;
   return panelImage_.images[Img_BGM[index]].picture;
 }
 
@@ -539,12 +535,8 @@ bool SettingsDialog::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
 }
 
 LRESULT CALLBACK SettingsDialog::panelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* dialog = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  auto* dialog = ui::windowObjectFor<SettingsDialog>(hwnd, msg, lParam);
+  if (msg == WM_NCDESTROY) ui::bindWindowObject(hwnd, nullptr);
   if (!dialog) return DefWindowProcW(hwnd, msg, wParam, lParam);
   return dialog->panelMessage(hwnd, msg, wParam, lParam);
 }
@@ -574,7 +566,7 @@ LRESULT SettingsDialog::panelMessage(HWND panel, UINT msg, WPARAM wParam, LPARAM
       // BGM_Repeat keeps its white background also while disabled (its edit then asks for the
       // static colours); the disabled text stays grey.
       HDC dc = reinterpret_cast<HDC>(wParam);
-      SetBkColor(dc, kWhite);
+      SetBkColor(dc, White);
       SetTextColor(dc, IsWindowEnabled(BGM_Repeat) ? GetSysColor(COLOR_WINDOWTEXT) : GetSysColor(COLOR_GRAYTEXT));
       return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
     }

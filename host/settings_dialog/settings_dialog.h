@@ -17,8 +17,8 @@
 
 namespace dialog {
 
-constexpr const wchar_t* kDialogCaption = contract::SettingsWindowTitleW;
-constexpr int kIdFile = 101, kIdSet = 102, kIdCancel = 103, kIdRepeat = 104;
+constexpr const wchar_t* DialogCaption = contract::SettingsWindowTitleW;
+constexpr int IdFile = 101, IdSet = 102, IdCancel = 103, IdRepeat = 104;
 
 class SettingsDialog : public ui::Form, private SettingsDialogPort {
  public:
@@ -119,7 +119,7 @@ class SettingsDialog : public ui::Form, private SettingsDialogPort {
   Canvas formImage_;   // the window's persistent background: the gradient
   Canvas panelImage_;  // Pic_C's: the tiled texture
   // Where the windowless controls sit in the canvases' lists.
-  size_t Img_BGM[kChoiceCount] = {};
+  size_t Img_BGM[ChoiceCount] = {};
   size_t lbl_Fname = 0;
   size_t lbl_URL = 0;
 

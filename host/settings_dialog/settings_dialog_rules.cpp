@@ -10,8 +10,8 @@
 
 namespace dialog {
 
-const wchar_t kGuideFileName[] = L"Pomarel.html";
-const wchar_t kCreditText[] = L"Pomarel 1.0  紙吹雪";
+const wchar_t GuideFileName[] = L"Pomarel.html";
+const wchar_t CreditText[] = L"Pomarel 1.0  紙吹雪";
 
 Point16 ZoomOrigin;
 
@@ -35,7 +35,7 @@ std::vector<std::wstring> trackEntries() {
 
 ChoiceLook lookForKind(int kind) {
   ChoiceLook look;
-  if (kind >= 0 && kind < kChoiceCount) look.selected = kind;
+  if (kind >= 0 && kind < ChoiceCount) look.selected = kind;
   look.repeatEnabled = kind == 1;
   look.fileEnabled = kind == 2;
   return look;
@@ -48,7 +48,7 @@ PixelRect toPixels(const TwipsRect& r, int twipsPerPixelX, int twipsPerPixelY) {
 }
 
 std::optional<int> choiceAt(int x, int y, int twipsPerPixelX, int twipsPerPixelY) {
-  for (int i = 0; i < kChoiceCount; ++i) {
+  for (int i = 0; i < ChoiceCount; ++i) {
     if (toPixels(layout::Img_BGM[i], twipsPerPixelX, twipsPerPixelY).contains(x, y) ||
         toPixels(layout::lbl_BGM[i], twipsPerPixelX, twipsPerPixelY).contains(x, y)) {
       return i;
@@ -106,10 +106,10 @@ Point16 zoomOriginFrom(bool callSucceeded, long x, long y) {
 }
 
 std::wstring guidePath(const std::wstring& folder) {
-  if (folder.empty()) return kGuideFileName;
+  if (folder.empty()) return GuideFileName;
   // A drive root comes with its backslash already ("C:\").
-  if (folder.back() == L'\\') return folder + kGuideFileName;
-  return folder + L'\\' + kGuideFileName;
+  if (folder.back() == L'\\') return folder + GuideFileName;
+  return folder + L'\\' + GuideFileName;
 }
 
 // ---- the handlers ----
@@ -140,7 +140,7 @@ void DialogSteps::load() {
 }
 
 void DialogSteps::chooseKind(int kind) {
-  if (kind < 0 || kind >= kChoiceCount) return;
+  if (kind < 0 || kind >= ChoiceCount) return;
   BGMKind = static_cast<int16_t>(kind);
   port_.enableFileButton(false);
   port_.enableRepeat(false);

@@ -31,22 +31,22 @@ struct ChoiceLook {
 };
 ChoiceLook lookForKind(int kind);
 
-constexpr int kChoiceCount = 3;  // 0 none, 1 audio CD, 2 music file
+constexpr int ChoiceCount = 3;  // 0 none, 1 audio CD, 2 music file
 
 // Geometry in twips, relative to the client area of the window or of the panel Pic_C.
 struct TwipsRect {
   int x, y, width, height;
 };
-constexpr int kClientWidthTwips = 7440;
-constexpr int kClientHeightTwips = 3690;
+constexpr int ClientWidthTwips = 7440;
+constexpr int ClientHeightTwips = 3690;
 
 namespace layout {
 constexpr TwipsRect Pic_C{180, 240, 7035, 2475};
 // On the panel.
 constexpr TwipsRect Shape3{300, 300, 1695, 315};
 constexpr TwipsRect lblTitle{300, 360, 1665, 195};  // lbl(15)
-constexpr TwipsRect Img_BGM[kChoiceCount] = {{420, 1140, 195, 195}, {420, 840, 195, 195}, {420, 1440, 195, 195}};
-constexpr TwipsRect lbl_BGM[kChoiceCount] = {{660, 1140, 330, 195}, {660, 840, 645, 195}, {660, 1440, 900, 195}};
+constexpr TwipsRect Img_BGM[ChoiceCount] = {{420, 1140, 195, 195}, {420, 840, 195, 195}, {420, 1440, 195, 195}};
+constexpr TwipsRect lbl_BGM[ChoiceCount] = {{660, 1140, 330, 195}, {660, 840, 645, 195}, {660, 1440, 900, 195}};
 constexpr TwipsRect BGM_Repeat{1680, 780, 615, 300};
 constexpr TwipsRect lblRepeat{2340, 840, 990, 195};  // lbl(14)
 constexpr TwipsRect Cmd_File{420, 1740, 615, 315};
@@ -99,11 +99,11 @@ struct Point16 {
 Point16 zoomOriginFrom(bool callSucceeded, long x, long y);
 
 // The link label: the user guide shipped beside the programs, and its full path in `folder`.
-extern const wchar_t kGuideFileName[];  // L"Pomarel.html"
+extern const wchar_t GuideFileName[];  // L"Pomarel.html"
 std::wstring guidePath(const std::wstring& folder);
 
 // The credit label lbl(7).
-extern const wchar_t kCreditText[];
+extern const wchar_t CreditText[];
 
 // The cursor position when the dialog last loaded; both zoom animations use it.
 extern Point16 ZoomOrigin;

@@ -58,6 +58,9 @@ testenv_start() {
     wineboot -i >"$TESTENV_WORK/wineboot.log" 2>&1 || true
   fi
   wineserver -w 2>/dev/null || true
+  # A server that stays up between programs: each Wine program then starts without bringing it
+  # up again, and programs started together do not race to start it.
+  wineserver -p 2>/dev/null || true
   return 0
 }
 

@@ -95,14 +95,13 @@ class SessionRun : public ::testing::Test {
   void SetUp() override {
     settingsFile = support::tempFolder() + L"pomarel test tone.wav";
     std::ofstream(ui::toAnsi(settingsFile), std::ios::binary) << "RIFF";
-    saved_ = SettingsCalls();
     SettingsCalls().getProfileString = fakeProfile;
-    startModule().Swirlbloom_S->readArguments = givenArguments;
+    sessionCalls().commandArguments = givenArguments;
   }
-  void TearDown() override {
-    SettingsCalls() = saved_;
-    DeleteFileW(settingsFile.c_str());
-  }
+  void TearDown() override { DeleteFileW(settingsFile.c_str()); }
+
+  ScopedSeam<SettingsSystem> settings_{SettingsCalls()};
+  ScopedSeam<SessionSystem> session_{sessionCalls()};
 
   // Runs the start routine for `arguments` with a renderer window up, closes the renderer
   // after a few watch ticks and lets the program's own loop run to its end.
@@ -137,7 +136,6 @@ class SessionRun : public ::testing::Test {
   std::function<void(HWND session)> whileRunning;
 
  private:
-  SettingsSystem saved_{};
   HWND renderer_ = nullptr;
 };
 
@@ -170,7 +168,10 @@ LRESULT CALLBACK countFocusLoss(HWND window, UINT message, WPARAM wParam, LPARAM
 // cover and leaves the window in front its focus, not even for the moment until the window
 // manager would hand it back. The renderer's mode switch then moves the monitors.
 TEST_F(SessionRun, SaverCoversEveryOtherMonitorUntilItEnds) {
-  ScopedSeam<SessionSystem> seam(sessionCalls(), SessionSystem{fakeEnumDisplayMonitors, fakeGetMonitorInfo});
+  SessionSystem faked = sessionCalls();
+  faked.enumDisplayMonitors = fakeEnumDisplayMonitors;
+  faked.getMonitorInfo = fakeGetMonitorInfo;
+  ScopedSeam<SessionSystem> seam(sessionCalls(), faked);
   fakeMonitors = {{{512, -200, 1024, 700}, false}, {{0, 0, 512, 384}, true}, {{-1280, -256, 0, 384}, false}};
   std::vector<std::string> during, afterChange;
   char underClick[32] = {};

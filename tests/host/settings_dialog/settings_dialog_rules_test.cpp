@@ -73,7 +73,7 @@ bool samePixels(const PixelRect& r, int x, int y, int w, int h) {
 
 TEST(Layout, TwipsGiveThePixelGeometryAtFifteenTwipsPerPixel) {
   auto px = [](const TwipsRect& r) { return toPixels(r, 15, 15); };
-  EXPECT_TRUE(samePixels(px({0, 0, kClientWidthTwips, kClientHeightTwips}), 0, 0, 496, 246));
+  EXPECT_TRUE(samePixels(px({0, 0, ClientWidthTwips, ClientHeightTwips}), 0, 0, 496, 246));
   EXPECT_TRUE(samePixels(px(layout::Pic_C), 12, 16, 469, 165));
   EXPECT_TRUE(samePixels(px(layout::Shape3), 20, 20, 113, 21));
   EXPECT_TRUE(samePixels(px(layout::Img_BGM[1]), 28, 56, 13, 13));
@@ -96,7 +96,7 @@ TEST(Layout, EveryControlStaysInsideItsContainerAtCommonDensities) {
                                            layout::Cmd_Can};
   for (int tpp : {15, 12, 10, 8}) {
     const PixelRect panel = toPixels(layout::Pic_C, tpp, tpp);
-    const PixelRect client = toPixels({0, 0, kClientWidthTwips, kClientHeightTwips}, tpp, tpp);
+    const PixelRect client = toPixels({0, 0, ClientWidthTwips, ClientHeightTwips}, tpp, tpp);
     for (const TwipsRect& r : onPanel) {
       const PixelRect p = toPixels(r, tpp, tpp);
       EXPECT_LE(p.x + p.width, panel.width) << "tpp " << tpp << " at x " << r.x;

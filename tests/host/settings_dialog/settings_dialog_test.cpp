@@ -342,7 +342,7 @@ TEST_F(DialogTest, ShowsItsTextsInJapaneseFontsAndTheButtonsAreReady) {
   GetObjectW(link->font, sizeof linkFont, &linkFont);
   EXPECT_TRUE(linkFont.lfUnderline);
   EXPECT_EQ(link->colour, RGB(255, 255, 255));
-  const LightLabel* credit = d.label(kCreditText);
+  const LightLabel* credit = d.label(CreditText);
   ASSERT_NE(credit, nullptr);
   EXPECT_EQ(credit->colour, RGB(255, 255, 255));
 
@@ -476,7 +476,7 @@ TEST_F(DialogTest, ShowsTheStoredChoiceTrackAndFile) {
     BGMRepeatTrack = static_cast<int16_t>(c.track);
     BGMFile = c.file;
     SettingsDialog& d = open();
-    for (int i = 0; i < kChoiceCount; ++i) {
+    for (int i = 0; i < ChoiceCount; ++i) {
       EXPECT_EQ(d.choicePicture(i), i == c.chosen ? d.chosenPicture() : d.emptyPicture())
           << "kind " << c.kind << " image " << i;
     }
@@ -523,7 +523,7 @@ TEST_F(DialogTest, APressWithAnyButtonOnAnImageOrLabelChoosesTheKind) {
     SendMessageW(d.panel(), c.button, 0, centreOf(px(*c.target)));
     pump();
     EXPECT_EQ(BGMKind, c.kind) << "from " << c.start;
-    for (int i = 0; i < kChoiceCount; ++i) {
+    for (int i = 0; i < ChoiceCount; ++i) {
       EXPECT_EQ(d.choicePicture(i), i == c.kind ? d.chosenPicture() : d.emptyPicture()) << "from " << c.start;
     }
     EXPECT_EQ(IsWindowEnabled(d.repeatBox()) != 0, c.kind == 1) << "from " << c.start;
@@ -721,7 +721,7 @@ TEST_F(DialogTest, TheChooserPicksAFileAndTheLabelAndFolderFollow) {
   ASSERT_EQ(g.chooser.size(), 1u);
   EXPECT_TRUE(g.chooserSeen);
   const ChooserRequest& r = g.chooser[0];
-  EXPECT_EQ(r.size, kOpenFileNameSize);
+  EXPECT_EQ(r.size, OpenFileNameSize);
   EXPECT_LT(r.size, sizeof(OPENFILENAMEA)) << "the old structure";
   EXPECT_EQ(r.owner, d.hwnd());
   EXPECT_EQ(r.flags, 0u);
