@@ -51,3 +51,4 @@ def large_screen():
         subprocess.run(["wineserver", "-w"], capture_output=True, timeout=30)
         xvfb.terminate()
         xvfb.wait(timeout=10)
+        harness.wine_up()  # back on the main display, as the next test expects

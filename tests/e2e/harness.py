@@ -127,6 +127,14 @@ def keep_wine_up(env=None):
     return keeper
 
 
+def wine_up(env=None):
+    """The prefix's server kept up and Wine's services started by a program with no handles to
+    inherit, as tools/lib/testenv.sh leaves a prefix (see testenv_wine_up there)."""
+    for command in (["wineserver", "-p"], ["wine", "cmd", "/c", "exit"]):
+        subprocess.run(command, env=_env(env), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=120)
+
+
 def ensure_desktop():
     """Brings up Wine's desktop process (with nobody's pipes) by running a probe to its end."""
     run_wine(PROBE, "mode", timeout=120)
@@ -386,3 +394,4 @@ def end_wine_processes():
     # Something would not die: start the prefix afresh rather than leave it to the next test.
     subprocess.run(["wineserver", "-k"], env=_env(), capture_output=True, timeout=30)
     subprocess.run(["wineserver", "-w"], env=_env(), capture_output=True, timeout=30)
+    wine_up()

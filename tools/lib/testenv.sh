@@ -54,13 +54,21 @@ testenv_start() {
 
   # TESTENV_WINE=0: no Wine prefix, for the native Linux program.
   [ "${TESTENV_WINE:-1}" = 0 ] && return 0
+  testenv_wine_up
+}
+
+# testenv_wine_up: the prefix of $WINEPREFIX made (if new) and its server kept up until
+# testenv_stop or `wineserver -k`, with Wine's own services running. A server that stays up
+# spares every program its start, and programs started together do not race to start it.
+# The services start with the first program of a prefix and inherit its handles: started by
+# a program without any, they never hold a test's pipe open.
+testenv_wine_up() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >"$TESTENV_WORK/wineboot.log" 2>&1 || true
+    wineboot -i >"$TESTENV_WORK/wineboot-$(basename "$WINEPREFIX").log" 2>&1 || true
   fi
   wineserver -w 2>/dev/null || true
-  # A server that stays up between programs: each Wine program then starts without bringing it
-  # up again, and programs started together do not race to start it.
   wineserver -p 2>/dev/null || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   return 0
 }
 
@@ -71,7 +79,7 @@ testenv_window_manager() {
   openbox --sm-disable >"$TESTENV_WORK/openbox-${DISPLAY#:}.log" 2>&1 &
   TESTENV_WM_PID=$!
   local i
-  for i in $(seq 1 50); do
+  for i in $(seq 1 150); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
     sleep 0.1
   done
