@@ -55,7 +55,9 @@ def wine(*args, cwd=None, env=None):
 
 def run_wine(*args, timeout=60, cwd=None, env=None):
     """Runs `wine <args>` to its end; its output goes through files, not pipes (see wine())."""
-    with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
+    # Wine programs write the prefix's ANSI code page, whatever the Unix locale says.
+    with tempfile.TemporaryFile("w+", encoding=ANSI, errors="replace") as out, \
+            tempfile.TemporaryFile("w+", encoding=ANSI, errors="replace") as err:
         result = subprocess.run(["wine", *[str(a) for a in args]], cwd=cwd, env=_env(env),
                                 stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout)
         out.seek(0)

@@ -117,6 +117,7 @@ bool waitFor(const char* title, int millis, bool present) {
 // The pane runs a message loop on the main thread while a second thread reads commands
 // from stdin, so a reparented child's messages keep flowing during the test.
 HWND paneWindow;
+DWORD paneThread;
 constexpr UINT PaneCommand = WM_APP + 1;
 
 DWORD WINAPI readCommands(void*) {
@@ -131,7 +132,8 @@ DWORD WINAPI readCommands(void*) {
       break;
     }
   }
-  PostMessageA(paneWindow, PaneCommand, 3, 0);
+  // To the thread, not the window: after "destroy" there is no window to receive it.
+  PostThreadMessageA(paneThread, WM_QUIT, 0, 0);
   return 0;
 }
 
@@ -144,8 +146,6 @@ LRESULT CALLBACK paneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(hwnd);
       std::printf("destroyed\n");
       std::fflush(stdout);
-    } else {
-      PostQuitMessage(0);
     }
     return 0;
   }
@@ -170,6 +170,7 @@ int runPane(int width, int height) {
   ShowWindow(paneWindow, SW_SHOWNOACTIVATE);
   std::printf("%lld\n", handleValue(paneWindow));
   std::fflush(stdout);
+  paneThread = GetCurrentThreadId();
   HANDLE reader = CreateThread(nullptr, 0, readCommands, nullptr, 0, nullptr);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
