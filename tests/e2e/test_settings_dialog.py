@@ -2,6 +2,7 @@
 on a screenshot, driven with real X pointer and keyboard input, and the settings file beside the
 program read back afterwards. A saved WAV choice is then played by the next screensaver run."""
 import contextlib
+import os
 import re
 import subprocess
 import time
@@ -9,7 +10,7 @@ import time
 import pytest
 
 from harness import (ANSI, BIN, child_windows, click, end_wine_processes, find_window, install_copy,
-                     make_tone, record_sound, region_stats, run_wine, screenshot, wait_gone, wait_window, wine,
+                     make_tone, PROBE, record_sound, region_stats, run_wine, screenshot, wait_gone, wait_window, wine,
                      window_info, windows_path, xdotool, post, send, WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND)
 
 TITLE = "<Pomarel>"
@@ -223,7 +224,9 @@ def find_chooser(timeout=30):
     return None
 
 
-def choose_file_and_confirm(program, path):
+def choose_file_and_confirm(program, path, typed=True):
+    """Picks `path` in the real chooser: typed, as a person would, or for a name a keyboard
+    layout may not hold, given to the chooser's name box as wide text by the probe."""
     d = Dialog(program)
     d.click(LABELS["file"], panel=True)
     d.button(CMD_FILE, panel=True)
@@ -232,9 +235,14 @@ def choose_file_and_confirm(program, path):
     if ANSI == "cp932":  # the ANSI title holds its Japanese only there
         assert xdotool("getwindowname", chooser).stdout.strip() == "ﾌｧｲﾙを開く"
     time.sleep(1.0)
-    xdotool("windowactivate", "--sync", chooser)
-    xdotool("type", "--delay", "60", path)
-    xdotool("key", "Return")
+    if typed:
+        xdotool("windowactivate", "--sync", chooser)
+        xdotool("type", "--delay", "60", path)
+        xdotool("key", "Return")
+    else:
+        # Wine reads a program's arguments through the Unix locale, which must hold the name.
+        utf8 = {"LC_ALL": os.environ.get("LC_ALL") or "C.UTF-8"}
+        assert run_wine(PROBE, "choose", "#%d" % d.hwnd, path, env=utf8).returncode == 0
     deadline = time.time() + 20
     while find_chooser(timeout=0.5) and time.time() < deadline:
         time.sleep(0.3)
@@ -341,7 +349,7 @@ def test_a_name_the_code_page_cannot_hold_is_saved_by_its_short_name(tmp_path):
     write_settings(program)
     (tmp_path / "music").mkdir()
     tone = make_tone(tmp_path / "music" / "מוזיקה.wav", seconds=0.2)  # held by neither 1252 nor 932
-    choose_file_and_confirm(program, windows_path(tone))
+    choose_file_and_confirm(program, windows_path(tone), typed=False)
     stored = read_settings(program)[FILE]
     print("stored:", stored)
     # Wine makes up 8.3 names for a Unix file system's long names, and finds the file by them.

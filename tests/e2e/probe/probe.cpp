@@ -1,9 +1,10 @@
 // Command-line helper for the end-to-end tests: finds windows by title (hidden ones too),
 // reports their class, styles and geometry as JSON (also every top-level window of a process),
 // posts and sends messages, reads the display mode, prints a program's manifests, and keeps a
-// test "preview pane" window alive while serving stdin commands.
-// Console program; depends on user32 and gdi32 only.
+// test "preview pane" window alive while serving stdin commands, and answers a file chooser.
+// Console program; depends on user32, gdi32 and shell32.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -181,11 +182,43 @@ int runPane(int width, int height) {
   return 0;
 }
 
+// The open-file chooser a window owns: its file name set as wide text, then Open. Keyboard
+// input of letters outside the keyboard's layout (xdotool type) is unreliable under load, and
+// the tests need names no code page holds.
+struct ChooserSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK findChooser(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<ChooserSearch*>(lParam);
+  char cls[16] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (std::strcmp(cls, "#32770") == 0 && GetWindow(hwnd, GW_OWNER) == search->owner && IsWindowVisible(hwnd)) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int choose(HWND owner, const wchar_t* path) {
+  ChooserSearch search = {owner, nullptr};
+  EnumWindows(findChooser, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return 1;
+  // The file name box: a combo box (cmb13) in the Explorer-style chooser, an edit (edt1) in
+  // the old one.
+  HWND name = GetDlgItem(search.found, 0x47c);
+  if (!name) name = GetDlgItem(search.found, 0x480);
+  if (!name || !SetWindowTextW(name, path)) return 1;
+  return PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) ? 0 : 1;
+}
+
 int usage() {
   std::fprintf(stderr,
                "usage: pomarel_probe find TITLE | wait TITLE MS | gone TITLE MS | info TARGET |\n"
                "       children TARGET | post TARGET MSG WPARAM LPARAM | send TARGET MSG WPARAM LPARAM |\n"
-               "       mode | top PID | manifests FILE | pane W H        (TARGET: a title or #hwnd)\n");
+               "       mode | top PID | manifests FILE | pane W H | choose TARGET PATH\n"
+               "       (TARGET: a title or #hwnd)\n");
   return 2;
 }
 
@@ -243,6 +276,12 @@ int main(int argc, char** argv) {
     FreeLibrary(file);
     std::printf("%s]\n", out.c_str());
     return 0;
+  }
+  if (command == "choose" && argc == 4) {  // PATH as wide text, whatever the code page holds
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    const HWND owner = resolve(argv[2]);
+    return wide && count == 4 && owner ? choose(owner, wide[3]) : 1;
   }
   if (command == "pane" && argc == 4) {
     return runPane(static_cast<int>(parseNumber(argv[2])), static_cast<int>(parseNumber(argv[3])));
