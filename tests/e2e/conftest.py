@@ -34,7 +34,7 @@ def large_screen():
     subprocess.run(["wineserver", "-w"], capture_output=True, timeout=30)
     n = harness.free_display()
     xvfb = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                             "-ac"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                             "-ac", "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     env = dict(os.environ, DISPLAY=":%d" % n)
     for _ in range(100):
         if subprocess.run(["xdpyinfo"], env=env, capture_output=True).returncode == 0:

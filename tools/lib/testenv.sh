@@ -29,7 +29,9 @@ testenv_start() {
 
   local n
   n="$(testenv_free_display)" || { echo "testenv: no free X display" >&2; return 1; }
-  Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -ac >"$TESTENV_WORK/xvfb.log" 2>&1 &
+  # -noreset: by default Xvfb resets whenever its last client leaves and refuses connections
+  # meanwhile, which the first check below would cause just as the window manager connects.
+  Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -ac -noreset >"$TESTENV_WORK/xvfb.log" 2>&1 &
   TESTENV_XVFB_PID=$!
   export DISPLAY=":$n"
   local i
@@ -76,12 +78,15 @@ testenv_wine_up() {
 # whenever a shown window is destroyed, and focus and stacking differ from a real desktop.
 #   testenv_window_manager   starts openbox on $DISPLAY; sets TESTENV_WM_PID
 testenv_window_manager() {
-  openbox --sm-disable >"$TESTENV_WORK/openbox-${DISPLAY#:}.log" 2>&1 &
-  TESTENV_WM_PID=$!
-  local i
-  for i in $(seq 1 150); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    sleep 0.1
+  local try i
+  for try in 1 2 3; do
+    openbox --sm-disable >>"$TESTENV_WORK/openbox-${DISPLAY#:}.log" 2>&1 &
+    TESTENV_WM_PID=$!
+    for i in $(seq 1 100); do
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+      kill -0 "$TESTENV_WM_PID" 2>/dev/null || break  # it gave up: start it again
+      sleep 0.1
+    done
   done
   echo "testenv: openbox did not start" >&2
   return 1
