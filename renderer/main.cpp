@@ -5,7 +5,5 @@
 #include "renderer/window/window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  rendererCalls().resizeViewport = resizeViewport;
-  rendererCalls().renderFrame = renderNextFrame;
-  return runRenderer();
+  return runRenderer(SceneHooks{resizeViewport, renderNextFrame});
 }

@@ -125,8 +125,8 @@ int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
   const std::string renderer = argc > 2 ? argv[2] : besideThisProgram("..\\bin\\Pomarel.dll");
 
-  rendererCalls().resizeViewport = resizeViewport;
-  rendererCalls().renderFrame = renderNextFrame;
+  rendererWindow.scene.resize = resizeViewport;
+  rendererWindow.scene.frame = renderNextFrame;
   if (!openRendererWindow(RendererTitle, RendererWidth, RendererHeight, RendererBits, true)) {
     std::printf("no window\n");
     return 1;

@@ -20,7 +20,7 @@ double clockSeconds(clockid_t clock) {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-const X11Scene scene{resizeViewport, renderNextFrame};
+const SceneHooks scene{resizeViewport, renderNextFrame};
 
 // As in the Windows bench: every slot launched and then held still inside the bounds, so all
 // 400 stay active and keep tumbling, the heaviest picture the choreography allows.

@@ -1,6 +1,6 @@
 // Window, display mode, OpenGL context, window procedure and frame loop of the renderer.
 // Depends on user32/gdi32/opengl32 through `rendererCalls()`; resizes and draws through the
-// two functions main.cpp puts there. No heap allocation: everything lives in the two
+// SceneHooks main.cpp hands runRenderer. No heap allocation: everything lives in the two
 // module-level blocks.
 #include "renderer/window/window.h"
 
@@ -53,7 +53,8 @@ PIXELFORMATDESCRIPTOR pixelFormatFor(int bits) {
   return pfd;
 }
 
-// Steps 6 to 9 of the opening; any failure leaves the caller to release what was had.
+// The window, its device context, pixel format and GL context, made current; any failure
+// leaves the caller to release what was had.
 bool createWindowAndContext(const char* title, DWORD style, DWORD exStyle, const RECT& rect,
                             int bits) {
   RendererSystem& sys = rendererCalls();
@@ -116,7 +117,7 @@ bool openRendererWindow(const char* title, int width, int height, int bits, bool
   sys.showWindow(s.window, SW_SHOW);
   sys.setForegroundWindow(s.window);
   sys.setFocus(s.window);
-  sys.resizeViewport(width, height);
+  s.scene.resize(width, height);
   return true;
 }
 
@@ -171,15 +172,16 @@ LRESULT CALLBACK rendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
       return 0;
     case WM_SIZE:
       // Also arrives from inside CreateWindowEx before any GL context: harmless no-ops then.
-      rendererCalls().resizeViewport(LOWORD(lParam), HIWORD(lParam));
+      s.scene.resize(LOWORD(lParam), HIWORD(lParam));
       return 0;
   }
   return rendererCalls().defWindowProc(window, message, wParam, lParam);
 }
 
-int runRenderer() {
+int runRenderer(const SceneHooks& scene) {
   RendererSystem& sys = rendererCalls();
   RendererWindowState& s = rendererWindow;
+  s.scene = scene;
   if (!openRendererWindow(RendererTitle, RendererWidth, RendererHeight, RendererBits,
                           s.fullscreen)) {
     return 0;
@@ -204,7 +206,7 @@ int runRenderer() {
     // Looked at only when the queue has run dry, so a press and release handled in the
     // same pass are missed: Escape must be held for a moment.
     if (s.keyDown[VK_ESCAPE]) break;
-    sys.renderFrame();
+    s.scene.frame();
     sys.swapBuffers(s.deviceContext);
   }
   closeRendererWindow();

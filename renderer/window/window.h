@@ -1,12 +1,13 @@
 // The renderer program's shell: display mode, the "Swirlbloom_VC" window with its OpenGL
 // context, the window procedure and the frame loop. Windows only (user32, gdi32, opengl32);
-// draws through the two scene functions main.cpp hands it. Every system call goes through `rendererCalls()` so the
-// tests can replace single calls and watch the order.
+// draws through the SceneHooks main.cpp hands it. Every system call goes through
+// `rendererCalls()` so the tests can replace single calls and watch the order.
 #pragma once
 
 #include <windows.h>
 
 #include "common/contract.h"
+#include "renderer/scene_hooks.h"
 
 struct RendererSystem {
   decltype(&GetModuleHandleA) getModuleHandle = GetModuleHandleA;
@@ -34,10 +35,6 @@ struct RendererSystem {
   decltype(&TranslateMessage) translateMessage = TranslateMessage;
   decltype(&DispatchMessageA) dispatchMessage = DispatchMessageA;
   decltype(&SwapBuffers) swapBuffers = SwapBuffers;
-  // What the window draws with, put here by main.cpp: the viewport on resize and one frame
-  // of the loop. The window layer never includes the scene.
-  void (*resizeViewport)(int width, int height) = nullptr;
-  void (*renderFrame)() = nullptr;
 };
 
 // Module-level state; handles are null while not held.
@@ -49,10 +46,10 @@ struct RendererWindowState {
   HWND window = nullptr;
   HDC deviceContext = nullptr;
   HGLRC renderingContext = nullptr;
+  SceneHooks scene;  // what runRenderer was given; the window procedure resizes through it
 };
 
-// The calls in use: the system's own, with the two scene functions that main.cpp puts in.
-// Tests swap single calls with ScopedSeam.
+// The calls in use, the system's own by default. Tests swap single calls with ScopedSeam.
 RendererSystem& rendererCalls();
 extern RendererWindowState rendererWindow;
 
@@ -67,4 +64,4 @@ bool closeRendererWindow();
 LRESULT CALLBACK rendererWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The program: open, loop until WM_QUIT or a held Escape, close. Returns the exit code.
-int runRenderer();
+int runRenderer(const SceneHooks& scene);

@@ -16,5 +16,5 @@ int main(int argc, char** argv) {
     std::fputs(X11Usage, stdout);
     return 0;
   }
-  return runX11(arguments.options, X11Scene{resizeViewport, renderNextFrame});
+  return runX11(arguments.options, SceneHooks{resizeViewport, renderNextFrame});
 }

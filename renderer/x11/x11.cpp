@@ -1,6 +1,6 @@
 // The Xlib + GLX shell: one display connection, one drawing window and one GL context, all
 // module-level state like the Windows renderer's, released by closeX11Window. Depends on
-// Xlib, GLX and POSIX signals; reaches the scene only through the hooks of X11Scene.
+// Xlib, GLX and POSIX signals; reaches the scene only through its SceneHooks.
 #include "renderer/x11/x11.h"
 
 #include <GL/glx.h>
@@ -237,7 +237,7 @@ XVisualInfo* adoptWindow(Window window) {
   return visual;
 }
 
-void handleEvent(const XEvent& event, const X11Scene& scene) {
+void handleEvent(const XEvent& event, const SceneHooks& scene) {
   switch (event.type) {
     case ConfigureNotify:
       if (event.xconfigure.window != shell.window) break;
@@ -282,7 +282,7 @@ void waitForEvents() {
 
 }  // namespace
 
-bool openX11Window(const X11Options& options, const X11Scene& scene) {
+bool openX11Window(const X11Options& options, const SceneHooks& scene) {
   shell = Shell{};
   catchSignals();
   const char* name = options.display.empty() ? nullptr : options.display.c_str();
@@ -351,7 +351,7 @@ void closeX11Window() {
   releaseSignals();
 }
 
-bool pumpX11Events(const X11Scene& scene) {
+bool pumpX11Events(const SceneHooks& scene) {
   for (;;) {
     while (!shell.ending && !shell.windowGone && XPending(shell.display)) {
       XEvent event;
@@ -394,7 +394,7 @@ bool setX11SwapInterval(int interval) {
   return false;
 }
 
-int runX11(const X11Options& options, const X11Scene& scene) {
+int runX11(const X11Options& options, const SceneHooks& scene) {
   if (!openX11Window(options, scene)) return 1;
   setX11SwapInterval(1);
   uint32_t countedSince = timeGetTime();

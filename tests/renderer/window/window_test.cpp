@@ -173,6 +173,8 @@ MSG message(UINT id, WPARAM w = 0, LPARAM l = 0) {
 }
 const MSG Empty{};
 
+const SceneHooks Hooks{fakeResize, fakeFrame};
+
 class WindowTest : public ::testing::Test {
  protected:
   ScopedSeam<RendererSystem> calls_{rendererCalls()};
@@ -180,6 +182,7 @@ class WindowTest : public ::testing::Test {
   void SetUp() override {
     fake = Fakes{};
     rendererWindow = RendererWindowState{};
+    rendererWindow.scene = Hooks;  // what runRenderer sets; the opening alone needs it too
     RendererSystem& s = rendererCalls();
     s.getModuleHandle = fakeGetModuleHandle;
     s.registerClass = fakeRegisterClass;
@@ -206,8 +209,6 @@ class WindowTest : public ::testing::Test {
     s.translateMessage = fakeTranslateMessage;
     s.dispatchMessage = fakeDispatchMessage;
     s.swapBuffers = fakeSwapBuffers;
-    s.resizeViewport = fakeResize;
-    s.renderFrame = fakeFrame;
   }
   void TearDown() override { rendererWindow = RendererWindowState{}; }
   static bool open() {
@@ -297,7 +298,7 @@ TEST_F(WindowTest, RefusedModeAnsweredNoEndsWithZeroAndNeverMakesAWindow) {
     fake.log.clear();
     fake.answer = answer;
     rendererWindow = RendererWindowState{};
-    EXPECT_EQ(runRenderer(), 0);
+    EXPECT_EQ(runRenderer(Hooks), 0);
     EXPECT_THAT(fake.log, ElementsAre("GetModuleHandle", "RegisterClass", "ChangeDisplaySettings",
                                       "MessageBox"))
         << "answer " << answer;
@@ -341,7 +342,7 @@ TEST_F(WindowTest, FailureWhileCreatingReleasesWhatWasHadAndRestoresTheDisplay) 
 
 TEST_F(WindowTest, RegisterFailureEndsSilently) {
   fake.failAt = "RegisterClass";
-  EXPECT_EQ(runRenderer(), 0);
+  EXPECT_EQ(runRenderer(Hooks), 0);
   EXPECT_THAT(fake.log, ElementsAre("GetModuleHandle", "RegisterClass"));
 }
 
@@ -404,7 +405,7 @@ TEST_F(WindowTest, WindowProcedureReactions) {
 TEST_F(WindowTest, LoopDrawsWhenIdleAndEndsOnQuitWithItsCode) {
   fake.queue = {message(WM_MOUSEMOVE), message(WM_KEYDOWN, 'Q'), Empty, Empty,
                 message(WM_QUIT, 3)};
-  EXPECT_EQ(runRenderer(), 3);
+  EXPECT_EQ(runRenderer(Hooks), 3);
   EXPECT_EQ(fake.frames, 2);
   // Each frame is followed by its swap, and the close comes last.
   const auto first = std::find(fake.log.begin(), fake.log.end(), "frame");
@@ -416,7 +417,7 @@ TEST_F(WindowTest, LoopDrawsWhenIdleAndEndsOnQuitWithItsCode) {
 TEST_F(WindowTest, CloseWhileMinimisedEndsWithZeroWithoutDrawing) {
   fake.queue = {message(WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1)), Empty, Empty,
                 message(WM_KEYDOWN, VK_ESCAPE), Empty, message(WM_CLOSE), Empty};
-  EXPECT_EQ(runRenderer(), 0);
+  EXPECT_EQ(runRenderer(Hooks), 0);
   EXPECT_EQ(fake.frames, 0);
   EXPECT_EQ(fake.queue.size(), 1u) << "Escape held while minimised must not end it";
   EXPECT_NE(std::find(fake.log.begin(), fake.log.end(), "PostQuitMessage 0"), fake.log.end());
@@ -427,7 +428,7 @@ TEST_F(WindowTest, CloseWhileMinimisedEndsWithZeroWithoutDrawing) {
 TEST_F(WindowTest, HeldEscapeEndsWithZeroButAPressReleasedInOnePassIsMissed) {
   fake.queue = {message(WM_KEYDOWN, VK_ESCAPE), message(WM_KEYUP, VK_ESCAPE), Empty,
                 message(WM_KEYDOWN, VK_ESCAPE), message(WM_CHAR, VK_ESCAPE), Empty, Empty};
-  EXPECT_EQ(runRenderer(), 0);
+  EXPECT_EQ(runRenderer(Hooks), 0);
   EXPECT_EQ(fake.frames, 1);
   EXPECT_EQ(fake.queue.size(), 1u) << "left at the first idle pass with Escape held";
   EXPECT_EQ(fake.log.back(), "UnregisterClass OpenGL");
