@@ -125,7 +125,7 @@ bool drawFlash(uint8_t trigger, float fadeSeconds) {
   glPushMatrix();  // the projection matrix: the caller selected it
   glLoadIdentity();
   loadCanvasOrtho();
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // added to the picture; step 3 of the frame resets it
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // added to the picture; the next frame resets it
   glColor4f(1.0f, 1.0f, 1.0f, flashAlpha);
   glDisable(GL_TEXTURE_2D);
   glBegin(GL_QUADS);

@@ -12,7 +12,8 @@
 
 namespace {
 
-// The documented generator, kept independent of the module so a change there shows here.
+// The linear congruential generator the choreography was tuned with (multiplier 214013,
+// increment 2531011, bits 16 to 30), kept independent of the module so a change shows here.
 struct ReferenceRandom {
   uint32_t state;
   int next() {
@@ -39,7 +40,8 @@ class Confetti : public ::testing::Test {
     }
   }
 
-  // One frame as the loop runs it: steps 1-3, then the clock.
+  // One frame as the loop runs it: every slot advanced, bursts and trickle, the sway, then
+  // the clock.
   static void frame(double seconds) {
     frameSeconds = seconds;
     simulateFrame();
@@ -53,7 +55,7 @@ bool isHundredths(float value) {
   return false;
 }
 
-TEST_F(Confetti, GeneratorGivesTheDocumentedSequence) {
+TEST_F(Confetti, GeneratorGivesTheTunedSequence) {
   seedRandom(1);
   const int expected[] = {41, 18467, 6334, 26500, 19169};
   for (int value : expected) EXPECT_EQ(nextRandom(), value);
@@ -94,7 +96,7 @@ TEST_F(Confetti, LaunchTakesItsDrawsInTheDocumentedOrder) {
   EXPECT_EQ(piece.velocityX, static_cast<float>(r.next() % 100 - 50) * 0.1f);
   EXPECT_EQ(piece.velocityZ, static_cast<float>(r.next() % 50) * 0.1f);
   EXPECT_EQ(piece.gravity, static_cast<float>(r.next() % 30 + 30) * 0.1f);
-  EXPECT_EQ(nextRandom(), r.next()) << "launch drew more or fewer numbers than documented";
+  EXPECT_EQ(nextRandom(), r.next()) << "launch drew more or fewer numbers than the tuned order";
 
   EXPECT_EQ(piece.active, 1);
   EXPECT_EQ(piece.x, 1.5f);

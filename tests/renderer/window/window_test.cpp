@@ -1,6 +1,7 @@
-// The renderer shell against faked system calls: the order of the opening and closing steps,
-// the display mode, pixel format and styles asked for, the refused-mode question, the
-// failure paths, the window procedure's reactions and the frame loop's exits.
+// The renderer shell against faked system calls that keep a small model of what the system
+// holds (window, device context, GL context, display mode, cursor count): what the opening
+// and closing leave behind and what must never overlap, the display mode, pixel format and
+// styles asked for, the refused-mode question, the window procedure and the frame loop.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -21,8 +22,23 @@ const HDC FakeDC = reinterpret_cast<HDC>(0x2222);
 const HGLRC FakeRC = reinterpret_cast<HGLRC>(0x3333);
 const HINSTANCE FakeInstance = reinterpret_cast<HINSTANCE>(0x4444);
 
+// What the system holds, and every moment the shell asked for something at the wrong time.
+struct World {
+  bool classRegistered = false;
+  bool windowExists = false;
+  bool dcHeld = false;
+  bool contextCurrent = false;
+  bool contextAlive = false;
+  bool modeChanged = false;
+  int cursorCount = 0;  // ShowCursor's display counter, 0 = shown
+  bool shown = false;
+  bool focused = false;
+  std::vector<std::string> faults;
+};
+
 // What the fakes saw and how they answer.
 struct Fakes {
+  World world;
   std::vector<std::string> log;
   LONG displayResult = DISP_CHANGE_SUCCESSFUL;
   int answer = IDYES;
@@ -37,6 +53,7 @@ struct Fakes {
   std::string createdClass, createdTitle;
   PIXELFORMATDESCRIPTOR pfd{};
   std::vector<std::pair<int, int>> resizes;
+  bool resizedWithContext = false;  // the last resize had a current GL context
   std::deque<MSG> queue;   // a message with message == 0 means "queue empty" for one peek
   int frames = 0;
   std::vector<LRESULT> defaults;
@@ -44,32 +61,49 @@ struct Fakes {
 Fakes fake;
 
 void note(const std::string& s) { fake.log.push_back(s); }
+void fault(bool broken, const char* what) {
+  if (broken) fake.world.faults.push_back(what);
+}
 bool fails(const char* step) { return fake.failAt == step; }
 
 HMODULE WINAPI fakeGetModuleHandle(LPCSTR) { note("GetModuleHandle"); return FakeInstance; }
 ATOM WINAPI fakeRegisterClass(const WNDCLASSA* wc) {
   note("RegisterClass");
   fake.wndClass = *wc;
-  return fails("RegisterClass") ? 0 : 0xC001;
+  if (fails("RegisterClass")) return 0;
+  fake.world.classRegistered = true;
+  return 0xC001;
 }
 BOOL WINAPI fakeUnregisterClass(LPCSTR name, HINSTANCE) {
   note(std::string("UnregisterClass ") + name);
+  fault(fake.world.windowExists, "class unregistered under a live window");
+  fake.world.classRegistered = false;
   return TRUE;
 }
 LONG WINAPI fakeChangeDisplaySettings(DEVMODEA* mode, DWORD flags) {
   if (!mode) {
     note("ChangeDisplaySettings(NULL)");
+    fake.world.modeChanged = false;
     return DISP_CHANGE_SUCCESSFUL;
   }
   note("ChangeDisplaySettings");
+  // The host watches for the window's title: it must not exist while the mode is switched.
+  fault(fake.world.windowExists, "display mode switched while the window exists");
+  fake.world.modeChanged = fake.displayResult == DISP_CHANGE_SUCCESSFUL;
   const auto* bytes = reinterpret_cast<const unsigned char*>(mode);
   fake.devMode.assign(bytes, bytes + mode->dmSize);
   fake.displayFlags = flags;
   return fake.displayResult;
 }
-int WINAPI fakeShowCursor(BOOL show) { note(show ? "ShowCursor(TRUE)" : "ShowCursor(FALSE)"); return 0; }
+int WINAPI fakeShowCursor(BOOL show) {
+  note(show ? "ShowCursor(TRUE)" : "ShowCursor(FALSE)");
+  fake.world.cursorCount += show ? 1 : -1;
+  return fake.world.cursorCount;
+}
 int WINAPI fakeMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
   note("MessageBox");
+  fault(fake.world.windowExists && std::strstr(text, "Fullscreen"),
+        "refused-mode question asked while the window exists");
   fake.boxes.push_back(std::string(caption) + "|" + text + "|" + std::to_string(flags) +
                        (owner ? "|owned" : ""));
   return fake.answer;
@@ -90,13 +124,28 @@ HWND WINAPI fakeCreateWindowEx(DWORD exStyle, LPCSTR cls, LPCSTR title, DWORD st
   EXPECT_EQ(x, 0);
   EXPECT_EQ(y, 0);
   EXPECT_EQ(parent, nullptr);
-  return fails("CreateWindowEx") ? nullptr : FakeWindow;
+  fault(!fake.world.classRegistered, "window created without its class");
+  if (fails("CreateWindowEx")) return nullptr;
+  fake.world.windowExists = true;
+  return FakeWindow;
 }
-BOOL WINAPI fakeDestroyWindow(HWND) { note("DestroyWindow"); return TRUE; }
-HDC WINAPI fakeGetDC(HWND) { note("GetDC"); return fails("GetDC") ? nullptr : FakeDC; }
+BOOL WINAPI fakeDestroyWindow(HWND) {
+  note("DestroyWindow");
+  fault(fake.world.dcHeld || fake.world.contextAlive, "window destroyed before its DC and GL context");
+  fake.world.windowExists = fake.world.shown = fake.world.focused = false;
+  return TRUE;
+}
+HDC WINAPI fakeGetDC(HWND) {
+  note("GetDC");
+  if (fails("GetDC")) return nullptr;
+  fake.world.dcHeld = true;
+  return FakeDC;
+}
 int WINAPI fakeReleaseDC(HWND w, HDC) {
   note("ReleaseDC");
   EXPECT_EQ(w, FakeWindow);
+  fault(fake.world.contextAlive, "DC released under a live GL context");
+  fake.world.dcHeld = false;
   return 1;
 }
 int WINAPI fakeChoosePixelFormat(HDC, const PIXELFORMATDESCRIPTOR* pfd) {
@@ -111,20 +160,40 @@ BOOL WINAPI fakeSetPixelFormat(HDC, int format, const PIXELFORMATDESCRIPTOR*) {
 }
 HGLRC WINAPI fakeCreateContext(HDC) {
   note("wglCreateContext");
-  return fails("wglCreateContext") ? nullptr : FakeRC;
+  if (fails("wglCreateContext")) return nullptr;
+  fake.world.contextAlive = true;
+  return FakeRC;
 }
 BOOL WINAPI fakeMakeCurrent(HDC dc, HGLRC rc) {
   if (!rc) {
     note("wglMakeCurrent(NULL)");
-    return !fake.releaseFails;
+    if (fake.releaseFails) return FALSE;
+    fake.world.contextCurrent = false;
+    return TRUE;
   }
   note("wglMakeCurrent");
-  return !fails("wglMakeCurrent");
+  if (fails("wglMakeCurrent")) return FALSE;
+  fake.world.contextCurrent = true;
+  return TRUE;
 }
-BOOL WINAPI fakeDeleteContext(HGLRC) { note("wglDeleteContext"); return TRUE; }
-BOOL WINAPI fakeShowWindow(HWND, int cmd) { note("ShowWindow " + std::to_string(cmd)); return TRUE; }
+BOOL WINAPI fakeDeleteContext(HGLRC) {
+  note("wglDeleteContext");
+  fake.world.contextAlive = fake.world.contextCurrent = false;
+  return TRUE;
+}
+BOOL WINAPI fakeShowWindow(HWND, int cmd) {
+  note("ShowWindow " + std::to_string(cmd));
+  // Its first paint draws with GL, so the context must be current by then.
+  fault(!fake.world.contextCurrent, "window shown before its GL context is current");
+  fake.world.shown = cmd == SW_SHOW;
+  return TRUE;
+}
 BOOL WINAPI fakeSetForegroundWindow(HWND) { note("SetForegroundWindow"); return TRUE; }
-HWND WINAPI fakeSetFocus(HWND) { note("SetFocus"); return nullptr; }
+HWND WINAPI fakeSetFocus(HWND) {
+  note("SetFocus");
+  fake.world.focused = fake.world.shown;
+  return nullptr;
+}
 LRESULT WINAPI fakeDefWindowProc(HWND, UINT msg, WPARAM, LPARAM) {
   note("DefWindowProc " + std::to_string(msg));
   return 77;
@@ -157,6 +226,7 @@ BOOL WINAPI fakeSwapBuffers(HDC) { note("SwapBuffers"); return TRUE; }
 void fakeResize(int w, int h) {
   note("resizeViewport");
   fake.resizes.emplace_back(w, h);
+  fake.resizedWithContext = fake.world.contextCurrent;
 }
 void fakeFrame() {
   note("frame");
@@ -220,14 +290,24 @@ const char RefusedBox[] =
     "Vexa GL|The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed "
     "Mode Instead?|52";  // MB_YESNO | MB_ICONEXCLAMATION
 
-TEST_F(WindowTest, FullScreenOpeningAsksForTheModeAndFormatInOrder) {
+TEST_F(WindowTest, FullScreenOpeningLeavesAShownCurrentWindowAndClosingLeavesNothing) {
   ASSERT_TRUE(open());
-  EXPECT_THAT(fake.log,
-              ElementsAre("GetModuleHandle", "RegisterClass", "ChangeDisplaySettings",
-                          "ShowCursor(FALSE)", "AdjustWindowRectEx", "CreateWindowEx", "GetDC",
-                          "ChoosePixelFormat", "SetPixelFormat", "wglCreateContext",
-                          "wglMakeCurrent", "ShowWindow 5", "SetForegroundWindow", "SetFocus",
-                          "resizeViewport"));
+  const World& w = fake.world;
+  EXPECT_THAT(w.faults, ElementsAre());
+  EXPECT_TRUE(w.modeChanged && w.windowExists && w.dcHeld && w.contextCurrent);
+  EXPECT_TRUE(w.shown && w.focused);
+  EXPECT_EQ(w.cursorCount, -1);
+  EXPECT_THAT(fake.resizes, ElementsAre(std::make_pair(1024, 768)));
+  EXPECT_TRUE(fake.resizedWithContext) << "the opening's viewport needs a current context";
+  EXPECT_TRUE(rendererWindow.fullscreen);
+  closeRendererWindow();
+  EXPECT_THAT(w.faults, ElementsAre());
+  EXPECT_FALSE(w.modeChanged || w.windowExists || w.dcHeld || w.contextAlive || w.classRegistered);
+  EXPECT_EQ(w.cursorCount, 0);
+}
+
+TEST_F(WindowTest, FullScreenOpeningAsksForTheModeFormatAndClass) {
+  ASSERT_TRUE(open());
   // The class.
   EXPECT_STREQ(fake.wndClass.lpszClassName, "OpenGL");
   EXPECT_EQ(fake.wndClass.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW | CS_OWNDC));
@@ -267,8 +347,6 @@ TEST_F(WindowTest, FullScreenOpeningAsksForTheModeAndFormatInOrder) {
   pfd.cDepthBits = 16;
   pfd.iLayerType = PFD_MAIN_PLANE;
   EXPECT_EQ(std::memcmp(&fake.pfd, &pfd, sizeof pfd), 0);
-  EXPECT_THAT(fake.resizes, ElementsAre(std::make_pair(1024, 768)));
-  EXPECT_TRUE(rendererWindow.fullscreen);
 }
 
 TEST_F(WindowTest, RefusedModeAnsweredYesOpensAnOverlappedWindowWithTheClientSize) {
@@ -284,12 +362,14 @@ TEST_F(WindowTest, RefusedModeAnsweredYesOpensAnOverlappedWindowWithTheClientSiz
   AdjustWindowRectEx(&client, fake.style, FALSE, fake.exStyle);
   EXPECT_EQ(fake.createdWidth, client.right - client.left);
   EXPECT_GT(fake.createdHeight, 768);
-  EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "ShowCursor(FALSE)"), 0);
+  EXPECT_EQ(fake.world.cursorCount, 0);
   // Windowed: closing neither restores a mode nor touches the cursor.
   fake.log.clear();
   closeRendererWindow();
-  EXPECT_THAT(fake.log, ElementsAre("wglMakeCurrent(NULL)", "wglDeleteContext", "ReleaseDC",
-                                    "DestroyWindow", "UnregisterClass OpenGL"));
+  EXPECT_THAT(fake.world.faults, ElementsAre());
+  EXPECT_FALSE(fake.world.windowExists || fake.world.contextAlive || fake.world.classRegistered);
+  EXPECT_EQ(fake.world.cursorCount, 0);
+  EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "ChangeDisplaySettings(NULL)"), 0);
 }
 
 TEST_F(WindowTest, RefusedModeAnsweredNoEndsWithZeroAndNeverMakesAWindow) {
@@ -299,41 +379,25 @@ TEST_F(WindowTest, RefusedModeAnsweredNoEndsWithZeroAndNeverMakesAWindow) {
     fake.answer = answer;
     rendererWindow = RendererWindowState{};
     EXPECT_EQ(runRenderer(Hooks), 0);
-    EXPECT_THAT(fake.log, ElementsAre("GetModuleHandle", "RegisterClass", "ChangeDisplaySettings",
-                                      "MessageBox"))
-        << "answer " << answer;
+    EXPECT_EQ(fake.createdTitle, "") << "answer " << answer;
+    EXPECT_EQ(fake.boxes.size(), 1u);
+    EXPECT_EQ(fake.world.cursorCount, 0);
+    fake.boxes.clear();
   }
 }
 
 TEST_F(WindowTest, FailureWhileCreatingReleasesWhatWasHadAndRestoresTheDisplay) {
-  const std::vector<std::string> tail = {"ChangeDisplaySettings(NULL)", "ShowCursor(TRUE)"};
-  struct Case {
-    const char* step;
-    std::vector<std::string> released;
-  };
-  const Case cases[] = {
-      {"CreateWindowEx", {"UnregisterClass OpenGL"}},
-      {"GetDC", {"DestroyWindow", "UnregisterClass OpenGL"}},
-      {"ChoosePixelFormat", {"ReleaseDC", "DestroyWindow", "UnregisterClass OpenGL"}},
-      {"SetPixelFormat", {"ReleaseDC", "DestroyWindow", "UnregisterClass OpenGL"}},
-      {"wglCreateContext", {"ReleaseDC", "DestroyWindow", "UnregisterClass OpenGL"}},
-      {"wglMakeCurrent",
-       {"wglMakeCurrent(NULL)", "wglDeleteContext", "ReleaseDC", "DestroyWindow",
-        "UnregisterClass OpenGL"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.step);
+  for (const char* step : {"CreateWindowEx", "GetDC", "ChoosePixelFormat", "SetPixelFormat",
+                           "wglCreateContext", "wglMakeCurrent"}) {
+    SCOPED_TRACE(step);
     fake = Fakes{};
-    fake.failAt = c.step;
+    fake.failAt = step;
     rendererWindow = RendererWindowState{};
     EXPECT_FALSE(open());
-    auto at = std::find(fake.log.begin(), fake.log.end(), c.step);
-    if (std::string(c.step) == "wglMakeCurrent") at = std::find(at, fake.log.end(), c.step);
-    ASSERT_NE(at, fake.log.end());
-    std::vector<std::string> after(at + 1, fake.log.end());
-    std::vector<std::string> expected = tail;
-    expected.insert(expected.end(), c.released.begin(), c.released.end());
-    EXPECT_EQ(after, expected);
+    const World& w = fake.world;
+    EXPECT_THAT(w.faults, ElementsAre());
+    EXPECT_FALSE(w.windowExists || w.dcHeld || w.contextAlive || w.classRegistered || w.modeChanged);
+    EXPECT_EQ(w.cursorCount, 0);
     EXPECT_TRUE(fake.boxes.empty());
     EXPECT_EQ(rendererWindow.window, nullptr);
     EXPECT_EQ(rendererWindow.renderingContext, nullptr);
@@ -351,10 +415,11 @@ TEST_F(WindowTest, ContextThatCannotBeReleasedIsReportedAndStillDeleted) {
   fake.log.clear();
   fake.releaseFails = true;
   closeRendererWindow();
-  EXPECT_THAT(fake.log, ElementsAre("ChangeDisplaySettings(NULL)", "ShowCursor(TRUE)",
-                                    "wglMakeCurrent(NULL)", "MessageBox", "wglDeleteContext",
-                                    "ReleaseDC", "DestroyWindow", "UnregisterClass OpenGL"));
   EXPECT_THAT(fake.boxes, ElementsAre("SHUTDOWN ERROR|Release Of DC And RC Failed.|64"));
+  // The shutdown goes on: nothing is left held and the display is back.
+  EXPECT_FALSE(fake.world.windowExists || fake.world.dcHeld || fake.world.contextAlive ||
+               fake.world.classRegistered || fake.world.modeChanged);
+  EXPECT_EQ(fake.world.cursorCount, 0);
 }
 
 TEST_F(WindowTest, WindowProcedureReactions) {
