@@ -29,14 +29,14 @@ EM_JS(int, webglOpen, (const char* selector), {
   };
   const program = gl.createProgram();
   gl.attachShader(program, shader(gl.VERTEX_SHADER,
-    'attribute vec4 clip;attribute vec4 colour;attribute vec3 dot;uniform vec2 half;' +
+    'attribute vec4 clip;attribute vec4 colour;attribute vec3 spot;uniform vec2 halfView;' +
     'varying vec4 c;varying vec3 d;' +
-    'void main(){gl_Position=clip+vec4(dot.xy/half*clip.w,0.0,0.0);c=colour;d=dot;}'));
+    'void main(){gl_Position=clip+vec4(spot.xy/halfView*clip.w,0.0,0.0);c=colour;d=spot;}'));
   gl.attachShader(program, shader(gl.FRAGMENT_SHADER,
     'precision mediump float;varying vec4 c;varying vec3 d;' +
     'void main(){float a=c.a;if(d.z>0.0)a*=clamp(d.z+0.5-length(d.xy),0.0,1.0);' +
     'gl_FragColor=vec4(c.rgb,a);}'));
-  ['clip', 'colour', 'dot'].forEach((name, i) => gl.bindAttribLocation(program, i, name));
+  ['clip', 'colour', 'spot'].forEach((name, i) => gl.bindAttribLocation(program, i, name));
   gl.linkProgram(program);
   if (!gl.getProgramParameter(program, gl.LINK_STATUS)) return 0;
   gl.useProgram(program);
@@ -46,7 +46,7 @@ EM_JS(int, webglOpen, (const char* selector), {
     gl.vertexAttribPointer(i, size, gl.FLOAT, false, 44, offset * 4);
     return offset + size;
   }, 0);
-  Module.webgl = {gl: gl, half: gl.getUniformLocation(program, 'half'), draws: 0};
+  Module.webgl = {gl: gl, half: gl.getUniformLocation(program, 'halfView'), draws: 0};
   return 1;
 });
 
