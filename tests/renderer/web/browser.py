@@ -123,10 +123,13 @@ class Browser:
     def open(self, url, before_load=None):
         """Loads a page; `before_load` is script run in it before its own."""
         self.events.clear()
+        script = None
         if before_load:
-            self.call("Page.addScriptToEvaluateOnNewDocument", source=before_load)
+            script = self.call("Page.addScriptToEvaluateOnNewDocument", source=before_load)["identifier"]
         self.call("Page.navigate", url=url)
         self.wait_for("location.href === %s && document.readyState === 'complete'" % json.dumps(url))
+        if script:  # for this page only
+            self.call("Page.removeScriptToEvaluateOnNewDocument", identifier=script)
 
     def key(self, key, code, text=""):
         for kind in ("keyDown", "keyUp"):
