@@ -11,6 +11,7 @@ from pathlib import Path
 import pytest
 
 sys.path.insert(0, os.path.dirname(__file__))
+sys.path.insert(0, str(Path(__file__).resolve().parents[3] / "tools" / "lib"))
 
 from browser import Browser, PageServer  # noqa: E402
 

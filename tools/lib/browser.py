@@ -1,5 +1,5 @@
 """Headless Chromium driven over the DevTools protocol (python3-websocket), and a static http
-server for the page: what the browser tests and the web bench share. Software WebGL comes from
+server for the page: what the browser tests, tools/run --web and the web bench share. Software WebGL comes from
 ANGLE on SwiftShader; the machine has no network, so Chromium's own requests are turned off.
 """
 import base64
@@ -142,7 +142,7 @@ class Browser:
 
     def screenshot(self):
         """The page as PNG bytes."""
-        return base64.b64decode(self.call("Page.captureScreenshot", format="png")["data"])
+        return base64.b64decode(self.call("Page.captureScreenshot", format="png", optimizeForSpeed=True)["data"])
 
     def errors(self):
         return [e["params"]["exceptionDetails"] for e in self.events
