@@ -21,33 +21,40 @@ EM_JS(int, webglOpen, (const char* selector), {
   const gl = canvas && canvas.getContext('webgl', {alpha: false, depth: false, stencil: false,
     antialias: false, premultipliedAlpha: false, preserveDrawingBuffer: false});
   if (!gl) return 0;
-  const shader = (type, text) => {
-    const s = gl.createShader(type);
-    gl.shaderSource(s, text);
-    gl.compileShader(s);
-    return s;
+  // A context the browser takes away (a tablet's page sent to the background, a GPU reset) is
+  // given back only if the loss is prevented, and then needs its program and buffer again.
+  canvas.addEventListener('webglcontextlost', (e) => e.preventDefault());
+  canvas.addEventListener('webglcontextrestored', () => setUp());
+  const setUp = () => {
+    const shader = (type, text) => {
+      const s = gl.createShader(type);
+      gl.shaderSource(s, text);
+      gl.compileShader(s);
+      return s;
+    };
+    const program = gl.createProgram();
+    gl.attachShader(program, shader(gl.VERTEX_SHADER,
+      'attribute vec4 clip;attribute vec4 colour;attribute vec3 spot;uniform vec2 halfView;' +
+      'varying vec4 c;varying vec3 d;' +
+      'void main(){gl_Position=clip+vec4(spot.xy/halfView*clip.w,0.0,0.0);c=colour;d=spot;}'));
+    gl.attachShader(program, shader(gl.FRAGMENT_SHADER,
+      'precision mediump float;varying vec4 c;varying vec3 d;' +
+      'void main(){float a=c.a;if(d.z>0.0)a*=clamp(d.z+0.5-length(d.xy),0.0,1.0);' +
+      'gl_FragColor=vec4(c.rgb,a);}'));
+    ['clip', 'colour', 'spot'].forEach((name, i) => gl.bindAttribLocation(program, i, name));
+    gl.linkProgram(program);
+    if (!gl.getProgramParameter(program, gl.LINK_STATUS)) return 0;
+    gl.useProgram(program);
+    gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+    [4, 4, 3].reduce((offset, size, i) => {
+      gl.enableVertexAttribArray(i);
+      gl.vertexAttribPointer(i, size, gl.FLOAT, false, 44, offset * 4);
+      return offset + size;
+    }, 0);
+    Module.webgl = {gl: gl, half: gl.getUniformLocation(program, 'halfView')};
+    return 1;
   };
-  const program = gl.createProgram();
-  gl.attachShader(program, shader(gl.VERTEX_SHADER,
-    'attribute vec4 clip;attribute vec4 colour;attribute vec3 spot;uniform vec2 halfView;' +
-    'varying vec4 c;varying vec3 d;' +
-    'void main(){gl_Position=clip+vec4(spot.xy/halfView*clip.w,0.0,0.0);c=colour;d=spot;}'));
-  gl.attachShader(program, shader(gl.FRAGMENT_SHADER,
-    'precision mediump float;varying vec4 c;varying vec3 d;' +
-    'void main(){float a=c.a;if(d.z>0.0)a*=clamp(d.z+0.5-length(d.xy),0.0,1.0);' +
-    'gl_FragColor=vec4(c.rgb,a);}'));
-  ['clip', 'colour', 'spot'].forEach((name, i) => gl.bindAttribLocation(program, i, name));
-  gl.linkProgram(program);
-  if (!gl.getProgramParameter(program, gl.LINK_STATUS)) return 0;
-  gl.useProgram(program);
-  gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
-  [4, 4, 3].reduce((offset, size, i) => {
-    gl.enableVertexAttribArray(i);
-    gl.vertexAttribPointer(i, size, gl.FLOAT, false, 44, offset * 4);
-    return offset + size;
-  }, 0);
-  Module.webgl = {gl: gl, half: gl.getUniformLocation(program, 'halfView'), draws: 0};
-  return 1;
+  return setUp();
 });
 
 // vertices: 11 floats each; draws: first, count, blend, source, destination; clear: r, g, b,
@@ -79,7 +86,6 @@ EM_JS(int, webglDraw, (const float* vertices, int vertexCount, const int32_t* dr
     }
     gl.drawArrays(gl.TRIANGLES, d[0], d[1]);
   }
-  w.draws = drawCount;
   return drawCount;
 });
 

@@ -220,3 +220,14 @@ def test_same_picture_as_the_linux_program(browser, server, replays, x_display, 
         faulty = block_means(replay(browser, server, query, before_load=NO_FLASH)[1])
     wrong_difference = picture_difference(faulty, linux_blocks)
     assert right < PICTURE_THRESHOLD < wrong_difference, (right, wrong_difference)
+
+
+def test_drawing_resumes_after_the_context_is_lost(browser, server):
+    browser.open(server.url())
+    assert browser.wait_for("pomarel.frames > 0")
+    browser.js("window.loser = pomarel.module.webgl.gl.getExtension('WEBGL_lose_context'); loser.loseContext()")
+    assert browser.wait_for("pomarel.module.webgl.gl.isContextLost()")
+    browser.js("loser.restoreContext()")
+    assert browser.wait_for("!pomarel.module.webgl.gl.isContextLost()")
+    time.sleep(1.5)
+    assert len(confetti_colours(colours(browser.screenshot()))) >= 10
