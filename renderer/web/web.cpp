@@ -35,7 +35,10 @@ bool pageHidden() {
 
 // The canvas is laid out by the page's style to fill the window; its drawing buffer follows
 // that size times the pixel ratio, checked every frame so that resizes, zoom and moves to a
-// screen of another ratio all take effect at the next frame.
+// screen of another ratio all take effect at the next frame. The whole buffer is the scene's
+// viewport and the scene keeps its 4:3 perspective, so a window of another shape stretches
+// the picture, as the Windows and Linux programs stretch theirs: letterboxing would need a
+// viewport the scene never sets, and the same picture on every platform comes first.
 void followCanvasSize() {
   double cssWidth = 0, cssHeight = 0;
   emscripten_get_element_css_size(WebCanvas, &cssWidth, &cssHeight);

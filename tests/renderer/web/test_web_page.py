@@ -231,3 +231,41 @@ def test_drawing_resumes_after_the_context_is_lost(browser, server):
     assert browser.wait_for("!pomarel.module.webgl.gl.isContextLost()")
     time.sleep(1.5)
     assert len(confetti_colours(colours(browser.screenshot()))) >= 10
+
+
+@pytest.mark.parametrize("language, play", [("ja-JP", "再生"), ("en-GB", "Play")])
+def test_texts_follow_the_browsers_language(browser, server, language, play):
+    agent = browser.js("navigator.userAgent")
+    browser.call("Network.setUserAgentOverride", userAgent=agent, acceptLanguage=language)
+    try:
+        browser.open(server.url("index.html?paused"))
+        assert browser.js("[document.documentElement.lang, document.getElementById('play').textContent]") \
+            == [language[:2], play]
+    finally:
+        browser.call("Network.setUserAgentOverride", userAgent=agent, acceptLanguage="en-US")
+
+
+def test_guide_preview_plays_only_when_play_is_pressed(browser, server):
+    browser.open(server.url("guide.html"))
+    preview = "document.querySelector('iframe').contentWindow"
+    assert browser.wait_for("%s.pomarel && %s.document.readyState === 'complete'" % (preview, preview))
+    time.sleep(1.0)
+    assert browser.js("%s.pomarel.frames" % preview) == 0
+    browser.js("%s.document.getElementById('play').click()" % preview)
+    assert browser.wait_for("%s.pomarel.frames > 0" % preview)
+
+
+def test_no_frames_while_the_page_is_hidden(browser, server):
+    browser.open(server.url())
+    assert browser.wait_for("pomarel.frames > 0")
+    page = next(t["targetId"] for t in browser.call("Target.getTargets")["targetInfos"] if t["type"] == "page")
+    cover = browser.call("Target.createTarget", url="about:blank")["targetId"]  # a tab in front
+    try:
+        assert browser.wait_for("document.hidden")
+        before = browser.js("pomarel.frames")
+        time.sleep(1.0)
+        assert browser.js("pomarel.frames") == before
+    finally:
+        browser.call("Target.activateTarget", targetId=page)
+        browser.call("Target.closeTarget", targetId=cover)
+    assert browser.wait_for("pomarel.frames > %d" % before)
