@@ -41,7 +41,7 @@ def main():
         until(6.8)
         flashes = []
         while time.monotonic() < start + 8.2:
-            flashes.append(shot("flash-window"))
+            flashes.append(shot("flash-window"))  # full size: these are for people to look at
         until(10); shot("after-burst")
         if seconds > 10.5:
             until(seconds)
