@@ -270,3 +270,15 @@ def test_no_frames_while_the_page_is_hidden(browser, server):
         browser.call("Target.activateTarget", targetId=page)
         browser.call("Target.closeTarget", targetId=cover)
     assert browser.wait_for("pomarel.frames > %d" % before)
+
+
+def test_pointer_hides_after_two_seconds_still_and_returns_when_moved(browser, server):
+    browser.open(server.url())
+    browser.call("Input.dispatchMouseEvent", type="mouseMoved", x=500, y=400)
+    assert browser.js("document.body.classList.contains('idle')") is False
+    time.sleep(1.0)
+    assert browser.js("document.body.classList.contains('idle')") is False
+    assert browser.wait_for("document.body.classList.contains('idle')", timeout=3)
+    assert browser.js("getComputedStyle(document.getElementById('confetti')).cursor") == "none"
+    browser.call("Input.dispatchMouseEvent", type="mouseMoved", x=510, y=400)
+    assert browser.wait_for("!document.body.classList.contains('idle')", timeout=3)
