@@ -142,7 +142,7 @@ def test_page_asks_nothing_outside_its_own_origin(browser, server):
     assert asked and all(url.startswith(server.origin + "/") for url in asked), asked
 
 
-def test_music_plays_a_wav_and_refuses_what_cannot_play(browser, server, tmp_path):
+def test_music_plays_a_wav_and_refuses_what_cannot_play_keeping_it(browser, server, tmp_path):
     tone = tmp_path / "tone.wav"
     with wave.open(str(tone), "wb") as w:
         w.setnchannels(1)
@@ -162,7 +162,7 @@ def test_music_plays_a_wav_and_refuses_what_cannot_play(browser, server, tmp_pat
         browser.call("DOM.setFileInputFiles", files=[str(text)], nodeId=picker)
         assert browser.wait_for("document.getElementById('message').textContent.includes(%s)"
                                 % json.dumps(name), timeout=10), message(browser)
-        assert browser.js("document.getElementById('audio').paused")
+        assert browser.js("!document.getElementById('audio').paused"), "the music before it goes on"
 
 
 def test_reduced_motion_draws_nothing_until_play(browser, server):
