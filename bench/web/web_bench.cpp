@@ -1,0 +1,82 @@
+// Bench program for the browser edition, run by bench/web/web_bench.py (never a test): in one
+// page at 1024 x 768, the real scene with a full pool and then a bare clear loop, each for a
+// few seconds on requestAnimationFrame, as bench/x11 does natively. The page reads the phase
+// and the frame counts from window.pomarel. Depends on renderer/web and renderer/scene.
+#include <emscripten.h>
+
+#include <cstdio>
+
+#include "renderer/scene/gl_api.h"
+#include "renderer/scene/scene.h"
+#include "renderer/web/web.h"
+
+namespace {
+
+constexpr double WarmUpMillis = 1000;
+constexpr double PhaseMillis = 5000;
+
+enum class Phase { WarmUp, Full, Bare, Done };
+Phase phase = Phase::WarmUp;
+double phaseStart = 0;
+int phaseFrames = 0;
+bool filled = false;
+
+// As in bench/x11: every slot launched, then held still inside the bounds so all 400 stay
+// active and keep tumbling, the heaviest picture the choreography allows.
+void fillPool() {
+  for (ConfettiPiece& p : pieces) {
+    p.launch(LaunchKind::Scatter);
+    p.velocityX = p.velocityY = p.velocityZ = 0.0f;
+    p.gravity = 0.0f;
+    p.x = -12.0f + 24.0f * static_cast<float>(nextRandom()) / 32767.0f;
+    p.y = -6.0f + 22.0f * static_cast<float>(nextRandom()) / 32767.0f;
+  }
+}
+
+void report(const char* name, int frames, double millis) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%d %.1f", frames, millis);
+  announceWeb(name, text);
+}
+
+void benchFrame() {
+  const double now = emscripten_get_now();
+  if (phaseStart == 0) phaseStart = now;
+  const double elapsed = now - phaseStart;
+  auto next = [&](Phase to, const char* name) {
+    if (name) report(name, phaseFrames, elapsed);
+    phase = to;
+    phaseStart = now;
+    phaseFrames = 0;
+    announceWeb("phase", to == Phase::Full ? "full" : to == Phase::Bare ? "bare" : "done");
+  };
+  switch (phase) {
+    case Phase::WarmUp:
+      if (elapsed >= WarmUpMillis) next(Phase::Full, nullptr);
+      break;
+    case Phase::Full:
+      if (elapsed >= PhaseMillis) next(Phase::Bare, "full");
+      break;
+    case Phase::Bare:
+      if (elapsed >= PhaseMillis) next(Phase::Done, "bare");
+      break;
+    case Phase::Done:
+      break;
+  }
+  ++phaseFrames;
+  if (phase == Phase::Bare || phase == Phase::Done) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    return;
+  }
+  renderNextFrame();
+  if (!filled) {
+    fillPool();
+    filled = true;
+  }
+}
+
+}  // namespace
+
+int main() {
+  return runWeb(WebReplay{}, SceneHooks{resizeViewport, benchFrame}, nullptr) ? 0 : 1;
+}

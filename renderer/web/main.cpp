@@ -1,0 +1,31 @@
+// Entry point of the browser edition: the one place where the web layer meets the scene,
+// which never include each other. The page passes its query string as the one argument; only
+// the test replay's seed, steps and frames are read from it.
+#include <cstdint>
+#include <string>
+
+#include "renderer/scene/scene.h"
+#include "renderer/web/replay_rules.h"
+#include "renderer/web/web.h"
+
+namespace {
+
+uint32_t replaySeed = 0;
+uint32_t seedOfReplay() { return replaySeed; }
+
+void announceChecksum() { announceWeb("replayChecksum", simulationChecksum().c_str()); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const WebReplay replay = parseReplayQuery(argc > 1 ? argv[1] : "");
+  if (!replay.error.empty()) {
+    announceWeb("replayRefused", replay.error.c_str());  // and plays as usual
+  }
+  if (replay.on) {
+    replaySeed = replay.seed;
+    calendarSeconds = seedOfReplay;
+  }
+  // The runtime stays after main returns (no EXIT_RUNTIME): the browser calls the frames.
+  return runWeb(replay, SceneHooks{resizeViewport, renderNextFrame}, announceChecksum) ? 0 : 1;
+}

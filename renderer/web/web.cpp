@@ -1,0 +1,109 @@
+// The browser shell: one state block for the canvas, the loop and the clock, like the other
+// window layers' shells. Depends on emscripten (html5.h), web_rules and webgl; reaches the
+// scene only through its SceneHooks.
+#include "renderer/web/web.h"
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdint>
+
+#include "renderer/scene/gl_api.h"  // declares timeGetTime, defined below
+#include "renderer/web/webgl.h"
+#include "renderer/web/webgl_rules.h"
+
+namespace {
+
+struct Shell {
+  SceneHooks scene;
+  WebReplay replay;
+  void (*replayDone)() = nullptr;
+  int width = 0;
+  int height = 0;
+  bool looping = false;
+  bool holding = false;  // a replay that has drawn its last frame
+  int frames = 0;
+  uint32_t clockMillis = 0;
+};
+
+Shell shell;
+
+bool pageHidden() {
+  EmscriptenVisibilityChangeEvent state;
+  return emscripten_get_visibility_status(&state) == EMSCRIPTEN_RESULT_SUCCESS && state.hidden;
+}
+
+// The canvas is laid out by the page's style to fill the window; its drawing buffer follows
+// that size times the pixel ratio, checked every frame so that resizes, zoom and moves to a
+// screen of another ratio all take effect at the next frame. The whole buffer is the scene's
+// viewport and the scene keeps its 4:3 perspective, so a window of another shape stretches
+// the picture, as the Windows and Linux programs stretch theirs: letterboxing would need a
+// viewport the scene never sets, and the same picture on every platform comes first.
+void followCanvasSize() {
+  double cssWidth = 0, cssHeight = 0;
+  emscripten_get_element_css_size(WebCanvas, &cssWidth, &cssHeight);
+  const CanvasSize size = canvasSize(cssWidth, cssHeight, emscripten_get_device_pixel_ratio());
+  glBatch.pixelScale = size.pixelScale;
+  if (size.width == shell.width && size.height == shell.height) return;
+  shell.width = size.width;
+  shell.height = size.height;
+  emscripten_set_canvas_element_size(WebCanvas, size.width, size.height);
+  shell.scene.resize(size.width, size.height);
+}
+
+EM_BOOL onFrame(double browserMillis, void*) {
+  if (pageHidden()) {
+    shell.looping = false;  // the visibility callback starts the loop again
+    return EM_FALSE;
+  }
+  followCanvasSize();
+  // The frame's time is the browser's frame clock, the one every animation of the page uses;
+  // a replay reads its script instead. Either way the scene takes differences modulo 2^32.
+  shell.clockMillis = shell.replay.on ? replayMillis(shell.replay, shell.frames)
+                                      : static_cast<uint32_t>(static_cast<uint64_t>(browserMillis));
+  shell.scene.frame();
+  const int draws = presentWebGl();
+  ++shell.frames;
+  EM_ASM({ Module.frames = $0; Module.drawsLastFrame = $1; }, shell.frames, draws);
+  if (shell.replay.on && shell.frames == shell.replay.frames) {
+    shell.holding = true;
+    shell.looping = false;
+    if (shell.replayDone) shell.replayDone();
+    return EM_FALSE;
+  }
+  return EM_TRUE;
+}
+
+void startLoop() {
+  if (shell.looping || shell.holding) return;
+  shell.looping = true;
+  emscripten_request_animation_frame_loop(onFrame, nullptr);
+}
+
+EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* state, void*) {
+  if (!state->hidden) startLoop();
+  return EM_FALSE;
+}
+
+}  // namespace
+
+extern "C" uint32_t timeGetTime() { return shell.clockMillis; }
+
+bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)()) {
+  shell = Shell{};
+  shell.scene = scene;
+  shell.replay = replay;
+  shell.replayDone = replayDone;
+  if (!openWebGl(WebCanvas)) {
+    announceWeb("failed", "webgl");
+    return false;
+  }
+  followCanvasSize();
+  emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibility);
+  startLoop();
+  return true;
+}
+
+void announceWeb(const char* name, const char* value) {
+  EM_ASM({ if (Module.announce) Module.announce(UTF8ToString($0), UTF8ToString($1)); }, name, value);
+}

@@ -1,0 +1,18 @@
+// The browser shell: the page's canvas sized to the window and the device pixel ratio, the
+// frame loop on requestAnimationFrame (stopped while the page is hidden), and the scene's
+// millisecond counter timeGetTime from the browser's frame clock. Depends on emscripten's
+// html5.h, web_rules and the WebGL backend; draws through the SceneHooks it is given.
+#pragma once
+
+#include "renderer/scene_hooks.h"
+#include "renderer/web/web_rules.h"
+
+constexpr char WebCanvas[] = "#confetti";
+
+// Opens WebGL on the canvas and starts the loop; returns at once (the browser calls the
+// frames). False, with the page told why, when there is no WebGL. With a replay the counter
+// follows its script and the loop holds still after its last frame, calling `replayDone`.
+bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)());
+
+// Tells the page a value by name (window.pomarel[name]), for its tests and benchmarks.
+void announceWeb(const char* name, const char* value);

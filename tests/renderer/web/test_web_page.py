@@ -1,0 +1,284 @@
+"""The browser edition in headless Chromium (software WebGL), served over http: the confetti
+and its first flash, the canvas's size, full screen, the page's requests, the music, reduced
+motion, a browser without WebGL or WebAssembly; and the test replay, whose checksum must match
+the native and node builds and whose frames must look like the Linux program's.
+"""
+import json
+import math
+import os
+import struct
+import subprocess
+import time
+import wave
+from collections import Counter
+
+import pytest
+
+from browser import Browser
+from conftest import NATIVE_TESTS, WEB_NODE
+
+# 30 frames a second, seed 7: frame 226 is 0.2 s into the first flash, frame 270 shows the
+# burst of 7.3 s spread over the screen once the flash has gone.
+STEPS = "33,34,33"
+FLASH_FRAME = "?seed=7&steps=%s&frames=226" % STEPS
+CONFETTI_FRAME = "?seed=7&steps=%s&frames=270" % STEPS
+
+# Same picture: both frames averaged over 8 x 8 pixel blocks, then the summed absolute
+# difference of the block means over the Linux frame's sum. Rasterisers differ at edges and in
+# the soft rims of the dots, which the averaging keeps small (0.006 and 0.0001 were seen for
+# the two frames); a wrong colour order gave 0.62 and a missing flash 0.98.
+BLOCK = 8
+PICTURE_THRESHOLD = 0.05
+
+# The flash is drawn with the only additive blend of a frame; without it the frame is dark.
+NO_FLASH = """(() => {
+  const p = WebGLRenderingContext.prototype, blend = p.blendFunc, draw = p.drawArrays;
+  let additive = false;
+  p.blendFunc = function (s, d) { additive = d === this.ONE; return blend.call(this, s, d); };
+  p.drawArrays = function (...a) { if (!additive) return draw.apply(this, a); };
+})();"""
+
+
+def convert(png, *args):
+    return subprocess.run(["convert", "png:-" if isinstance(png, bytes) else str(png), "-alpha", "off",
+                           *args, "-depth", "8", "rgb:-"], input=png if isinstance(png, bytes) else None,
+                          capture_output=True, check=True, timeout=60).stdout
+
+
+def colours(png):
+    data = convert(png)
+    return Counter(zip(data[0::3], data[1::3], data[2::3]))
+
+
+def brightness(png):
+    data = convert(png, "-colorspace", "Gray", "-filter", "Box", "-resize", "1x1!")
+    return data[0]
+
+
+def block_means(png):
+    return convert(png, "-filter", "Box", "-resize", "%dx%d!" % (1024 // BLOCK, 768 // BLOCK))
+
+
+def picture_difference(web, linux):
+    return sum(abs(a - b) for a, b in zip(web, linux)) / max(1, sum(linux))
+
+
+def swap_red_blue(rgb):
+    out = bytearray(rgb)
+    out[0::3], out[2::3] = rgb[2::3], rgb[0::3]
+    return bytes(out)
+
+
+def confetti_colours(counts):
+    return {rgb for rgb in counts if max(rgb) > 24}
+
+
+def replay(browser, server, query, before_load=None):
+    """The page's replay: its checksum, and its last frame as PNG."""
+    browser.open(server.url("index.html" + query), before_load=before_load)
+    checksum = browser.wait_for("pomarel.replayChecksum", timeout=120)
+    assert checksum, browser.js("({frames: pomarel.frames, message: document.getElementById('message').textContent})")
+    return checksum, browser.screenshot()
+
+
+@pytest.fixture(scope="module")
+def replays(browser, server):
+    return {query: replay(browser, server, query) for query in (CONFETTI_FRAME, FLASH_FRAME)}
+
+
+def message(browser):
+    return browser.js("document.getElementById('message').textContent")
+
+
+def test_confetti_on_black_and_the_first_flash_far_brighter(browser, server):
+    browser.open(server.url())
+    assert browser.wait_for("pomarel.frames > 0")
+    first = time.monotonic()
+
+    time.sleep(2.5)
+    counts = colours(browser.screenshot())
+    assert counts[(0, 0, 0)] > 0.6 * sum(counts.values()), "black background"
+    assert len(confetti_colours(counts)) >= 20
+
+    # The clock starts at 0.3 s with the first frame; the flash comes at 7.5 s.
+    time.sleep(max(0.0, first + 6.2 - time.monotonic()))
+    series = []
+    while time.monotonic() < first + 9.0:
+        series.append((round(time.monotonic() - first, 2), brightness(browser.screenshot(scale=0.125))))
+    peak = max(series, key=lambda s: s[1])
+    assert 6.6 < peak[0] < 8.8 and peak[1] > 100, series
+    assert series[0][1] < 30, series
+    assert browser.js("pomarel.draws") <= 3
+
+
+def test_canvas_follows_the_window_and_the_pixel_ratio(browser, server):
+    browser.open(server.url())
+    canvas = "(c => [c.width, c.height])(document.getElementById('confetti'))"
+    try:
+        for width, height, ratio in ((800, 450, 1), (640, 480, 2)):
+            browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                         deviceScaleFactor=ratio, mobile=False)
+            want = "%dx%d" % (width * ratio, height * ratio)
+            assert browser.wait_for("%s.join('x') === '%s'" % (canvas, want), timeout=10), browser.js(canvas)
+    finally:
+        browser.size(1024, 768)
+
+
+def test_f_goes_full_screen_with_a_wake_lock_and_escape_leaves(browser, server):
+    browser.open(server.url())
+    assert browser.wait_for("pomarel.frames > 0")
+    browser.key("f", "KeyF", "f")
+    assert browser.wait_for("!!document.fullscreenElement", timeout=10)
+    assert browser.wait_for("pomarel.wakeLock", timeout=10)
+    browser.key("Escape", "Escape")
+    assert browser.wait_for("!document.fullscreenElement && !pomarel.wakeLock", timeout=10)
+
+
+def test_page_asks_nothing_outside_its_own_origin(browser, server):
+    browser.open(server.url())
+    assert browser.wait_for("pomarel.frames > 5")
+    time.sleep(0.5)
+    asked = [url for url in browser.requests() if not url.startswith("data:")]
+    assert asked and all(url.startswith(server.origin + "/") for url in asked), asked
+
+
+def test_music_plays_a_wav_and_refuses_what_cannot_play_keeping_it(browser, server, tmp_path):
+    tone = tmp_path / "tone.wav"
+    with wave.open(str(tone), "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(22050)
+        w.writeframes(b"".join(struct.pack("<h", int(8000 * math.sin(i * 0.12))) for i in range(22050)))
+    browser.open(server.url())
+    document = browser.call("DOM.getDocument")["root"]["nodeId"]
+    picker = browser.call("DOM.querySelector", nodeId=document, selector="#file")["nodeId"]
+    browser.call("DOM.setFileInputFiles", files=[str(tone)], nodeId=picker)
+    assert browser.wait_for("(a => !a.paused && a.currentTime > 0 && a.loop)(document.getElementById('audio'))")
+    assert message(browser) == ""
+
+    for name in ("notes.txt", "notes.wav"):  # refused by its name, then by the browser's decoder
+        text = tmp_path / name
+        text.write_text("not music\n")
+        browser.call("DOM.setFileInputFiles", files=[str(text)], nodeId=picker)
+        assert browser.wait_for("document.getElementById('message').textContent.includes(%s)"
+                                % json.dumps(name), timeout=10), message(browser)
+        assert browser.js("!document.getElementById('audio').paused"), "the music before it goes on"
+
+
+def test_reduced_motion_draws_nothing_until_play(browser, server):
+    browser.call("Emulation.setEmulatedMedia", features=[{"name": "prefers-reduced-motion", "value": "reduce"}])
+    try:
+        browser.open(server.url())
+        time.sleep(1.5)
+        assert browser.js("pomarel.frames") == 0
+        assert not any(url.endswith("pomarel.wasm") for url in browser.requests())
+        assert browser.js("!document.getElementById('still').hidden")
+        browser.key("Enter", "Enter", "\r")  # the Play button has the focus
+        assert browser.wait_for("pomarel.frames > 0")
+    finally:
+        browser.call("Emulation.setEmulatedMedia", features=[])
+
+
+@pytest.mark.parametrize("missing", ["webgl", "webassembly"])
+def test_without_webgl_or_webassembly_a_message_not_a_blank_page(browser, server, missing):
+    # A browser of its own without WebGL; WebAssembly taken away before the page's script runs.
+    other = Browser(["--disable-webgl"]) if missing == "webgl" else browser
+    try:
+        other.open(server.url(), before_load="delete window.WebAssembly;" if missing == "webassembly" else None)
+        assert "WebGL" in other.wait_for("document.getElementById('message').textContent", timeout=10)
+        assert other.js("getComputedStyle(document.getElementById('message')).display") != "none"
+        time.sleep(0.5)
+        assert other.js("pomarel.frames") == 0
+    finally:
+        if other is not browser:
+            other.close()
+
+
+def test_same_simulation_natively_in_node_and_in_the_browser(replays):
+    native = subprocess.run([str(NATIVE_TESTS / "web_replay"), CONFETTI_FRAME], capture_output=True,
+                            text=True, check=True, timeout=60).stdout.strip()
+    node = subprocess.run(["node", str(WEB_NODE), CONFETTI_FRAME], capture_output=True, text=True,
+                          check=True, timeout=60).stdout.strip()
+    assert len(native) == 16
+    assert native == node == replays[CONFETTI_FRAME][0]
+
+
+@pytest.mark.parametrize("query, wrong", [(CONFETTI_FRAME, "colour order"), (FLASH_FRAME, "no flash")],
+                         ids=["confetti", "flash"])
+def test_same_picture_as_the_linux_program(browser, server, replays, x_display, tmp_path, query, wrong):
+    linux_png = tmp_path / "linux.ppm"
+    linux = subprocess.run([str(NATIVE_TESTS / "linux_frame"), query, str(linux_png)], capture_output=True,
+                           text=True, timeout=120, env=dict(os.environ, DISPLAY=x_display,
+                                                            ASAN_OPTIONS="detect_leaks=0"))
+    assert linux.returncode == 0, linux.stderr
+    checksum, web_png = replays[query]
+    assert linux.stdout.strip() == checksum
+    linux_blocks = block_means(linux_png)
+    right = picture_difference(block_means(web_png), linux_blocks)
+    if wrong == "colour order":
+        faulty = swap_red_blue(block_means(web_png))
+    else:
+        faulty = block_means(replay(browser, server, query, before_load=NO_FLASH)[1])
+    wrong_difference = picture_difference(faulty, linux_blocks)
+    assert right < PICTURE_THRESHOLD < wrong_difference, (right, wrong_difference)
+
+
+def test_drawing_resumes_after_the_context_is_lost(browser, server):
+    browser.open(server.url())
+    assert browser.wait_for("pomarel.frames > 0")
+    browser.js("window.loser = pomarel.module.webgl.gl.getExtension('WEBGL_lose_context'); loser.loseContext()")
+    assert browser.wait_for("pomarel.module.webgl.gl.isContextLost()")
+    browser.js("loser.restoreContext()")
+    assert browser.wait_for("!pomarel.module.webgl.gl.isContextLost()")
+    time.sleep(1.5)
+    assert len(confetti_colours(colours(browser.screenshot()))) >= 10
+
+
+@pytest.mark.parametrize("language, play", [("ja-JP", "再生"), ("en-GB", "Play")])
+def test_texts_follow_the_browsers_language(browser, server, language, play):
+    agent = browser.js("navigator.userAgent")
+    browser.call("Network.setUserAgentOverride", userAgent=agent, acceptLanguage=language)
+    try:
+        browser.open(server.url("index.html?paused"))
+        assert browser.js("[document.documentElement.lang, document.getElementById('play').textContent]") \
+            == [language[:2], play]
+    finally:
+        browser.call("Network.setUserAgentOverride", userAgent=agent, acceptLanguage="en-US")
+
+
+def test_guide_preview_plays_only_when_play_is_pressed(browser, server):
+    browser.open(server.url("guide.html"))
+    preview = "document.querySelector('iframe').contentWindow"
+    assert browser.wait_for("%s.pomarel && %s.document.readyState === 'complete'" % (preview, preview))
+    time.sleep(1.0)
+    assert browser.js("%s.pomarel.frames" % preview) == 0
+    browser.js("%s.document.getElementById('play').click()" % preview)
+    assert browser.wait_for("%s.pomarel.frames > 0" % preview)
+
+
+def test_no_frames_while_the_page_is_hidden(browser, server):
+    browser.open(server.url())
+    assert browser.wait_for("pomarel.frames > 0")
+    page = next(t["targetId"] for t in browser.call("Target.getTargets")["targetInfos"] if t["type"] == "page")
+    cover = browser.call("Target.createTarget", url="about:blank")["targetId"]  # a tab in front
+    try:
+        assert browser.wait_for("document.hidden")
+        before = browser.js("pomarel.frames")
+        time.sleep(1.0)
+        assert browser.js("pomarel.frames") == before
+    finally:
+        browser.call("Target.activateTarget", targetId=page)
+        browser.call("Target.closeTarget", targetId=cover)
+    assert browser.wait_for("pomarel.frames > %d" % before)
+
+
+def test_pointer_hides_after_two_seconds_still_and_returns_when_moved(browser, server):
+    browser.open(server.url())
+    browser.call("Input.dispatchMouseEvent", type="mouseMoved", x=500, y=400)
+    assert browser.js("document.body.classList.contains('idle')") is False
+    time.sleep(1.0)
+    assert browser.js("document.body.classList.contains('idle')") is False
+    assert browser.wait_for("document.body.classList.contains('idle')", timeout=3)
+    assert browser.js("getComputedStyle(document.getElementById('confetti')).cursor") == "none"
+    browser.call("Input.dispatchMouseEvent", type="mouseMoved", x=510, y=400)
+    assert browser.wait_for("!document.body.classList.contains('idle')", timeout=3)
