@@ -1,11 +1,13 @@
 ; Pomarel's installer for Windows: a per-user install (no administrator prompt) of Pomarel.scr,
-; Pomarel.dll and the guide, Start-menu entries, an uninstall entry and, if wanted, Pomarel as
-; the current screensaver. Needs makensis 3 (MUI2, FileFunc, LogicLib, System plugin) and the
-; defines that packaging/windows/make-installer passes: ARCH (x64|x86), BIN (folder of both
-; programs), GUIDE, VERSION (major.minor.patch), OUTFILE and, when there is one, ICON.
+; Pomarel.dll, the guide and the licence, Start-menu entries, an uninstall entry and, if wanted,
+; Pomarel as the current screensaver. Needs makensis 3 (MUI2, FileFunc, LogicLib, System plugin)
+; and the defines that packaging/windows/make-installer passes: ARCH (x64|x86), BIN (a folder
+; with both programs, Pomarel.html, LICENSE.txt and wizard.bmp), VERSION (major.minor.patch),
+; OUTFILE and, when there is one, ICON.
 ;
 ; Silent use: /S, /D=<folder> (last, unquoted), /KEEPCURRENT leaves the chosen screensaver as it
-; is; the uninstaller takes /S and /REMOVESETTINGS. A failure ends with exit code 2.
+; is; the uninstaller takes /S and /REMOVESETTINGS. A failure, or a folder that cannot be used,
+; ends with exit code 2.
 
 !if "${ARCH}" == "x64"
   Target amd64-unicode
@@ -24,6 +26,14 @@
 !define DESKTOP_KEY "Control Panel\Desktop"
 !define MENU "$SMPROGRAMS\Pomarel"
 !define UNINSTALLER "Uninstall Pomarel.exe"
+; The Start-menu entries in both languages: whichever language installed them, the uninstaller
+; and a later install in the other language remove them all.
+!define SETTINGS_EN "Pomarel settings"
+!define SETTINGS_JA "Pomarel の設定"
+!define GUIDE_EN "Pomarel guide"
+!define GUIDE_JA "Pomarel ガイド"
+!define UNINSTALL_EN "Uninstall Pomarel"
+!define UNINSTALL_JA "Pomarel のアンインストール"
 
 Name "Pomarel"
 OutFile "${OUTFILE}"
@@ -38,17 +48,23 @@ BrandingText "Pomarel ${VERSION}"
 AllowSkipFiles off
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
+; The components pages say what the ticked parts need (installer) or free (uninstaller).
+Var SpaceLabel
+SpaceTexts "$SpaceLabel"
 
 !ifdef ICON
   !define MUI_ICON "${ICON}"
   !define MUI_UNICON "${ICON}"
 !endif
 !define MUI_COMPONENTSPAGE_NODESC
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${BIN}/wizard.bmp"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${BIN}/wizard.bmp"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Pomarel.scr"
 !define MUI_FINISHPAGE_RUN_PARAMETERS "/c"
 !define MUI_FINISHPAGE_RUN_TEXT "$(RunSettings)"
 !define MUI_FINISHPAGE_RUN_NOTCHECKED
 
+!insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -74,6 +90,18 @@ LangString Running ${LANG_ENGLISH} "the screensaver or its settings window is op
 LangString Running ${LANG_JAPANESE} "スクリーンセーバーまたは設定画面が開いています"
 LangString Locked ${LANG_ENGLISH} "another program holds"
 LangString Locked ${LANG_JAPANESE} "別のプログラムが使用しています:"
+LangString BadFolder ${LANG_ENGLISH} "Pomarel cannot be installed into this folder:$\r$\n$\r$\n$R8$\r$\n$\r$\nGive the full path of a folder (such as C:\Pomarel) on a drive that exists; it is created if need be. Nothing has been changed."
+LangString BadFolder ${LANG_JAPANESE} "このフォルダーには Pomarel をインストールできません:$\r$\n$\r$\n$R8$\r$\n$\r$\n存在するドライブ上のフォルダーを C:\Pomarel のような完全なパスで指定してください (なければ作成されます)。何も変更されていません。"
+LangString MenuSettings ${LANG_ENGLISH} "${SETTINGS_EN}"
+LangString MenuSettings ${LANG_JAPANESE} "${SETTINGS_JA}"
+LangString MenuGuide ${LANG_ENGLISH} "${GUIDE_EN}"
+LangString MenuGuide ${LANG_JAPANESE} "${GUIDE_JA}"
+LangString MenuUninstall ${LANG_ENGLISH} "${UNINSTALL_EN}"
+LangString MenuUninstall ${LANG_JAPANESE} "${UNINSTALL_JA}"
+LangString SpaceNeeded ${LANG_ENGLISH} "Space required: "
+LangString SpaceNeeded ${LANG_JAPANESE} "必要なディスク スペース: "
+LangString SpaceFreed ${LANG_ENGLISH} "Space freed: "
+LangString SpaceFreed ${LANG_JAPANESE} "解放されるディスク スペース: "
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -132,20 +160,57 @@ FunctionEnd
 !insertmacro FIND_USE ""
 !insertmacro FIND_USE "un."
 
+; Sizes in kilobytes, rounded up, of the files that Pomarel itself keeps in $INSTDIR, into $R6:
+; what the uninstall entry reports and what the uninstaller frees.
+!macro ADD_FILE_SIZE name
+  ClearErrors
+  FileOpen $R7 "$INSTDIR\${name}" r
+  ${IfNot} ${Errors}
+    FileSeek $R7 0 END $R5
+    FileClose $R7
+    IntOp $R5 $R5 + 1023
+    IntOp $R5 $R5 / 1024
+    IntOp $R6 $R6 + $R5
+  ${EndIf}
+!macroend
+!macro PROGRAM_SIZES un
+Function ${un}ProgramSizes
+  StrCpy $R6 0
+  !insertmacro ADD_FILE_SIZE "Pomarel.scr"
+  !insertmacro ADD_FILE_SIZE "Pomarel.dll"
+  !insertmacro ADD_FILE_SIZE "Pomarel.html"
+  !insertmacro ADD_FILE_SIZE "LICENSE.txt"
+  !insertmacro ADD_FILE_SIZE "${UNINSTALLER}"
+FunctionEnd
+!macroend
+!insertmacro PROGRAM_SIZES ""
+!insertmacro PROGRAM_SIZES "un."
+
+!macro DELETE_SHORTCUTS
+  Delete "${MENU}\${SETTINGS_EN}.lnk"
+  Delete "${MENU}\${SETTINGS_JA}.lnk"
+  Delete "${MENU}\${GUIDE_EN}.lnk"
+  Delete "${MENU}\${GUIDE_JA}.lnk"
+  Delete "${MENU}\${UNINSTALL_EN}.lnk"
+  Delete "${MENU}\${UNINSTALL_JA}.lnk"
+!macroend
+
 Section "$(Programs)" SecPrograms
   SectionIn RO
   Call WaitUntilFree
   SetOutPath "$INSTDIR"
   File "${BIN}/Pomarel.scr"
   File "${BIN}/Pomarel.dll"
-  File "/oname=Pomarel.html" "${GUIDE}"
+  File "${BIN}/Pomarel.html"
+  File "${BIN}/LICENSE.txt"
   ; No Swirlbloom.ini is shipped: the user's settings beside the programs survive an upgrade.
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   CreateDirectory "${MENU}"
-  CreateShortcut "${MENU}\Pomarel settings.lnk" "$INSTDIR\Pomarel.scr" "/c" "$INSTDIR\Pomarel.scr" 0
-  CreateShortcut "${MENU}\Pomarel guide.lnk" "$INSTDIR\Pomarel.html"
-  CreateShortcut "${MENU}\Uninstall Pomarel.lnk" "$INSTDIR\${UNINSTALLER}"
+  !insertmacro DELETE_SHORTCUTS
+  CreateShortcut "${MENU}\$(MenuSettings).lnk" "$INSTDIR\Pomarel.scr" "/c" "$INSTDIR\Pomarel.scr" 0
+  CreateShortcut "${MENU}\$(MenuGuide).lnk" "$INSTDIR\Pomarel.html"
+  CreateShortcut "${MENU}\$(MenuUninstall).lnk" "$INSTDIR\${UNINSTALLER}"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Pomarel"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -154,8 +219,10 @@ Section "$(Programs)" SecPrograms
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
-  SectionGetSize ${SecPrograms} $0
-  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "URLInfoAbout" "$INSTDIR\Pomarel.html"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "HelpLink" "$INSTDIR\Pomarel.html"
+  Call ProgramSizes
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $R6
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
@@ -176,7 +243,62 @@ Section "$(MakeCurrent)" SecCurrent
   System::Call "user32::SystemParametersInfo(i 17, i 1, p 0, i 3)"
 SectionEnd
 
+; Sets $R8 to the folder that /D= asked for when the installer cannot use it, else to "". The
+; installer itself quietly puts its default folder in place of a /D= value that is empty,
+; relative, on a drive that does not exist, a file or under one, and takes /D= off $CMDLINE, so
+; the value is read from the process's own command line and compared with $INSTDIR. Further
+; refusals of a folder belong here too, with $R8 set to the folder refused.
+Function RefusedFolder
+  StrCpy $R8 ""
+  System::Call "kernel32::GetCommandLine() t .R0"
+  ; /D= counts only as the last of the switches that follow the program's name, as the
+  ; installer itself reads it; a quoted name may hold blanks.
+  StrCpy $R1 $R0 1
+  StrCpy $R2 1
+  ${If} $R1 == '"'
+    ${Do}
+      StrCpy $R1 $R0 1 $R2
+      IntOp $R2 $R2 + 1
+      ${If} $R1 == '"'
+      ${OrIf} $R1 == ""
+        ${Break}
+      ${EndIf}
+    ${Loop}
+  ${EndIf}
+  StrLen $R3 $R0
+  ${Do}
+    StrCpy $R1 $R0 4 $R2
+    ${If} $R1 S== " /D="
+      IntOp $R2 $R2 + 4
+      StrCpy $R8 $R0 "" $R2
+      ; A trailing backslash is dropped by the installer too.
+      ${Do}
+        StrCpy $R1 $R8 1 -1
+        ${If} $R1 != "\"
+          ${Break}
+        ${EndIf}
+        StrCpy $R8 $R8 -1
+      ${Loop}
+      ${If} $R8 != ""
+      ${AndIf} $R8 == $INSTDIR
+        StrCpy $R8 ""
+      ${ElseIf} $R8 == ""
+        StrCpy $R8 '""'
+      ${EndIf}
+      Return
+    ${EndIf}
+    IntOp $R2 $R2 + 1
+  ${LoopUntil} $R2 >= $R3
+FunctionEnd
+
 Function .onInit
+  Call RefusedFolder
+  ${If} $R8 != ""
+    MessageBox MB_OK|MB_ICONSTOP "$(BadFolder)" /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+  StrCpy $SpaceLabel "$(SpaceNeeded)"
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/KEEPCURRENT" $1
@@ -185,7 +307,7 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
-Section "un.$(Programs)"
+Section "un.$(Programs)" SecUnPrograms
   SectionIn RO
   Call un.WaitUntilFree
   ; Compared while the program still exists: a short form can only be made of an existing file.
@@ -208,15 +330,16 @@ Section "un.$(Programs)"
   Delete "$INSTDIR\Pomarel.scr"
   Delete "$INSTDIR\Pomarel.dll"
   Delete "$INSTDIR\Pomarel.html"
-  Delete "${MENU}\Pomarel settings.lnk"
-  Delete "${MENU}\Pomarel guide.lnk"
-  Delete "${MENU}\Uninstall Pomarel.lnk"
+  Delete "$INSTDIR\LICENSE.txt"
+  !insertmacro DELETE_SHORTCUTS
   RMDir "${MENU}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
 
 Section /o "un.$(RemoveSettings)" SecRemoveSettings
   Delete "$INSTDIR\Swirlbloom.ini"
+  ; The copy an interrupted save leaves behind is part of the settings.
+  Delete "$INSTDIR\Swirlbloom.ini.saving"
 SectionEnd
 
 Section "-un.Folder"
@@ -226,6 +349,14 @@ Section "-un.Folder"
 SectionEnd
 
 Function un.onInit
+  StrCpy $SpaceLabel "$(SpaceFreed)"
+  ; The components page adds up what the ticked sections free: the files as they are now.
+  Call un.ProgramSizes
+  SectionSetSize ${SecUnPrograms} $R6
+  StrCpy $R6 0
+  !insertmacro ADD_FILE_SIZE "Swirlbloom.ini"
+  !insertmacro ADD_FILE_SIZE "Swirlbloom.ini.saving"
+  SectionSetSize ${SecRemoveSettings} $R6
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/REMOVESETTINGS" $1

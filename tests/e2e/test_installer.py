@@ -1,7 +1,8 @@
 """The installers, built by packaging/windows/make-installer from the test builds' programs: the
 x64 one installed, run, upgraded and uninstalled silently under Wine, in a prefix of this
 module's own (they change the user's registry), and read back from the file system and the
-registry; the x86 one, which this kernel cannot run, checked as a file."""
+registry, also in Japanese and with folders it must refuse; the x86 one, which this kernel
+cannot run, checked as a file."""
 import os
 import re
 import struct
@@ -11,7 +12,7 @@ from pathlib import Path
 
 import pytest
 
-from harness import BIN, run_wine, screenshot, wait_gone, wait_window, wine
+from harness import BIN, WM_COMMAND, child_windows, post, run_wine, screenshot, wait_gone, wait_window, wine
 from test_host import end_renderer
 from test_renderer import histogram
 from test_settings_dialog import CMD_SET, Dialog
@@ -23,10 +24,12 @@ UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pomarel"
 DESKTOP = r"HKCU\Control Panel\Desktop"
 UNINSTALLER = "Uninstall Pomarel.exe"
 PROGRAMS = {"Pomarel.scr": BIN / "Pomarel.scr", "Pomarel.dll": BIN / "Pomarel.dll",
-            "Pomarel.html": ROOT / "docs" / "Pomarel.html"}
+            "Pomarel.html": ROOT / "docs" / "Pomarel.html", "LICENSE.txt": ROOT / "LICENSE"}
 SHORTCUTS = {"Pomarel settings.lnk", "Pomarel guide.lnk", "Uninstall Pomarel.lnk"}
-# Wine turns arguments and paths into Windows text through the Unix locale.
+# Wine turns arguments and paths into Windows text through the Unix locale, and takes the
+# user's language from it.
 UTF8 = {"LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"}
+JAPANESE = {"LANG": "ja_JP.UTF-8", "LC_ALL": "ja_JP.UTF-8"}
 
 
 @pytest.fixture(scope="module")
@@ -57,6 +60,12 @@ def installers(tmp_path_factory):
     return installer
 
 
+def shipped(name):
+    """The bytes the installers put into the folder as `name`: the licence with CRLF line ends."""
+    data = PROGRAMS[name].read_bytes()
+    return data.replace(b"\n", b"\r\n") if name == "LICENSE.txt" else data
+
+
 def unix(path):
     return Path(subprocess.run(["winepath", "-u", path], capture_output=True, text=True, check=True,
                                env=dict(os.environ, **UTF8), timeout=30).stdout.strip())
@@ -76,12 +85,12 @@ def registry(key):
     return values
 
 
-def install(setup, *switches, folder=None):
+def install(setup, *switches, folder=None, env=UTF8):
     """The installer run silently: its exit code. /D= must come last and unquoted, while wine
     quotes an argument with blanks; given as words, wine joins them with blanks."""
     began = time.monotonic()
-    words = ("/D=" + folder).split(" ") if folder else []
-    code = run_wine(setup, "/S", *switches, *words, timeout=120, env=UTF8).returncode
+    words = ("/D=" + folder).split(" ") if folder is not None else []
+    code = run_wine(setup, "/S", *switches, *words, timeout=120, env=env).returncode
     print("silent install: %.2f s, exit code %d" % (time.monotonic() - began, code))
     return code
 
@@ -105,8 +114,8 @@ def test_install_run_upgrade_and_uninstall(prefix, installers, tmp_path):
     folder = unix(local + r"\Programs\Pomarel")
     menu = unix(roaming + r"\Microsoft\Windows\Start Menu\Programs\Pomarel")
     assert {p.name for p in folder.iterdir()} == {*PROGRAMS, UNINSTALLER}
-    for name, source in PROGRAMS.items():
-        assert (folder / name).read_bytes() == source.read_bytes(), name
+    for name in PROGRAMS:
+        assert (folder / name).read_bytes() == shipped(name), name
     assert {p.name for p in menu.iterdir()} == SHORTCUTS
 
     entry = registry(UNINSTALL)
@@ -114,12 +123,14 @@ def test_install_run_upgrade_and_uninstall(prefix, installers, tmp_path):
     location = entry["InstallLocation"]
     assert unix(location) == folder
     assert {name: entry.get(name) for name in ("DisplayName", "DisplayVersion", "DisplayIcon", "UninstallString",
-                                               "QuietUninstallString", "NoModify", "NoRepair")} == {
+                                               "QuietUninstallString", "NoModify", "NoRepair", "URLInfoAbout",
+                                               "HelpLink")} == {
         "DisplayName": "Pomarel", "DisplayVersion": ".".join(VERSION.groups()),
         "DisplayIcon": location + r"\Pomarel.scr,0", "UninstallString": '"%s\\%s"' % (location, UNINSTALLER),
-        "QuietUninstallString": '"%s\\%s" /S' % (location, UNINSTALLER), "NoModify": 1, "NoRepair": 1}
-    size = sum(source.stat().st_size for source in PROGRAMS.values())
-    assert abs(entry["EstimatedSize"] * 1024 - size) < size * 0.02 + 4096, "kilobytes of the programs"
+        "QuietUninstallString": '"%s\\%s" /S' % (location, UNINSTALLER), "NoModify": 1, "NoRepair": 1,
+        "URLInfoAbout": location + r"\Pomarel.html", "HelpLink": location + r"\Pomarel.html"}
+    size = sum(p.stat().st_size for p in folder.iterdir())
+    assert abs(entry["EstimatedSize"] * 1024 - size) < 5 * 1024, "kilobytes of every installed file"
     desktop = registry(DESKTOP)
     print("Control Panel\\Desktop:", {k: desktop.get(k) for k in ("SCRNSAVE.EXE", "ScreenSaveActive")})
     assert desktop["ScreenSaveActive"] == "1"
@@ -156,8 +167,8 @@ def test_install_run_upgrade_and_uninstall(prefix, installers, tmp_path):
         (folder / name).write_bytes(b"MZ an older version")
     assert install(setup, "/KEEPCURRENT") == 0
     assert (folder / "Swirlbloom.ini").read_bytes() == settings
-    for name, source in PROGRAMS.items():
-        assert (folder / name).read_bytes() == source.read_bytes(), name
+    for name in PROGRAMS:
+        assert (folder / name).read_bytes() == shipped(name), name
     assert registry(DESKTOP)["SCRNSAVE.EXE"] == other
 
     uninstall(entry, last=folder / UNINSTALLER)
@@ -182,9 +193,65 @@ def test_folder_with_blanks_and_accents_and_removing_the_settings(prefix, instal
     assert " " not in saver and unix(saver).samefile(folder / "Pomarel.scr"), "the short form"
 
     (folder / "Swirlbloom.ini").write_bytes(b"[Section]\r\n")
+    (folder / "Swirlbloom.ini.saving").write_bytes(b"[Section]\r\n")  # left by an interrupted save
     uninstall(entry, "/REMOVESETTINGS", last=folder)
     assert registry(UNINSTALL) is None
     assert registry(DESKTOP) == desktop, "SCRNSAVE.EXE cleared, nothing else changed"
+
+
+def wizard_page(window, text, timeout=60):
+    """The children of the wizard `window` once one of them shows `text`."""
+    began = time.monotonic()
+    while time.monotonic() - began < timeout:
+        children = child_windows(window)
+        if any(text in child["title"] for child in children):
+            return children
+        time.sleep(0.3)
+    raise AssertionError("no page showing %r: %s" % (text, [c["title"] for c in child_windows(window)]))
+
+
+def shows_our_picture(children, shot):
+    """True when the picture at the wizard's left, which it stretches to its control (314 pixels
+    high at 96 dpi), is packaging/windows/wizard.bmp. NSIS's own picture differs by about 0.17."""
+    left, top, right, bottom = next(c["rect"] for c in children if c["cls"] == "Static" and c["visible"]
+                                    and c["client"][1] == 314 and c["client"][0] < 300)
+    screenshot(shot)
+    difference = subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
+                                 "+repage", "-filter", "point", "-resize", "164x314!",
+                                 ROOT / "packaging/windows/wizard.bmp", "-compose", "difference", "-composite",
+                                 "-format", "%[fx:mean]", "info:"], capture_output=True, text=True, timeout=60)
+    print("the picture differs from wizard.bmp by", difference.stdout)
+    return float(difference.stdout) < 0.03
+
+
+def test_the_wizard_shows_our_picture_and_the_uninstaller_what_it_frees(prefix, installers, tmp_path):
+    """Clicked through as a person would: Next, Install and Finish are the wizard's IDOK."""
+    setup = wine(installers("x64"), env=UTF8)
+    window = wait_window("Pomarel Setup", timeout=60)
+    assert shows_our_picture(wizard_page(window, "Welcome to"), tmp_path / "welcome.png")
+    for text in ("Welcome to", "Choose Components", "Choose Install Location"):
+        wizard_page(window, text)
+        assert post(window, WM_COMMAND, 1)
+        time.sleep(0.5)
+    assert shows_our_picture(wizard_page(window, "Completing"), tmp_path / "finish.png")
+    assert post(window, WM_COMMAND, 1)
+    assert setup.wait(timeout=60) == 0
+
+    location = registry(UNINSTALL)["InstallLocation"]
+    folder = unix(location)
+    size = sum(p.stat().st_size for p in folder.iterdir())
+    remover = wine(location + "\\" + UNINSTALLER, "_?=" + location, env=UTF8)
+    window = wait_window("Pomarel Uninstall ", timeout=60)  # NSIS's caption, blank and all
+    wizard_page(window, "Uninstalling from")
+    assert post(window, WM_COMMAND, 1)
+    label = next(c["title"] for c in wizard_page(window, "Space freed:") if c["title"].startswith("Space freed:"))
+    print(label, "for %d bytes" % size)
+    number, unit = re.fullmatch(r"Space freed: ([\d.]+) (KB|MB)", label).groups()
+    assert abs(float(number) * (1024 if unit == "KB" else 1024 * 1024) - size) < 0.1 * 1024 * 1024
+    assert post(window, WM_COMMAND, 2)  # Cancel: nothing removed
+    remover.wait(timeout=60)
+    assert (folder / "Pomarel.scr").exists()
+    uninstall(registry(UNINSTALL), last=folder / UNINSTALLER)
 
 
 @pytest.mark.parametrize("arch, machine", [("x64", 0x8664), ("x86", 0x014C)], ids=["x64", "x86"])
@@ -195,3 +262,28 @@ def test_each_installer_has_its_machine_and_the_project_version(installers, arch
     assert data[pe:pe + 4] == b"PE\0\0" and struct.unpack_from("<H", data, pe + 4)[0] == machine
     fixed = data.index(struct.pack("<I", 0xFEEF04BD))  # VS_FIXEDFILEINFO
     assert struct.unpack_from("<4I", data, fixed + 8) == ((major << 16) | minor, patch << 16) * 2
+
+
+@pytest.mark.parametrize("folder", [r"C:\pomarel-file", r"C:\pomarel-file\Pomarel", r"Q:\Pomarel", "",
+                                    r"Programs\Pomarel"],
+                         ids=["a file", "under a file", "no such drive", "empty", "relative"])
+def test_a_folder_it_cannot_use_is_refused_and_nothing_changes(prefix, installers, folder):
+    drive_c = Path(os.environ["WINEPREFIX"]) / "drive_c"
+    (drive_c / "pomarel-file").write_bytes(b"a file, not a folder")
+    assert not (drive_c.parent / "dosdevices" / "q:").exists()
+    def state():
+        return registry(UNINSTALL), registry(DESKTOP), sorted(drive_c.rglob("Pomarel*"))
+    before = state()
+    assert install(installers("x64"), folder=folder) == 2
+    assert state() == before
+
+
+def test_a_japanese_installation_has_japanese_start_menu_entries(prefix, installers):
+    assert install(installers("x64"), env=JAPANESE) == 0
+    entry = registry(UNINSTALL)
+    roaming = run_wine("cmd", "/c", "echo %APPDATA%").stdout.strip()
+    menu = unix(roaming + r"\Microsoft\Windows\Start Menu\Programs\Pomarel")
+    assert {p.name for p in menu.iterdir()} == {"Pomarel の設定.lnk", "Pomarel ガイド.lnk",
+                                                "Pomarel のアンインストール.lnk"}
+    uninstall(entry, last=unix(entry["InstallLocation"]) / UNINSTALLER)  # in English
+    assert not menu.exists()
