@@ -76,7 +76,6 @@ class CommandRules {
   const CommandMembers& members() const { return m_; }
   const CaptionElement& caption() const { return lbl_; }
   FaceImage lastImage() const { return lastImage_; }  // of the last composition
-  const FontDesc& ambientFont() const { return ambientFont_; }
   void setAmbientFont(FontDesc font) { ambientFont_ = std::move(font); }
 
   // Properties. Reading Enabled, FontColour or Visible can repaint the face.
