@@ -422,7 +422,7 @@ void Command::updateRegion() {
   if (region && !SetWindowRgn(hwnd_, region, TRUE)) DeleteObject(region);
 }
 
-// ---- CommandView ----
+// ---- CommandPort ----
 
 void Command::captionChanged() {
   updateFont();

@@ -65,7 +65,7 @@ Command* commandFromWindow(HWND window);
 FontDesc fontFromHandle(HFONT font);
 HFONT createFontHandle(const FontDesc& font);
 
-class Command final : private CommandView {
+class Command final : private CommandPort {
  public:
   HWND window() const { return hwnd_; }
   int id() const;
@@ -128,7 +128,7 @@ class Command final : private CommandView {
   void updateRegion();
   void placeCaption();
 
-  // CommandView
+  // CommandPort
   void composeFace(FaceImage image, bool gradientInverted) override;
   void captionChanged() override;
   void opacityChanged() override;

@@ -78,7 +78,7 @@ TEST(SettingsKeys, NamesAreTheFileKeys) {
 }
 
 // A settings file and a file system as the loader sees them.
-class TableStore : public SettingsStore {
+class TableStore : public SettingsLoadPort {
  public:
   std::map<std::wstring, std::wstring> values;
   std::set<std::wstring> files;

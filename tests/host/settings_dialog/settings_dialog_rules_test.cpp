@@ -242,9 +242,9 @@ TEST(GuidePath, PutsTheGuideInTheProgramFolderWithOneBackslash) {
 
 using Log = std::vector<std::wstring>;
 
-// Logs every step; a save step named `failAt` fails. Its code page is like 1252: "ł" has a
-// look-alike, anything else beyond it is lost.
-struct RecordingDialog : SettingsDialogPort {
+// The window and the settings file in one log; a save step named `failAt` fails. Its code
+// page is like 1252: "ł" has a look-alike, anything else beyond it is lost.
+struct RecordingDialog : DialogViewPort, SettingsSavePort {
   Log log;
   size_t entries = 0;
   int32_t cursorResult = 1, chooserResult = 1;
@@ -320,7 +320,7 @@ TEST(DialogLoad, ShowsTheStoredChoiceTrackAndFileThenZoomsFromTheCursor) {
     setVariables(c.kind, c.track, c.file);
     RecordingDialog port;
     port.cursorResult = c.cursorResult;
-    DialogSteps(port).load();
+    DialogSteps(port, port).load();
     Log want = {L"place", L"init buttons", L"tile", L"repeat off"};
     want.insert(want.end(), c.look.begin(), c.look.end());
     want.insert(want.end(), {L"entries", L"label [" + std::wstring(c.file) + L"]", c.zoom, L"arrow"});
@@ -343,7 +343,7 @@ TEST(DialogChooseKind, TakesTheKindAtOnceAndEnablesOnlyItsControl) {
   for (const auto& c : cases) {
     setVariables(c.start, 0, L"");
     RecordingDialog port;
-    DialogSteps(port).chooseKind(c.chosen);
+    DialogSteps(port, port).chooseKind(c.chosen);
     Log want = c.look.empty() ? Log{} : off;
     want.insert(want.end(), c.look.begin(), c.look.end());
     EXPECT_EQ(port.log, want) << c.chosen;
@@ -373,7 +373,7 @@ TEST(DialogChooseFile, TakesAStorableNameAndItsFolderAndKeepsThePreviousOtherwis
     port.chooserResult = c.result;
     port.answer = c.answer;
     port.shortNames[c.answer] = c.shortName;
-    DialogSteps(port).chooseFile();
+    DialogSteps(port, port).chooseFile();
     const bool refused = c.result > 0 && !c.file;
     Log want = {L"chooser at [C:\\Old]"};
     if (c.file) want.push_back(L"label [" + std::wstring(c.file) + L"]");
@@ -398,7 +398,7 @@ TEST(DialogConfirm, WritesKindTrackAndFileInOrderIntoACopyThatReplacesTheFileThe
     setVariables(c.kind, 4, c.file);
     RecordingDialog port;
     port.typed = c.typed;
-    DialogSteps(port).confirm();
+    DialogSteps(port, port).confirm();
     const Log want = {L"check C:\\Saver\\Swirlbloom.ini", L"copy to C:\\Saver\\Swirlbloom.ini.saving",
                       std::wstring(KeyKind) + L"=" + FormatIniNumber(c.kind),
                       std::wstring(KeyRepeat) + L"=" + FormatIniNumber(c.track),
@@ -414,14 +414,14 @@ TEST(DialogConfirm, WritesKindTrackAndFileInOrderIntoACopyThatReplacesTheFileThe
 TEST(DialogConfirm, AFailedStepRemovesTheCopyReportsAndKeepsTheDialogOpen) {
   setVariables(2, 0, L"");
   RecordingDialog saved;
-  DialogSteps(saved).confirm();
+  DialogSteps(saved, saved).confirm();
   const Log steps(saved.log.begin(), saved.log.end() - 1);  // all but the unload
   for (const uint32_t error : {5u, 0u}) {
     for (size_t i = 0; i < steps.size(); ++i) {
       RecordingDialog port;
       port.failAt = steps[i];
       port.error = error;
-      DialogSteps(port).confirm();
+      DialogSteps(port, port).confirm();
       Log want(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(i) + 1);
       if (i > 0) want.push_back(L"remove C:\\Saver\\Swirlbloom.ini.saving");
       want.push_back(L"report");
