@@ -7,6 +7,7 @@
 #include <windowsx.h>
 
 #include "host/res/resource.h"
+#include "host/ui/font.h"
 #include "host/ui/program_folder.h"
 #include "host/ui/text.h"
 #include "host/ui/twips.h"
@@ -29,15 +30,6 @@ const wchar_t PanelFontName[] = L"Tahoma";
 constexpr double PanelPoints = 8.25;
 
 const wchar_t* const ChoiceTexts[ChoiceCount] = {L"なし", L"音楽CD", L"MP3、WAV"};
-
-HFONT makeFont(const wchar_t* face, double points, BYTE charset, bool underline) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  const int height = -MulDiv(static_cast<int>(points * 100 + 0.5), dpi, 7200);
-  return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, charset, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
-}
 
 controls::FontDesc buttonFont() {
   controls::FontDesc font;
@@ -164,9 +156,13 @@ int32_t SettingsDialog::cursorPos(long& x, long& y) {
 }
 
 bool SettingsDialog::createFonts() {
-  labelFont_ = makeFont(LabelFontName, LabelPoints, SHIFTJIS_CHARSET, false);
-  linkFont_ = makeFont(LabelFontName, LabelPoints, SHIFTJIS_CHARSET, true);
-  panelFont_ = makeFont(PanelFontName, PanelPoints, DEFAULT_CHARSET, false);
+  ui::FontLook label{LabelFontName, LabelPoints};
+  label.charset = SHIFTJIS_CHARSET;
+  ui::FontLook link = label;
+  link.underline = true;
+  labelFont_ = ui::createFont(label);
+  linkFont_ = ui::createFont(link);
+  panelFont_ = ui::createFont(ui::FontLook{PanelFontName, PanelPoints});
   return labelFont_ && linkFont_ && panelFont_;
 }
 
