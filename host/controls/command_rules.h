@@ -36,8 +36,8 @@ constexpr wchar_t KeyVisible[] = L"Visible";
 class CommandPort {
  public:
   virtual ~CommandPort() = default;
-  // Compose the whole face from `image` with the gradient direction given (PaintFace steps
-  // 2 to 7) and show it.
+  // Compose the whole face from `image` with the gradient direction given (its geometry, the
+  // gradient and the frame, then the caption's place) and show it.
   virtual void composeFace(FaceImage image, bool gradientInverted) = 0;
   // The caption's text, font, colour or look changed: show it again (the face is kept).
   virtual void captionChanged() = 0;
