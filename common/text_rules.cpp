@@ -23,6 +23,10 @@ std::wstring upperAscii(std::wstring_view text) {
   return upper;
 }
 
+wchar_t modeLetter(std::wstring_view arguments) {
+  return arguments.size() < 2 ? L'\0' : upperAscii(arguments[1]);
+}
+
 double roundHalfEven(double value) {
   if (!std::isfinite(value)) return value;
   const double below = std::floor(value);

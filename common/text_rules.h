@@ -1,6 +1,7 @@
-// Text rules that several modules share, so that the start routine, the settings file, the
-// settings dialog, the music module and the button's property bag agree on what a number is,
-// how it rounds and which letters compare equal. Plain C++, no locale, no platform header.
+// Text rules that several modules share, so that the start routine, the session, the settings
+// file, the settings dialog, the music module and the button's property bag agree on what a
+// number is, how it rounds, which letters compare equal and which switch the command line
+// gives. Plain C++, no locale, no platform header.
 #pragma once
 
 #include <optional>
@@ -13,6 +14,11 @@ namespace text {
 wchar_t upperAscii(wchar_t c);
 wchar_t lowerAscii(wchar_t c);
 std::wstring upperAscii(std::wstring_view text);
+
+// The switch of the host's argument text: its second character, upper-cased (the first, a
+// slash or a hyphen, is not looked at); 0 when the text is shorter than two characters. The
+// start routine chooses its mode by it and the session reads it again at load and unload.
+wchar_t modeLetter(std::wstring_view arguments);
 
 // Round half to even, the way a conversion of a number to a whole one rounds. Infinities and
 // NaN come back unchanged, for the caller's range check to turn away.

@@ -1,14 +1,11 @@
-// Entry point of Pomarel.scr: plugs winmm into the music module, runs the start routine with
-// the process's own argument text, then the message loop of the preview or the session, if
-// either was started.
+// Entry point of Pomarel.scr: runs the start routine with the process's own argument text,
+// then the message loop of the preview or the session, if either was started.
 #include <windows.h>
 
-#include "host/music/music.h"
 #include "host/start/start.h"
 #include "host/ui/command_line.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  BGM_Port() = &winmmMusicSystem();
   if (startProgram(ui::commandArguments()) == host::AfterStart::End) return 0;
   return runMessageLoop();
 }

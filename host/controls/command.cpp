@@ -1,6 +1,6 @@
 // The Command window: registers the class, turns window messages into CommandRules events,
 // keeps the persistent back buffer the face is composed in, draws the caption LblMsg over it
-// and delivers Click. Depends on user32, gdi32, face (msimg32) and host/ui/twips.
+// and delivers Click. Depends on user32, gdi32, face (msimg32) and host/ui.
 #include "host/controls/command.h"
 
 #include <algorithm>
@@ -9,7 +9,7 @@
 
 #include "host/controls/face.h"
 #include "host/controls/face_rules.h"
-#include "host/ui/dib.h"
+#include "host/ui/font.h"
 #include "host/ui/twips.h"
 #include "host/ui/window_class.h"
 
@@ -30,9 +30,15 @@ struct ClassRegistration {
 };
 ClassRegistration g_class;
 
-int screenDpiY() {
-  const int tpp = ui::twipsPerPixelY();
-  return tpp > 0 ? 1440 / tpp : 96;
+// The caption font between the property bag's description and the window layer's.
+FontDesc fontDescOf(HFONT font) {
+  const ui::FontLook look = ui::fontLookOf(font);
+  return FontDesc{look.name, look.points, look.weight, look.italic, look.underline, look.strikeout, look.charset};
+}
+
+HFONT createFont(const FontDesc& font) {
+  return ui::createFont(
+      ui::FontLook{font.name, font.points, font.weight, font.italic, font.underline, font.strikeout, font.charset});
 }
 
 }  // namespace
@@ -76,39 +82,6 @@ Command* commandFromWindow(HWND window) {
   return ui::windowObject<Command>(window, ObjectSlot);
 }
 
-FontDesc fontFromHandle(HFONT font) {
-  FontDesc desc;
-  LOGFONTW lf = {};
-  if (!font || !GetObjectW(font, sizeof(lf), &lf)) return desc;
-  desc.name = lf.lfFaceName;
-  const int pixels = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
-  // Whole hundredths of a point, as font sizes are kept (13 px at 96 dpi is 9.75).
-  desc.points = static_cast<double>(MulDiv(pixels, 7200, screenDpiY())) / 100.0;
-  desc.weight = lf.lfWeight ? static_cast<int>(lf.lfWeight) : FW_NORMAL;
-  desc.italic = lf.lfItalic != 0;
-  desc.underline = lf.lfUnderline != 0;
-  desc.strikeout = lf.lfStrikeOut != 0;
-  desc.charset = lf.lfCharSet;
-  return desc;
-}
-
-HFONT createFontHandle(const FontDesc& font) {
-  LOGFONTW lf = {};
-  lf.lfHeight = -MulDiv(static_cast<int>(font.points * 100.0 + 0.5), screenDpiY(), 7200);
-  lf.lfWeight = font.weight;
-  lf.lfItalic = font.italic;
-  lf.lfUnderline = font.underline;
-  lf.lfStrikeOut = font.strikeout;
-  lf.lfCharSet = static_cast<BYTE>(font.charset);
-  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  lf.lfQuality = DEFAULT_QUALITY;
-  lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  // The wide form keeps a Japanese face name intact whatever the ANSI code page is.
-  lstrcpynW(lf.lfFaceName, font.name.c_str(), LF_FACESIZE);
-  return CreateFontIndirectW(&lf);
-}
-
 LRESULT CALLBACK commandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -116,7 +89,7 @@ LRESULT CALLBACK commandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
                         ? reinterpret_cast<HFONT>(SendMessageW(create->hwndParent, WM_GETFONT, 0, 0))
                         : nullptr;
     if (!ambient) ambient = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    auto* command = new (std::nothrow) Command(hwnd, fontFromHandle(ambient));
+    auto* command = new (std::nothrow) Command(hwnd, fontDescOf(ambient));
     if (!command) return FALSE;
     command->notify_ = create->hwndParent;
     ui::bindWindowObject(hwnd, command, ObjectSlot);
@@ -134,13 +107,10 @@ LRESULT CALLBACK commandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 Command::Command(HWND hwnd, FontDesc ambient)
     : hwnd_(hwnd), core_(*this, std::move(ambient)), images_(std::make_unique<StateImages>()) {
-  bufferDc_ = CreateCompatibleDC(nullptr);
   updateFont();
 }
 
 Command::~Command() {
-  releaseBuffer();
-  if (bufferDc_) DeleteDC(bufferDc_);
   if (font_) DeleteObject(font_);
 }
 
@@ -255,39 +225,12 @@ void Command::deliverPendingClick() {
 bool Command::ensureBuffer() {
   RECT client = {};
   GetClientRect(hwnd_, &client);
-  const int width = client.right - client.left;
-  const int height = client.bottom - client.top;
-  if (width <= 0 || height <= 0) {
-    releaseBuffer();
-    return false;
-  }
-  if (buffer_ && width == bufferWidth_ && height == bufferHeight_) return true;
-  if (!bufferDc_) return false;
-  std::uint32_t* bits = nullptr;
-  HBITMAP bitmap = ui::createTopDownDib(bufferDc_, width, height, &bits);
-  if (!bitmap) return false;
-  releaseBuffer();
-  buffer_ = bitmap;
-  bufferBits_ = bits;
-  bufferOld_ = SelectObject(bufferDc_, buffer_);
-  bufferWidth_ = width;
-  bufferHeight_ = height;
-  return true;
-}
-
-void Command::releaseBuffer() {
-  if (!buffer_) return;
-  SelectObject(bufferDc_, bufferOld_);
-  DeleteObject(buffer_);
-  buffer_ = nullptr;
-  bufferBits_ = nullptr;
-  bufferOld_ = nullptr;
-  bufferWidth_ = bufferHeight_ = 0;
+  return face_.resize(client.right - client.left, client.bottom - client.top);
 }
 
 void Command::composeFace(FaceImage image, bool gradientInverted) {
   if (ensureBuffer()) {
-    controls::composeFace(bufferDc_, bufferWidth_, bufferHeight_, images_->get(image), gradientInverted);
+    controls::composeFace(face_.dc(), face_.width(), face_.height(), images_->get(image), gradientInverted);
     GdiFlush();
   }
   placeCaption();
@@ -296,8 +239,8 @@ void Command::composeFace(FaceImage image, bool gradientInverted) {
 
 void Command::render(HDC dc) const {
   if (!dc) return;
-  if (core_.members().FaceOpaque && buffer_) {
-    BitBlt(dc, 0, 0, bufferWidth_, bufferHeight_, bufferDc_, 0, 0, SRCCOPY);
+  if (core_.members().FaceOpaque && face_.valid()) {
+    face_.copyTo(dc);
   } else if (!core_.members().FaceOpaque) {
     // Transparent: the window region leaves only the caption's pixels, which get the text
     // colour whole (no half-blended edge against a face that is not shown).
@@ -347,7 +290,7 @@ void Command::drawCaption(HDC dc, bool mask) const {
 void Command::updateFont() {
   const FontDesc& wanted = core_.Font();
   if (font_ && wanted == fontDesc_) return;
-  HFONT font = createFontHandle(wanted);
+  HFONT font = createFont(wanted);
   if (!font) return;  // keeps the font it had
   if (font_) DeleteObject(font_);
   font_ = font;
@@ -379,50 +322,39 @@ void Command::updateRegion() {
   const int width = client.right;
   const int height = client.bottom;
   HRGN region = nullptr;
-  HDC dc = width > 0 && height > 0 ? CreateCompatibleDC(nullptr) : nullptr;
-  if (dc) {
-    std::uint32_t* bits = nullptr;
-    HBITMAP mask = ui::createTopDownDib(dc, width, height, &bits);
-    if (mask) {
-      HGDIOBJ old = SelectObject(dc, mask);
-      drawCaption(dc, true);
-      GdiFlush();
-      // One rectangle per run of text pixels in each row.
-      const std::uint32_t* pixels = bits;
-      std::vector<RECT> runs;
-      for (int y = 0; y < height; ++y) {
-        int x = 0;
-        while (x < width) {
-          while (x < width && (pixels[y * width + x] & 0x00FFFFFFu) == 0) ++x;
-          const int start = x;
-          while (x < width && (pixels[y * width + x] & 0x00FFFFFFu) != 0) ++x;
-          if (x > start) runs.push_back({start, y, x, y + 1});
-        }
+  ui::BackBuffer mask;  // black, with the caption's text pixels drawn white
+  if (mask.resize(width, height)) {
+    drawCaption(mask.dc(), true);
+    const std::vector<std::uint32_t> pixels = mask.pixels();
+    // One rectangle per run of text pixels in each row.
+    std::vector<RECT> runs;
+    for (int y = 0; y < height; ++y) {
+      int x = 0;
+      while (x < width) {
+        while (x < width && pixels[y * width + x] == 0) ++x;
+        const int start = x;
+        while (x < width && pixels[y * width + x] != 0) ++x;
+        if (x > start) runs.push_back({start, y, x, y + 1});
       }
-      SelectObject(dc, old);
-      DeleteObject(mask);
-      std::vector<std::uint8_t> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
-      auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
-      header->dwSize = sizeof(RGNDATAHEADER);
-      header->iType = RDH_RECTANGLES;
-      header->nCount = static_cast<DWORD>(runs.size());
-      header->nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
-      header->rcBound = client;
-      if (!runs.empty()) {
-        std::copy(reinterpret_cast<const std::uint8_t*>(runs.data()),
-                  reinterpret_cast<const std::uint8_t*>(runs.data() + runs.size()),
-                  data.data() + sizeof(RGNDATAHEADER));
-      }
-      region = ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()),
-                               reinterpret_cast<const RGNDATA*>(data.data()));
     }
-    DeleteDC(dc);
+    std::vector<std::uint8_t> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+    auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+    header->dwSize = sizeof(RGNDATAHEADER);
+    header->iType = RDH_RECTANGLES;
+    header->nCount = static_cast<DWORD>(runs.size());
+    header->nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
+    header->rcBound = client;
+    if (!runs.empty()) {
+      std::copy(reinterpret_cast<const std::uint8_t*>(runs.data()),
+                reinterpret_cast<const std::uint8_t*>(runs.data() + runs.size()), data.data() + sizeof(RGNDATAHEADER));
+    }
+    region = ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<const RGNDATA*>(data.data()));
   }
   if (!region) region = CreateRectRgn(0, 0, 0, 0);
   if (region && !SetWindowRgn(hwnd_, region, TRUE)) DeleteObject(region);
 }
 
-// ---- CommandView ----
+// ---- CommandPort ----
 
 void Command::captionChanged() {
   updateFont();
@@ -452,12 +384,10 @@ void Command::propertyChanged(const wchar_t* name) {
 // ---- inspection ----
 
 bool Command::copyFace(std::vector<std::uint32_t>& pixels, int& width, int& height) const {
-  if (!buffer_ || !bufferBits_) return false;
-  GdiFlush();
-  width = bufferWidth_;
-  height = bufferHeight_;
-  pixels.assign(bufferBits_, bufferBits_ + static_cast<size_t>(width) * height);
-  for (auto& p : pixels) p &= 0x00FFFFFFu;
+  if (!face_.valid()) return false;
+  width = face_.width();
+  height = face_.height();
+  pixels = face_.pixels();
   return true;
 }
 

@@ -1,7 +1,7 @@
 // The Command push button as a Win32 child window: a custom-drawn face (gradient and the frame
 // of one of six state images), the caption LblMsg, the hover timer TmrMouse and the Click
 // event. The window procedure feeds CommandRules (command_rules.h); this is the container's
-// interface. Depends on user32, gdi32, msimg32 and host/ui/twips.
+// interface. Depends on user32, gdi32, msimg32 and host/ui (twips, back buffer, fonts).
 //
 // Use from a container (a window or a panel):
 //   controls::registerCommandClass(instance);          // once; later calls do nothing
@@ -27,6 +27,7 @@
 
 #include "host/controls/command_rules.h"
 #include "host/controls/property_bag.h"
+#include "host/ui/back_buffer.h"
 
 namespace controls {
 
@@ -61,11 +62,7 @@ Command* createCommand(HWND parent, int id, const CommandPlacement& place, DWORD
 // The object of a Command window (also one made with CreateWindowEx and the class name).
 Command* commandFromWindow(HWND window);
 
-// Font objects for the caption: HFONT at the screen's density <-> device-free description.
-FontDesc fontFromHandle(HFONT font);
-HFONT createFontHandle(const FontDesc& font);
-
-class Command final : private CommandView {
+class Command final : private CommandPort {
  public:
   HWND window() const { return hwnd_; }
   int id() const;
@@ -119,8 +116,7 @@ class Command final : private CommandView {
   // May destroy the window (through Click): nothing touches the object after it returns.
   void onButtonUp(MouseButton button);
   void deliverPendingClick();
-  bool ensureBuffer();
-  void releaseBuffer();
+  bool ensureBuffer();  // the face's back buffer at the client size; false without one
   // The caption as LblMsg shows it; `mask` draws every text pixel white (for the region).
   void drawCaption(HDC dc, bool mask) const;
   COLORREF captionColour() const;
@@ -128,7 +124,7 @@ class Command final : private CommandView {
   void updateRegion();
   void placeCaption();
 
-  // CommandView
+  // CommandPort
   void composeFace(FaceImage image, bool gradientInverted) override;
   void captionChanged() override;
   void opacityChanged() override;
@@ -142,13 +138,7 @@ class Command final : private CommandView {
   std::function<void(Command&)> onClick_;
   std::function<void(Command&, const std::wstring&)> onChange_;
 
-  // Back buffer: a 32-bit DIB section of the client size, selected into its own memory DC.
-  HDC bufferDc_ = nullptr;
-  HBITMAP buffer_ = nullptr;
-  HGDIOBJ bufferOld_ = nullptr;
-  std::uint32_t* bufferBits_ = nullptr;
-  int bufferWidth_ = 0;
-  int bufferHeight_ = 0;
+  ui::BackBuffer face_;  // the composed face, client size
 
   std::unique_ptr<StateImages> images_;
   HFONT font_ = nullptr;  // the caption font as a GDI object

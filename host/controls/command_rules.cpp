@@ -1,6 +1,6 @@
 // Command's behaviour without its window: properties, first-use step, persistence, the state
 // table of pointer, focus, resize and hover-timer events, and the Click rule.
-// Platform-free; depends on property_bag and the CommandView the window supplies.
+// Platform-free; depends on property_bag and the CommandPort the window supplies.
 #include "host/controls/command_rules.h"
 
 namespace controls {
@@ -36,8 +36,8 @@ const wchar_t* faceImageName(FaceImage image) {
   return L"?";
 }
 
-CommandRules::CommandRules(CommandView& view, FontDesc ambientFont)
-    : view_(view), ambientFont_(std::move(ambientFont)) {
+CommandRules::CommandRules(CommandPort& port, FontDesc ambientFont)
+    : port_(port), ambientFont_(std::move(ambientFont)) {
   lbl_.font = ambientFont_;
 }
 
@@ -45,14 +45,14 @@ CommandRules::CommandRules(CommandView& view, FontDesc ambientFont)
 
 void CommandRules::setCaption(const std::wstring& New_Caption) {
   lbl_.text = New_Caption;
-  view_.captionChanged();
-  view_.propertyChanged(KeyCaption);
+  port_.captionChanged();
+  port_.propertyChanged(KeyCaption);
 }
 
 void CommandRules::setFont(const FontDesc& New_Font) {
   lbl_.font = New_Font;
-  view_.captionChanged();
-  view_.propertyChanged(KeyFont);
+  port_.captionChanged();
+  port_.propertyChanged(KeyFont);
 }
 
 std::uint32_t CommandRules::FontColour() {
@@ -63,9 +63,9 @@ std::uint32_t CommandRules::FontColour() {
 
 void CommandRules::setFontColour(std::uint32_t New_FontColour) {
   lbl_.colour = New_FontColour;
-  view_.captionChanged();
+  port_.captionChanged();
   RefreshFace();
-  view_.propertyChanged(KeyFontColour);
+  port_.propertyChanged(KeyFontColour);
 }
 
 bool CommandRules::Enabled() {
@@ -82,7 +82,7 @@ bool CommandRules::Enabled() {
 
 void CommandRules::setEnabled(bool New_Enabled) {
   m_.Enabled = New_Enabled;
-  view_.propertyChanged(KeyEnabled);
+  port_.propertyChanged(KeyEnabled);
   ApplyEnabledLook();
 }
 
@@ -95,20 +95,20 @@ std::uint8_t CommandRules::Visible() {
 void CommandRules::setVisible(std::uint8_t New_Visible) {
   if (New_Visible != 0) {
     m_.FaceOpaque = true;
-    view_.opacityChanged();
+    port_.opacityChanged();
     RefreshFace();
   } else {
     m_.FaceOpaque = false;
-    view_.opacityChanged();
+    port_.opacityChanged();
   }
-  view_.propertyChanged(KeyVisible);
+  port_.propertyChanged(KeyVisible);
 }
 
 // ---- life cycle ----
 
 void CommandRules::Initialize() {
   m_.State = ButtonState::Normal;
-  view_.startHoverTimer(HoverIntervalMs);
+  port_.startHoverTimer(HoverIntervalMs);
 }
 
 void CommandRules::readProperties(const PropertyBag& bag) {
@@ -126,8 +126,8 @@ void CommandRules::readProperties(const PropertyBag& bag) {
     if (*v == 0) m_.FaceOpaque = false;
     if (*v == 1) m_.FaceOpaque = true;
   }
-  view_.captionChanged();
-  if (m_.FaceOpaque != wasOpaque) view_.opacityChanged();
+  port_.captionChanged();
+  if (m_.FaceOpaque != wasOpaque) port_.opacityChanged();
   RefreshFace();
 }
 
@@ -146,7 +146,7 @@ void CommandRules::writeProperties(PropertyBag& bag) {
 void CommandRules::setCaptionLook(bool enabled) {
   if (lbl_.enabledLook == enabled) return;
   lbl_.enabledLook = enabled;
-  view_.captionChanged();
+  port_.captionChanged();
 }
 
 void CommandRules::RefreshFace() {
@@ -154,7 +154,7 @@ void CommandRules::RefreshFace() {
   setCaptionLook(true);
   if (m_.FirstRun == 0 && lbl_.colour != 0) {
     lbl_.colour = 0;
-    view_.captionChanged();
+    port_.captionChanged();
   }
   PaintFace(FaceImage::Normal);
 }
@@ -172,7 +172,7 @@ void CommandRules::ApplyEnabledLook() {
 void CommandRules::PaintFace(FaceImage image) {
   m_.GradientInverted = invertedFor(m_.State, m_.GradientInverted);
   lastImage_ = image;
-  view_.composeFace(image, m_.GradientInverted);
+  port_.composeFace(image, m_.GradientInverted);
 }
 
 void CommandRules::EndHover() {
@@ -221,7 +221,7 @@ void CommandRules::pointerUp(MouseButton button) {
       PaintFace(FaceImage::HighLightSelect);
     }
   }
-  if (m_.State != ButtonState::Selected) view_.raiseClick();
+  if (m_.State != ButtonState::Selected) port_.raiseClick();
 }
 
 void CommandRules::focusGained() {

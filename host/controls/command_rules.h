@@ -1,6 +1,6 @@
 // The Command push button without its window: members, properties with their change
 // notification, first-use step, persistence, the interaction state machine and the Click
-// rule. It asks a CommandView (the Win32 window, or a recording fake in tests) to compose the
+// rule. It asks a CommandPort (the Win32 window, or a recording fake in tests) to compose the
 // face, change the caption's look and raise events. Platform-free; depends on property_bag.
 #pragma once
 
@@ -33,11 +33,11 @@ constexpr wchar_t KeyFontColour[] = L"FontColour";
 constexpr wchar_t KeyVisible[] = L"Visible";
 
 // What the core needs from the window around it.
-class CommandView {
+class CommandPort {
  public:
-  virtual ~CommandView() = default;
-  // Compose the whole face from `image` with the gradient direction given (PaintFace steps
-  // 2 to 7) and show it.
+  virtual ~CommandPort() = default;
+  // Compose the whole face from `image` with the gradient direction given (its geometry, the
+  // gradient and the frame, then the caption's place) and show it.
   virtual void composeFace(FaceImage image, bool gradientInverted) = 0;
   // The caption's text, font, colour or look changed: show it again (the face is kept).
   virtual void captionChanged() = 0;
@@ -71,12 +71,11 @@ class CommandRules {
  public:
   // `ambientFont` is the container's current font: the caption's first font and the default
   // of the "Font" entry.
-  CommandRules(CommandView& view, FontDesc ambientFont);
+  CommandRules(CommandPort& port, FontDesc ambientFont);
 
   const CommandMembers& members() const { return m_; }
   const CaptionElement& caption() const { return lbl_; }
   FaceImage lastImage() const { return lastImage_; }  // of the last composition
-  const FontDesc& ambientFont() const { return ambientFont_; }
   void setAmbientFont(FontDesc font) { ambientFont_ = std::move(font); }
 
   // Properties. Reading Enabled, FontColour or Visible can repaint the face.
@@ -120,7 +119,7 @@ class CommandRules {
  private:
   void setCaptionLook(bool enabled);
 
-  CommandView& view_;
+  CommandPort& port_;
   CommandMembers m_;
   CaptionElement lbl_;
   FontDesc ambientFont_;

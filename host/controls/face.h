@@ -26,8 +26,9 @@ class StateImages {
 // FillGradient: white at the top and lavender grey at the bottom, or the other way round.
 bool fillGradient(HDC dc, int width, int height, bool inverted);
 
-// PaintFace steps 3 to 5 on a face of `width` x `height` pixels. Each step runs even when an
-// earlier one failed; false when any failed.
+// The face of PaintFace on a `width` x `height` pixel surface: cleared, the gradient, then the
+// eight frame pieces of `image`. Each of them is drawn even when an earlier one failed; false
+// when any failed.
 bool composeFace(HDC dc, int width, int height, HBITMAP image, bool inverted);
 
 }  // namespace controls

@@ -1,6 +1,6 @@
 // Swirlbloom_BGM: the command strings, reply areas and decisions of the background music.
-// Platform-free: the system is reached only through BgmSystem (music_rules.h); the settings
-// variables and the number rule come from host/settings.
+// Platform-free: the system is reached only through the MusicPort (music_rules.h); the
+// settings variables and the number rule come from host/settings.
 #include "host/music/music_rules.h"
 #include "host/settings/settings_rules.h"
 
@@ -8,51 +8,12 @@
 
 #include "common/text_rules.h"
 
-bool BGM_CDAlive = false;
-
 namespace {
 
 constexpr uint32_t CdModeCapacity = 255;
 constexpr uint32_t Mp3ModeCapacity = 30;
 constexpr uint32_t CommandReplyCapacity = 512;
 constexpr uint32_t ErrorTextCapacity = 256;
-
-// A machine without multimedia devices: what the module talks to before the program plugs in
-// its own system.
-class NoDevices : public BgmSystem {
- public:
-  uint32_t sendString(const std::wstring&, std::wstring*, uint32_t) override { return NoDevice; }
-  bool errorString(uint32_t, std::wstring&, uint32_t) override { return false; }
-  int32_t playSound(const std::wstring*, uint32_t) override { return 0; }
-  int32_t waveOutDevices() override { return 0; }
-
- private:
-  static constexpr uint32_t NoDevice = 266;  // MCIERR_CANNOT_LOAD_DRIVER, as on a machine without one
-};
-NoDevices noDevices;
-
-struct BgmState {
-  BgmSystem* port = &noDevices;
-  std::wstring cdModeReply;   // kept between checks: a failed mode query leaves the last one
-  std::wstring mp3ModeReply;  // likewise
-  std::wstring commandReply;
-  std::wstring errorText;
-  std::wstring lastReply;
-};
-BgmState state;
-
-BgmSystem& port() { return *state.port; }
-
-uint32_t send(const std::wstring& command) { return port().sendString(command, nullptr, 0); }
-
-// The area changes only when the device answered; MCI does not promise to leave the buffer
-// alone on failure, and the mode tests rely on seeing the previous answer then.
-uint32_t sendInto(const std::wstring& command, std::wstring& area, uint32_t capacity) {
-  std::wstring reply;
-  const uint32_t code = port().sendString(command, &reply, capacity);
-  if (code == 0) area = reply;
-  return code;
-}
 
 bool containsErr(const std::wstring& text) {
   return text::upperAscii(text).find(L"ERR") != std::wstring::npos;
@@ -66,49 +27,58 @@ double trackNumber(const std::wstring& reply) {
 
 }  // namespace
 
-BgmSystem*& BGM_Port() { return state.port; }
+uint32_t MusicPlayer::send(const std::wstring& command) { return port_.sendString(command, nullptr, 0); }
 
-int32_t BGM_MciCommand(const std::wstring& command, std::wstring& reply) {
+// The area changes only when the device answered; MCI does not promise to leave the buffer
+// alone on failure, and the mode tests rely on seeing the previous answer then.
+uint32_t MusicPlayer::sendInto(const std::wstring& command, std::wstring& area, uint32_t capacity) {
+  std::wstring reply;
+  const uint32_t code = port_.sendString(command, &reply, capacity);
+  if (code == 0) area = reply;
+  return code;
+}
+
+int32_t MusicPlayer::BGM_MciCommand(const std::wstring& command, std::wstring& reply) {
   if (command.empty()) {
     reply = L"コマンド文字列が指定されていません";
     return -1;
   }
-  const int32_t code = static_cast<int32_t>(sendInto(command, state.commandReply, CommandReplyCapacity));
+  const int32_t code = static_cast<int32_t>(sendInto(command, commandReply_, CommandReplyCapacity));
   LastApiResult = code;
   if (code != 0) {
     std::wstring text;
-    if (port().errorString(static_cast<uint32_t>(code), text, ErrorTextCapacity)) {
-      state.errorText = text;
-      reply = state.errorText;
+    if (port_.errorString(static_cast<uint32_t>(code), text, ErrorTextCapacity)) {
+      errorText_ = text;
+      reply = errorText_;
     } else {
       reply = L"Error (文字列が取れません)";
     }
     return code;
   }
-  reply = state.commandReply;
+  reply = commandReply_;
   return 0;
 }
 
-std::wstring BGM_MciQuery(const std::wstring& command) {
-  const int32_t code = BGM_MciCommand(command, state.lastReply);
+std::wstring MusicPlayer::BGM_MciQuery(const std::wstring& command) {
+  const int32_t code = BGM_MciCommand(command, lastReply_);
   LastApiResult = code;
   if (code != 0) return L"Error:" + std::to_wstring(code);
-  return state.lastReply;
+  return lastReply_;
 }
 
-int32_t BGM_MciPlay(const std::wstring& device, const std::wstring& from, const std::wstring& to) {
+int32_t MusicPlayer::BGM_MciPlay(const std::wstring& device, const std::wstring& from, const std::wstring& to) {
   std::wstring command = L"play " + device;
   if (!from.empty()) command += L" from " + from;
   if (!to.empty()) command += L" to " + to;
-  return BGM_MciCommand(command, state.lastReply);
+  return BGM_MciCommand(command, lastReply_);
 }
 
-void BGM_CDOpen() {
+void MusicPlayer::BGM_CDOpen() {
   LastApiResult = static_cast<int32_t>(send(L"open cdaudio"));
   LastApiResult = static_cast<int32_t>(send(L"set cdaudio time format tmsf"));
 }
 
-void BGM_CDCheck() {
+void MusicPlayer::BGM_CDCheck() {
   BGM_CDAlive = true;
   try {
     const std::wstring track = BGM_MciQuery(L"status cdaudio current track");
@@ -121,8 +91,8 @@ void BGM_CDCheck() {
       BGM_CDAlive = false;
       return;
     }
-    LastApiResult = static_cast<int32_t>(sendInto(L"status cdaudio mode", state.cdModeReply, CdModeCapacity));
-    const bool stopped = state.cdModeReply.substr(0, 7) == L"stopped";
+    LastApiResult = static_cast<int32_t>(sendInto(L"status cdaudio mode", cdModeReply_, CdModeCapacity));
+    const bool stopped = cdModeReply_.substr(0, 7) == L"stopped";
 
     if (BGMRepeatTrack == 0) {
       // "play cdaudio" without a position carries on from where the disc is.
@@ -142,35 +112,35 @@ void BGM_CDCheck() {
   }
 }
 
-void BGM_CDClose() {
+void MusicPlayer::BGM_CDClose() {
   LastApiResult = static_cast<int32_t>(send(L"stop cdaudio"));
   LastApiResult = static_cast<int32_t>(send(L"close cdaudio"));
 }
 
-void BGM_MP3Open() {
+void MusicPlayer::BGM_MP3Open() {
   // Quoted so that a path with blanks stays one argument.
   if (send(L"open \"" + BGMFile + L"\" type MPEGVideo Alias MP3Play") == 0) send(L"play MP3Play");
 }
 
-bool BGM_MP3IsPlaying() {
-  sendInto(L"status MP3Play mode", state.mp3ModeReply, Mp3ModeCapacity);
-  return state.mp3ModeReply.substr(0, 7) == L"playing";
+bool MusicPlayer::BGM_MP3IsPlaying() {
+  sendInto(L"status MP3Play mode", mp3ModeReply_, Mp3ModeCapacity);
+  return mp3ModeReply_.substr(0, 7) == L"playing";
 }
 
-void BGM_MP3Check() {
+void MusicPlayer::BGM_MP3Check() {
   if (BGM_MP3IsPlaying()) return;
   send(L"stop MP3Play");
   send(L"play MP3Play from 0");
 }
 
-void BGM_MP3Close() {
+void MusicPlayer::BGM_MP3Close() {
   send(L"stop MP3Play");
   send(L"close MP3Play");
 }
 
-void BGM_WavPlay() {
-  if (port().waveOutDevices() <= 0) return;
-  LastApiResult = port().playSound(&BGMFile, BgmSndAsync | BgmSndNoDefault | BgmSndLoop);
+void MusicPlayer::BGM_WavPlay() {
+  if (port_.waveOutDevices() <= 0) return;
+  LastApiResult = port_.playSound(&BGMFile, BgmSndAsync | BgmSndNoDefault | BgmSndLoop);
 }
 
-void BGM_WavStop() { LastApiResult = port().playSound(nullptr, 0); }
+void MusicPlayer::BGM_WavStop() { LastApiResult = port_.playSound(nullptr, 0); }

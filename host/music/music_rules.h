@@ -1,36 +1,16 @@
 // Swirlbloom_BGM: the background music. Audio CD and MP3 through MCI command strings, with the
 // periodic checks the session calls on its timers, and looped WAV playback. Every system call
-// goes through BgmSystem below; reads BGMFile and BGMRepeatTrack (host/settings).
+// goes through the MusicPort the player is given; reads BGMFile and BGMRepeatTrack
+// (host/settings).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-// True while the CD status queries succeed; the session mirrors it into its CD timer.
-extern bool BGM_CDAlive;
-
-void BGM_CDOpen();
-void BGM_CDCheck();
-void BGM_CDClose();
-
-void BGM_MP3Open();
-void BGM_MP3Check();
-void BGM_MP3Close();
-
-void BGM_WavPlay();
-void BGM_WavStop();
-
-bool BGM_MP3IsPlaying();
-// The MCI result code, or -1 for an empty command (nothing is sent). `reply` receives the
-// device's answer on success, the system's error text otherwise.
-int32_t BGM_MciCommand(const std::wstring& command, std::wstring& reply);
-// The reply, or "Error:<code>" when the command fails.
-std::wstring BGM_MciQuery(const std::wstring& command);
-int32_t BGM_MciPlay(const std::wstring& device, const std::wstring& from, const std::wstring& to);
-
-class BgmSystem {
+// What the player reaches the system's multimedia calls through.
+class MusicPort {
  public:
-  virtual ~BgmSystem() = default;
+  virtual ~MusicPort() = default;
   // mciSendStringA without a callback window. `reply` is null when no reply area is given
   // (capacity 0); otherwise it receives the reply up to its first NUL.
   virtual uint32_t sendString(const std::wstring& command, std::wstring* reply, uint32_t capacity) = 0;
@@ -41,9 +21,45 @@ class BgmSystem {
   virtual int32_t waveOutDevices() = 0;
 };
 
-// The port in use. Until the program plugs in its system (main.cpp: winmm) it is a system
-// without any device: no drive answers and no sound plays. Tests swap it with ScopedSeam.
-BgmSystem*& BGM_Port();
+// The module's operations and its state (the reply areas kept between calls and BGM_CDAlive),
+// over the port it is given.
+class MusicPlayer {
+ public:
+  explicit MusicPlayer(MusicPort& port) : port_(port) {}
+
+  // True while the CD status queries succeed; the session mirrors it into its CD timer.
+  bool BGM_CDAlive = false;
+
+  void BGM_CDOpen();
+  void BGM_CDCheck();
+  void BGM_CDClose();
+
+  void BGM_MP3Open();
+  void BGM_MP3Check();
+  void BGM_MP3Close();
+
+  void BGM_WavPlay();
+  void BGM_WavStop();
+
+  bool BGM_MP3IsPlaying();
+  // The MCI result code, or -1 for an empty command (nothing is sent). `reply` receives the
+  // device's answer on success, the system's error text otherwise.
+  int32_t BGM_MciCommand(const std::wstring& command, std::wstring& reply);
+  // The reply, or "Error:<code>" when the command fails.
+  std::wstring BGM_MciQuery(const std::wstring& command);
+  int32_t BGM_MciPlay(const std::wstring& device, const std::wstring& from, const std::wstring& to);
+
+ private:
+  uint32_t send(const std::wstring& command);
+  uint32_t sendInto(const std::wstring& command, std::wstring& area, uint32_t capacity);
+
+  MusicPort& port_;
+  std::wstring cdModeReply_;   // kept between checks: a failed mode query leaves the last one
+  std::wstring mp3ModeReply_;  // likewise
+  std::wstring commandReply_;
+  std::wstring errorText_;
+  std::wstring lastReply_;
+};
 
 // PlaySound flags used by the module (values of the system's SND_ constants).
 constexpr uint32_t BgmSndAsync = 0x0001;

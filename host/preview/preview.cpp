@@ -1,18 +1,13 @@
-// The preview form: its look, the picture from the program's resources (decoded by the system)
-// and the end of the instance when its pane goes away. Depends on host/ui and host/settings.h
-// (LastApiResult).
+// The preview form: its look, the picture from the program's resources (decoded by the system),
+// the end of the instance when its window goes, and whether its pane has gone. Depends on
+// host/ui and host/settings.h (LastApiResult).
 #include "host/preview/preview.h"
 
 #include "host/res/resource.h"
 #include "host/settings/settings.h"
 #include "host/ui/picture.h"
 
-namespace {
-constexpr UINT PaneWatchId = 1;
-constexpr UINT PaneWatchMs = 500;
-}  // namespace
-
-PreviewWindow::PreviewWindow() : ui::Form("Swirlbloom_R"), paneWatch_(*this, PaneWatchId, PaneWatchMs) {}
+PreviewWindow::PreviewWindow() : ui::Form("Swirlbloom_R") {}
 
 bool PreviewWindow::load() {
   ui::FormLook look;
@@ -30,14 +25,10 @@ void PreviewWindow::onLoad() {
   }
 }
 
-void PreviewWindow::watchPane(HWND pane) {
-  pane_ = pane;
-  paneWatch_.setEnabled(true);
-}
+void PreviewWindow::watchPane(HWND pane) { pane_ = pane; }
 
-void PreviewWindow::onTimer(ui::Timer& timer) {
-  if (&timer == &paneWatch_ && !IsWindow(pane_)) unload();
-}
+// The window handle is asked too: destroyed without a message, the form still holds it.
+bool PreviewWindow::paneGone() const { return pane_ && (!IsWindow(pane_) || !IsWindow(hwnd())); }
 
 void PreviewWindow::onUnload() {
   // The form's own unload: a close request to itself, already closing, recorded and no more.

@@ -12,19 +12,19 @@ class PreviewWindow : public ui::Form {
   PreviewWindow();
 
   bool load();  // hidden, top-level until reparented
-  // Ends the preview once `pane` is no longer a window.
+  // The pane the preview was embedded into; null when there is none to watch.
   void watchPane(HWND pane);
+  // True once the watched pane, or the preview's own window, is no longer a window. Not part
+  // of the form's own behaviour: the pane belongs to another process, which may destroy it,
+  // and the preview inside it, without a word to us; the program's message loop asks this.
+  bool paneGone() const;
 
   ui::Image Img_Prev;
 
  protected:
   void onLoad() override;
   void onUnload() override;
-  void onTimer(ui::Timer& timer) override;
 
  private:
   HWND pane_ = nullptr;
-  // Not part of the form's own behaviour: the pane belongs to another process, which may
-  // destroy it without a word to us.
-  ui::Timer paneWatch_;
 };

@@ -1,6 +1,9 @@
 // Cover windows: a class of their own with the stock black brush, and a window procedure that
-// refuses activation so a click leaves the keyboard with the renderer.
+// refuses activation so a click leaves the keyboard with the renderer. Depends on user32,
+// gdi32 and host/ui/window_class.
 #include "host/session/covers.h"
+
+#include "host/ui/window_class.h"
 
 namespace {
 
@@ -18,15 +21,11 @@ LRESULT CALLBACK coverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 bool registerCoverClass() {
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA existing = {};
-  if (GetClassInfoA(instance, CoverClass, &existing)) return true;
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = coverProc;
-  wc.hInstance = instance;
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  wc.lpszClassName = CoverClass;
-  return RegisterClassA(&wc) != 0;
+  ui::WindowClassInfo info;
+  info.name = CoverClass;
+  info.procedure = coverProc;
+  info.background = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  return ui::ensureWindowClass(info);
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ class CoverWindows {
   // Exactly these covers, shown: existing windows are moved rather than made anew, so a
   // display change does not flash the desktop; extra ones are destroyed.
   void place(const std::vector<host::ScreenRect>& covers);
-  const std::vector<HWND>& windows() const { return windows_; }
 
  private:
   std::vector<HWND> windows_;

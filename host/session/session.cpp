@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include "host/music/music_rules.h"
 #include "host/settings/settings.h"
 #include "host/ui/command_line.h"
 #include "host/ui/program_folder.h"
@@ -62,33 +61,33 @@ bool SessionWindow::timerOn(host::SessionTimer which) { return timer(which).enab
 void SessionWindow::music(host::MusicCall call) {
   switch (call) {
     case host::MusicCall::CDOpen:
-      BGM_CDOpen();
+      music_.BGM_CDOpen();
       break;
     case host::MusicCall::CDCheck:
-      BGM_CDCheck();
+      music_.BGM_CDCheck();
       break;
     case host::MusicCall::CDClose:
-      BGM_CDClose();
+      music_.BGM_CDClose();
       break;
     case host::MusicCall::MP3Open:
-      BGM_MP3Open();
+      music_.BGM_MP3Open();
       break;
     case host::MusicCall::MP3Check:
-      BGM_MP3Check();
+      music_.BGM_MP3Check();
       break;
     case host::MusicCall::MP3Close:
-      BGM_MP3Close();
+      music_.BGM_MP3Close();
       break;
     case host::MusicCall::WavPlay:
-      BGM_WavPlay();
+      music_.BGM_WavPlay();
       break;
     case host::MusicCall::WavStop:
-      BGM_WavStop();
+      music_.BGM_WavStop();
       break;
   }
 }
 
-bool SessionWindow::cdAlive() { return BGM_CDAlive; }
+bool SessionWindow::cdAlive() { return music_.BGM_CDAlive; }
 int16_t SessionWindow::musicKind() { return BGMKind; }
 std::wstring SessionWindow::musicFile() { return BGMFile; }
 std::wstring SessionWindow::commandArguments() { return sessionCalls().commandArguments(); }

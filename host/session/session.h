@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "host/music/music.h"
 #include "host/session/covers.h"
 #include "host/session/session_rules.h"
 #include "host/ui/command_line.h"
@@ -63,4 +64,6 @@ class SessionWindow : public ui::Form, private host::SessionPort {
   host::Session session_;
   CoverWindows covers_;
   ui::Process renderer_;
+  WinmmMusic winmm_;
+  MusicPlayer music_{winmm_};  // Swirlbloom_BGM
 };

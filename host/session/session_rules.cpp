@@ -4,10 +4,7 @@
 
 #include "common/text_rules.h"
 
-#include "host/start/start_rules.h"
-
 namespace host {
-
 
 bool musicFileEndsWith(const std::wstring& file, const wchar_t* suffix) {
   return file.size() >= 3 && text::upperAscii(std::wstring_view(file).substr(file.size() - 3)) == suffix;
@@ -18,7 +15,7 @@ void Session::load() {
   unloaded_ = false;
   // Only the screensaver proper hides the other monitors; a run without a switch is the
   // user's own, next to their desktop.
-  covering_ = modeLetter(port_.commandArguments()) == L'S';
+  covering_ = text::modeLetter(port_.commandArguments()) == L'S';
   if (covering_) coverMonitors();
   rendererPath_ = port_.programFolder() + RendererFileName;
   port_.startRenderer(rendererPath_);  // a failed start shows as a renderer that is not running
@@ -88,7 +85,7 @@ void Session::unload() {
       port_.music(MusicCall::MP3Close);
     }
   }
-  if (modeLetter(port_.commandArguments()) == L'S') port_.showCursor();
+  if (text::modeLetter(port_.commandArguments()) == L'S') port_.showCursor();
   port_.endProgram();
 }
 

@@ -56,7 +56,6 @@ class Session {
   void displayChanged();
 
   const std::wstring& rendererPath() const { return rendererPath_; }  // RendererPath
-  bool rendererSeen() const { return rendererSeen_; }
 
  private:
   void watchRenderer();

@@ -1,6 +1,7 @@
 // The settings file through the system profile calls (kernel32), the existence test of the
-// music file and the program-folder based path. Text crosses to the ANSI code page through
-// host/ui/text.h; the decisions of the loader are in settings_rules.cpp.
+// music file, the program-folder based path and the file steps of an all-or-nothing save.
+// Text crosses to the ANSI code page through host/ui/text.h; the decisions of the loader are
+// in settings_rules.cpp, the order of the save's steps in the settings dialog's rules.
 #include "host/settings/settings.h"
 #include "host/settings/settings_rules.h"
 #include "host/ui/program_folder.h"
@@ -8,48 +9,28 @@
 
 #include <windows.h>
 
-namespace {
-
-uint32_t systemGetProfileString(const char* section, const char* key, const char* fallback, char* buffer,
-                                uint32_t size, const char* path) {
-  return GetPrivateProfileStringA(section, key, fallback, buffer, size, path);
+SettingsSystem& settingsCalls() {
+  static SettingsSystem calls;
+  return calls;
 }
 
-int32_t systemWriteProfileString(const char* section, const char* key, const char* value, const char* path) {
-  return WritePrivateProfileStringA(section, key, value, path);
-}
-
-// Constant-initialised, so a test's copy taken during start-up already holds the real calls.
-SettingsSystem calls{systemGetProfileString, systemWriteProfileString, ui::programFolder};
-
-class ProfileStore : public SettingsStore {
- public:
-  std::wstring read(const std::wstring& key) override { return ReadIniValue(SettingsSection, key, SettingsPath()); }
-  bool fileExists(const std::wstring& path) override { return FileExists(path); }
-  std::wstring programFolder() override { return calls.programFolder(); }
-};
-
-}  // namespace
-
-SettingsSystem& SettingsCalls() { return calls; }
-
-std::wstring SettingsPath() { return SettingsPathIn(calls.programFolder()); }
+std::wstring SettingsPath() { return SettingsPathIn(settingsCalls().programFolder()); }
 
 std::wstring ReadIniValue(const std::wstring& section, const std::wstring& key, const std::wstring& path) {
   constexpr uint32_t size = 256;
   // One byte beyond what the call may fill, so the text always ends even if it does not.
   char buffer[size + 1] = {};
-  calls.getProfileString(ui::toAnsi(section).c_str(), ui::toCodePage(key, SettingsKeyCodePage).c_str(), "", buffer,
-                         size, ui::toAnsi(path).c_str());
+  settingsCalls().getPrivateProfileString(ui::toAnsi(section).c_str(), ui::toCodePage(key, SettingsKeyCodePage).c_str(),
+                                          "", buffer, size, ui::toAnsi(path).c_str());
   return ui::fromAnsi(buffer);
 }
 
 std::wstring WriteIniValue(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                            const std::wstring& path) {
   // An empty value must stay "" (never null), or the call would delete the key.
-  LastApiResult = calls.writeProfileString(ui::toAnsi(section).c_str(),
-                                           ui::toCodePage(key, SettingsKeyCodePage).c_str(),
-                                           ui::toAnsi(value).c_str(), ui::toAnsi(path).c_str());
+  LastApiResult = settingsCalls().writePrivateProfileString(ui::toAnsi(section).c_str(),
+                                                            ui::toCodePage(key, SettingsKeyCodePage).c_str(),
+                                                            ui::toAnsi(value).c_str(), ui::toAnsi(path).c_str());
   return std::wstring();
 }
 
@@ -71,6 +52,17 @@ bool FileExists(const std::wstring& path) {
   return onDisk;
 }
 
+void LoadSettings() {
+  SettingsFile file;
+  LoadSettingsFrom(file);
+}
+
+// ---- the file steps of a save; each helper returns 0 or the system's error code ----
+
+namespace {
+
+// `path` can be written, or created where it is missing (it is then removed again), and its
+// folder has room for a copy and its rewrite.
 uint32_t CheckSettingsWritable(const std::wstring& path) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -89,6 +81,7 @@ uint32_t CheckSettingsWritable(const std::wstring& path) {
   return 0;
 }
 
+// `copy` becomes a copy of `path`, or an empty file where `path` does not exist.
 uint32_t CopySettingsFile(const std::wstring& path, const std::wstring& copy) {
   if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
     return CopyFileW(path.c_str(), copy.c_str(), FALSE) ? 0 : GetLastError();
@@ -99,6 +92,8 @@ uint32_t CopySettingsFile(const std::wstring& path, const std::wstring& copy) {
   return 0;
 }
 
+// The profile writer does not report a full disk and leaves the file cut mid-line: a whole
+// file ends with its last line's end.
 uint32_t CheckSettingsComplete(const std::wstring& copy) {
   const HANDLE file = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -122,6 +117,7 @@ uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path)
                                                                                                      : GetLastError();
 }
 
+// FormatMessage's text for an error code, without the line end; empty for 0 or an unknown code.
 std::wstring SystemErrorText(uint32_t error) {
   if (error == 0) return std::wstring();
   wchar_t* text = nullptr;
@@ -136,7 +132,39 @@ std::wstring SystemErrorText(uint32_t error) {
   return result;
 }
 
-void LoadSettings() {
-  ProfileStore store;
-  LoadSettingsFrom(store);
+}  // namespace
+
+std::wstring SettingsFile::read(const std::wstring& key) { return ReadIniValue(SettingsSection, key, SettingsPath()); }
+
+bool SettingsFile::fileExists(const std::wstring& path) { return FileExists(path); }
+
+std::wstring SettingsFile::programFolder() { return settingsCalls().programFolder(); }
+
+std::wstring SettingsFile::settingsPath() { return SettingsPath(); }
+
+bool SettingsFile::step(uint32_t error) {
+  lastError_ = error;
+  return error == 0;
 }
+
+bool SettingsFile::checkWritable(const std::wstring& path) { return step(CheckSettingsWritable(path)); }
+
+bool SettingsFile::makeCopy(const std::wstring& path, const std::wstring& copy) {
+  return step(CopySettingsFile(path, copy));
+}
+
+int32_t SettingsFile::writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) {
+  WriteIniValue(SettingsSection, key, value, file);
+  lastError_ = LastApiResult ? 0 : GetLastError();
+  return LastApiResult;
+}
+
+bool SettingsFile::copyComplete(const std::wstring& copy) { return step(CheckSettingsComplete(copy)); }
+
+bool SettingsFile::replaceWith(const std::wstring& copy, const std::wstring& path) {
+  return step(ReplaceSettingsFile(copy, path));
+}
+
+void SettingsFile::removeFile(const std::wstring& path) { DeleteFileW(path.c_str()); }
+
+std::wstring SettingsFile::reason(uint32_t error) { return SystemErrorText(error); }

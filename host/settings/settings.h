@@ -1,12 +1,16 @@
 // The settings file through the system's profile calls (kernel32): the path beside the
-// program, reading and writing one value, the loader and the existence test of the music
-// file. The variables and the platform-free rules are in settings_rules.h.
+// program, reading and writing one value, the loader, the existence test of the music file,
+// and SettingsFile, the one answer to the loader's and the save's ports. The variables and
+// the platform-free rules are in settings_rules.h.
 #pragma once
+
+#include <windows.h>
 
 #include <cstdint>
 #include <string>
 
 #include "host/settings/settings_rules.h"
+#include "host/ui/program_folder.h"
 
 // The program folder followed by "\Swirlbloom.ini", built anew on every call.
 std::wstring SettingsPath();
@@ -23,30 +27,39 @@ void LoadSettings();
 
 bool FileExists(const std::wstring& path);
 
-// The file calls of an all-or-nothing save; each returns 0 or the system's error code.
-// `path` can be written, or created where it is missing (it is then removed again), and its
-// folder has room for a copy and its rewrite.
-uint32_t CheckSettingsWritable(const std::wstring& path);
-// `copy` becomes a copy of `path`, or an empty file where `path` does not exist.
-uint32_t CopySettingsFile(const std::wstring& path, const std::wstring& copy);
-// The profile writer does not report a full disk and leaves the file cut mid-line: a whole
-// file ends with its last line's end.
-uint32_t CheckSettingsComplete(const std::wstring& copy);
-uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path);
-// FormatMessage's text for an error code, without the line end; empty for 0 or an unknown code.
-std::wstring SystemErrorText(uint32_t error);
+// The settings file on disk as the loader reads it (section "Section" of SettingsPath) and as
+// the settings dialog's save writes it, step by step.
+class SettingsFile final : public SettingsLoadPort, public SettingsSavePort {
+ public:
+  std::wstring read(const std::wstring& key) override;
+  bool fileExists(const std::wstring& path) override;
+  std::wstring programFolder() override;
 
-struct SettingsSystem {
-  // GetPrivateProfileStringA / WritePrivateProfileStringA, byte for byte.
-  uint32_t (*getProfileString)(const char* section, const char* key, const char* fallback, char* buffer,
-                               uint32_t size, const char* path);
-  int32_t (*writeProfileString)(const char* section, const char* key, const char* value, const char* path);
-  std::wstring (*programFolder)();
+  std::wstring settingsPath() override;
+  bool checkWritable(const std::wstring& path) override;
+  bool makeCopy(const std::wstring& path, const std::wstring& copy) override;
+  int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) override;
+  bool copyComplete(const std::wstring& copy) override;
+  bool replaceWith(const std::wstring& copy, const std::wstring& path) override;
+  void removeFile(const std::wstring& path) override;
+  uint32_t lastError() override { return lastError_; }
+  std::wstring reason(uint32_t error) override;
+
+ private:
+  bool step(uint32_t error);  // notes a file step's error code; true when there was none
+
+  uint32_t lastError_ = 0;
 };
 
-// The calls in use. Tests swap them with ScopedSeam; one that wraps a real call keeps a copy
-// of the struct from before the swap.
-SettingsSystem& SettingsCalls();
+// The settings module's system calls. Tests swap single calls with ScopedSeam to see what the
+// profile calls are handed, or to put the program in a folder of their own; one that wraps a
+// real call keeps a copy of the struct from before the swap.
+struct SettingsSystem {
+  decltype(&GetPrivateProfileStringA) getPrivateProfileString = GetPrivateProfileStringA;
+  decltype(&WritePrivateProfileStringA) writePrivateProfileString = WritePrivateProfileStringA;
+  std::wstring (*programFolder)() = ui::programFolder;
+};
+SettingsSystem& settingsCalls();
 
 // The code page the key names are sent in, whatever the system's ANSI code page: the names
 // are Japanese and a file must read the same on every system.

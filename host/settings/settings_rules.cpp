@@ -1,6 +1,6 @@
 // The settings variables and the platform-free rules of the settings file: the number form,
 // the path helpers and the loader. No system call here; the loader reaches the file through
-// SettingsStore (settings_rules.h).
+// SettingsLoadPort (settings_rules.h).
 #include "host/settings/settings_rules.h"
 
 #include "common/text_rules.h"
@@ -63,9 +63,9 @@ std::wstring SettingsPathIn(const std::wstring& folder) {
   return folder + L"\\Swirlbloom.ini";
 }
 
-void LoadSettingsFrom(SettingsStore& store) {
+void LoadSettingsFrom(SettingsLoadPort& file) {
   auto readNumber = [&](const wchar_t* key, int16_t& variable) {
-    const std::wstring text = store.read(key);
+    const std::wstring text = file.read(key);
     if (text.empty()) {
       variable = 0;
     } else if (const auto number = ParseIniNumber(text)) {
@@ -74,16 +74,16 @@ void LoadSettingsFrom(SettingsStore& store) {
   };
   skipOnFailure([&] { readNumber(KeyKind, BGMKind); });
   skipOnFailure([&] { readNumber(KeyRepeat, BGMRepeatTrack); });
-  skipOnFailure([&] { BGMFolder = store.programFolder(); });
+  skipOnFailure([&] { BGMFolder = file.programFolder(); });
   skipOnFailure([&] {
-    const std::wstring file = store.read(KeyFile);
-    if (file.empty()) {
+    const std::wstring stored = file.read(KeyFile);
+    if (stored.empty()) {
       BGMFile.clear();
       if (BGMKind == 2) BGMKind = 0;
       return;
     }
-    BGMFile = file;
-    if (store.fileExists(BGMFile)) {
+    BGMFile = stored;
+    if (file.fileExists(BGMFile)) {
       BGMFolder = FolderOf(BGMFile);
     } else {
       BGMFile.clear();

@@ -1,7 +1,8 @@
 // The platform-free half of the settings: the variables that hold the user's choices while
 // the host runs, the key names, the number rule of the file, the path helpers and the
-// loader's decisions, with the file and the file system reached through SettingsStore.
-// settings.cpp plugs in the profile calls; tests plug in a table.
+// loader's decisions, with the file and the file system reached through SettingsLoadPort,
+// and the file steps a save is made of (SettingsSavePort). settings.cpp answers both ports
+// with the real file; tests answer them with tables.
 #pragma once
 
 #include <cstdint>
@@ -36,13 +37,36 @@ std::optional<int16_t> ParseIniNumber(const std::wstring& text);
 // `folder` exactly as reported, followed by "\Swirlbloom.ini".
 std::wstring SettingsPathIn(const std::wstring& folder);
 
-class SettingsStore {
+// What the loader reads the file and the file system through.
+class SettingsLoadPort {
  public:
-  virtual ~SettingsStore() = default;
+  virtual ~SettingsLoadPort() = default;
   virtual std::wstring read(const std::wstring& key) = 0;  // section "Section" of the file
   virtual bool fileExists(const std::wstring& path) = 0;
   virtual std::wstring programFolder() = 0;
 };
 
-// The loader over a given store: fills BGMKind, BGMRepeatTrack, BGMFolder and BGMFile.
-void LoadSettingsFrom(SettingsStore& store);
+// The loader over the given file: fills BGMKind, BGMRepeatTrack, BGMFolder and BGMFile.
+void LoadSettingsFrom(SettingsLoadPort& file);
+
+// The file steps of an all-or-nothing save (the settings dialog's confirmation, which decides
+// their order). A step that reports failure leaves its system error code in lastError().
+class SettingsSavePort {
+ public:
+  virtual ~SettingsSavePort() = default;
+  // The settings file's full path, as the profile calls are given it.
+  virtual std::wstring settingsPath() = 0;
+  // The file can be written, or created where it is missing, with room for a copy beside it;
+  // a missing file stays missing.
+  virtual bool checkWritable(const std::wstring& path) = 0;
+  // `copy` becomes a copy of `path`, or an empty file where there is no `path` yet.
+  virtual bool makeCopy(const std::wstring& path, const std::wstring& copy) = 0;
+  // WriteIniValue into section "Section" of `file`; the profile call's result (0: failed).
+  virtual int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) = 0;
+  // The copy holds the whole file (the profile writer does not tell a full disk).
+  virtual bool copyComplete(const std::wstring& copy) = 0;
+  virtual bool replaceWith(const std::wstring& copy, const std::wstring& path) = 0;
+  virtual void removeFile(const std::wstring& path) = 0;
+  virtual uint32_t lastError() = 0;                 // of the step that failed last
+  virtual std::wstring reason(uint32_t error) = 0;  // the system's text for it; may be empty
+};

@@ -1,66 +1,22 @@
 // The persistent image behind the dialog and its panel, and the windowless controls painted
-// over it. A top-down 32-bit DIB section keeps the pixels readable for tests. Depends on
-// gdi32 and user32.
+// over it. Depends on gdi32, user32 and host/ui/back_buffer.
 #include "host/settings_dialog/canvas.h"
 
 #include <algorithm>
 
-#include "host/ui/dib.h"
-
 namespace dialog {
 
-Canvas::~Canvas() {
-  if (dc_) {
-    SelectObject(dc_, oldBitmap_);
-    DeleteDC(dc_);
-  }
-  if (bitmap_) DeleteObject(bitmap_);
-}
-
 bool Canvas::create(int width, int height, COLORREF background) {
-  if (dc_) {
-    SelectObject(dc_, oldBitmap_);
-    DeleteDC(dc_);
-    dc_ = nullptr;
-  }
-  if (bitmap_) {
-    DeleteObject(bitmap_);
-    bitmap_ = nullptr;
-  }
-  bits_ = nullptr;
-  width_ = height_ = 0;
-  if (width <= 0 || height <= 0) return false;
-
-  std::uint32_t* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  bitmap_ = ui::createTopDownDib(screen, width, height, &bits);
-  dc_ = bitmap_ ? CreateCompatibleDC(screen) : nullptr;
-  ReleaseDC(nullptr, screen);
-  if (!dc_) {
-    if (bitmap_) DeleteObject(bitmap_);
-    bitmap_ = nullptr;
-    return false;
-  }
-  oldBitmap_ = SelectObject(dc_, bitmap_);
-  bits_ = bits;
-  width_ = width;
-  height_ = height;
+  if (!image_.resize(width, height)) return false;
   const RECT all{0, 0, width, height};
-  SetDCBrushColor(dc_, background);
-  FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  SetDCBrushColor(image_.dc(), background);
+  FillRect(image_.dc(), &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
   return true;
 }
 
-COLORREF Canvas::pixel(int x, int y) const {
-  if (!bits_ || x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
-  GdiFlush();  // GDI may still hold drawing for the section in its batch
-  const uint32_t p = bits_[static_cast<size_t>(y) * width_ + x];  // 0x00RRGGBB
-  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-}
-
 void Canvas::paint(HDC target) const {
-  if (!dc_) return;
-  BitBlt(target, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
+  if (!image_.valid()) return;
+  image_.copyTo(target);
 
   for (const PixelRect& r : frames) {
     const RECT box{r.x, r.y, r.x + r.width, r.y + r.height};

@@ -1,6 +1,6 @@
-// A persistent image with windowless controls drawn over it: the back buffer of the dialog
-// (gradient) and of the panel Pic_C (texture), and the labels, choice images and frame that
-// live on them without windows of their own. Win32 (gdi32, user32); text drawn with the
+// A persistent image with windowless controls drawn over it: the back buffer (host/ui) of the
+// dialog (gradient) and of the panel Pic_C (texture), and the labels, choice images and frame
+// that live on them without windows of their own. Win32 (gdi32, user32); text drawn with the
 // wide calls so Japanese shows whatever the system's ANSI code page.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/settings_dialog/settings_dialog_rules.h"
+#include "host/ui/back_buffer.h"
 
 namespace dialog {
 
@@ -29,18 +30,13 @@ struct LightImage {
 
 class Canvas {
  public:
-  Canvas() = default;
-  ~Canvas();
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-
-  // A 32-bit image of the given size filled with `background`; an old image is dropped.
+  // An image of the given size filled with `background`; what was drawn before is gone.
   bool create(int width, int height, COLORREF background);
-  bool valid() const { return dc_ != nullptr; }
-  HDC dc() const { return dc_; }  // for drawing into the persistent image
-  int width() const { return width_; }
-  int height() const { return height_; }
-  COLORREF pixel(int x, int y) const;  // of the persistent image; CLR_INVALID outside
+  bool valid() const { return image_.valid(); }
+  HDC dc() const { return image_.dc(); }  // for drawing into the persistent image
+  int width() const { return image_.width(); }
+  int height() const { return image_.height(); }
+  COLORREF pixel(int x, int y) const { return image_.pixel(x, y); }  // CLR_INVALID outside
 
   // The persistent image, then the frames, images and labels on top, into `target`.
   void paint(HDC target) const;
@@ -50,12 +46,7 @@ class Canvas {
   std::vector<LightLabel> labels;
 
  private:
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
-  const uint32_t* bits_ = nullptr;
-  int width_ = 0;
-  int height_ = 0;
+  ui::BackBuffer image_;
 };
 
 }  // namespace dialog

@@ -7,8 +7,7 @@
 #include <windowsx.h>
 
 #include "host/res/resource.h"
-#include "host/settings/settings.h"
-#include "host/settings_dialog/dialog_system.h"
+#include "host/ui/font.h"
 #include "host/ui/program_folder.h"
 #include "host/ui/text.h"
 #include "host/ui/twips.h"
@@ -31,15 +30,6 @@ const wchar_t PanelFontName[] = L"Tahoma";
 constexpr double PanelPoints = 8.25;
 
 const wchar_t* const ChoiceTexts[ChoiceCount] = {L"なし", L"音楽CD", L"MP3、WAV"};
-
-HFONT makeFont(const wchar_t* face, double points, BYTE charset, bool underline) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  const int height = -MulDiv(static_cast<int>(points * 100 + 0.5), dpi, 7200);
-  return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, charset, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
-}
 
 controls::FontDesc buttonFont() {
   controls::FontDesc font;
@@ -65,6 +55,11 @@ std::wstring windowText(HWND window) {
 }
 
 }  // namespace
+
+DialogSystem& dialogCalls() {
+  static DialogSystem calls;
+  return calls;
+}
 
 SettingsDialog::SettingsDialog() : ui::Form("Swirlbloom_P") {}
 
@@ -154,16 +149,20 @@ void SettingsDialog::showFile(const std::wstring& file) {
 
 int32_t SettingsDialog::cursorPos(long& x, long& y) {
   POINT cursor{};
-  const int32_t result = DialogCalls().getCursorPos(&cursor);
+  const int32_t result = dialogCalls().getCursorPos(&cursor);
   x = cursor.x;
   y = cursor.y;
   return result;
 }
 
 bool SettingsDialog::createFonts() {
-  labelFont_ = makeFont(LabelFontName, LabelPoints, SHIFTJIS_CHARSET, false);
-  linkFont_ = makeFont(LabelFontName, LabelPoints, SHIFTJIS_CHARSET, true);
-  panelFont_ = makeFont(PanelFontName, PanelPoints, DEFAULT_CHARSET, false);
+  ui::FontLook label{LabelFontName, LabelPoints};
+  label.charset = SHIFTJIS_CHARSET;
+  ui::FontLook link = label;
+  link.underline = true;
+  labelFont_ = ui::createFont(label);
+  linkFont_ = ui::createFont(link);
+  panelFont_ = ui::createFont(ui::FontLook{PanelFontName, PanelPoints});
   return labelFont_ && linkFont_ && panelFont_;
 }
 
@@ -299,14 +298,14 @@ void SettingsDialog::ZoomOpen(Point16 origin) {
   RECT window{};
   GetWindowRect(hwnd(), &window);
   const RECT from{origin.x, origin.y, origin.x, origin.y};
-  DialogCalls().drawAnimatedRects(hwnd(), IDANI_CAPTION, &from, &window);
+  dialogCalls().drawAnimatedRects(hwnd(), IDANI_CAPTION, &from, &window);
 }
 
 void SettingsDialog::ZoomClose(Point16 origin) {
   RECT window{};
   GetWindowRect(hwnd(), &window);
   const RECT to{origin.x, origin.y, origin.x, origin.y};
-  DialogCalls().drawAnimatedRects(hwnd(), IDANI_CAPTION, &window, &to);
+  dialogCalls().drawAnimatedRects(hwnd(), IDANI_CAPTION, &window, &to);
 }
 
 void SettingsDialog::onUnload() {
@@ -378,7 +377,7 @@ int32_t SettingsDialog::chooseFile(const std::wstring& initialFolder, std::wstri
   request.lpstrTitle = L"ﾌｧｲﾙを開く";
   request.Flags = 0;
 
-  const int32_t result = DialogCalls().getOpenFileName(&request);
+  const int32_t result = dialogCalls().getOpenFileName(&request);
   if (result > 0) chosen = file;
   return result;
 }
@@ -387,10 +386,10 @@ std::wstring SettingsDialog::throughAnsi(const std::wstring& path) { return ui::
 
 std::wstring SettingsDialog::shortPath(const std::wstring& path) {
   std::wstring shortName(MAX_PATH, L'\0');
-  uint32_t length = DialogCalls().getShortPathName(path.c_str(), shortName.data(), MAX_PATH);
+  uint32_t length = dialogCalls().getShortPathName(path.c_str(), shortName.data(), MAX_PATH);
   if (length >= MAX_PATH) {
     shortName.assign(length, L'\0');
-    length = DialogCalls().getShortPathName(path.c_str(), shortName.data(), length);
+    length = dialogCalls().getShortPathName(path.c_str(), shortName.data(), length);
     if (length >= shortName.size()) return std::wstring();
   }
   shortName.resize(length);
@@ -403,37 +402,8 @@ void SettingsDialog::cancel() { steps_.cancel(); }
 
 std::wstring SettingsDialog::repeatText() { return BGM_Repeat ? windowText(BGM_Repeat) : std::wstring(); }
 
-std::wstring SettingsDialog::settingsPath() { return SettingsPath(); }
-
-bool SettingsDialog::step(uint32_t error) {
-  lastError_ = error;
-  return error == 0;
-}
-
-bool SettingsDialog::checkWritable(const std::wstring& path) { return step(CheckSettingsWritable(path)); }
-
-bool SettingsDialog::makeCopy(const std::wstring& path, const std::wstring& copy) {
-  return step(CopySettingsFile(path, copy));
-}
-
-int32_t SettingsDialog::writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) {
-  WriteIniValue(SettingsSection, key, value, file);
-  lastError_ = LastApiResult ? 0 : GetLastError();
-  return LastApiResult;
-}
-
-bool SettingsDialog::copyComplete(const std::wstring& copy) { return step(CheckSettingsComplete(copy)); }
-
-bool SettingsDialog::replaceWith(const std::wstring& copy, const std::wstring& path) {
-  return step(ReplaceSettingsFile(copy, path));
-}
-
-void SettingsDialog::removeFile(const std::wstring& path) { DeleteFileW(path.c_str()); }
-
-std::wstring SettingsDialog::reason(uint32_t error) { return SystemErrorText(error); }
-
 void SettingsDialog::showMessage(const std::wstring& message) {
-  DialogCalls().messageBox(hwnd(), message.c_str(), L"Pomarel", MB_OK | MB_ICONEXCLAMATION);
+  dialogCalls().messageBox(hwnd(), message.c_str(), L"Pomarel", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void SettingsDialog::openLink() {
@@ -442,7 +412,7 @@ void SettingsDialog::openLink() {
   // The guide lies beside the program; a bare file name would be looked for in whatever the
   // current folder is (the system folder when the system starts the screensaver).
   const std::string file = ui::toAnsi(guidePath(ui::programFolder()));
-  DialogCalls().shellExecute(hwnd(), "open", file.c_str(), "", "", SW_SHOWNORMAL);
+  dialogCalls().shellExecute(hwnd(), "open", file.c_str(), "", "", SW_SHOWNORMAL);
   busyPointer_ = false;
   POINT at{};
   GetCursorPos(&at);

@@ -1,26 +1,51 @@
 // Swirlbloom_P, the settings dialog "<Pomarel>": the window and its panel Pic_C, the combo box
 // BGM_Repeat, three Command buttons and the windowless labels and choice images. The window
 // procedures only translate messages into the handlers below, whose steps are DialogSteps's
-// (settings_dialog_rules); this class is their port. Depends on host/ui, host/controls,
-// host/settings.
+// (settings_dialog_rules); this class is their view port, host/settings' SettingsFile their
+// file port. Depends on host/ui, host/controls, host/settings, comdlg32 and shell32.
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
 
+#include <cstddef>
 #include <string>
 
 #include "common/contract.h"
 #include "host/controls/command.h"
+#include "host/settings/settings.h"
 #include "host/settings_dialog/canvas.h"
 #include "host/settings_dialog/settings_dialog_rules.h"
 #include "host/ui/form.h"
 
 namespace dialog {
 
+// The dialog's system calls that tests need to see or answer: the cursor position read at
+// load, the caption zoom, the file chooser and the short names, the shell's "open" and the
+// message box. Tests swap single calls with ScopedSeam; one that wraps a real call keeps a
+// copy of the struct from before the swap.
+struct DialogSystem {
+  decltype(&GetCursorPos) getCursorPos = GetCursorPos;
+  decltype(&DrawAnimatedRects) drawAnimatedRects = DrawAnimatedRects;
+  decltype(&GetOpenFileNameW) getOpenFileName = GetOpenFileNameW;
+  decltype(&ShellExecuteA) shellExecute = ShellExecuteA;
+  decltype(&MessageBoxW) messageBox = MessageBoxW;
+  decltype(&GetShortPathNameW) getShortPathName = GetShortPathNameW;
+};
+DialogSystem& dialogCalls();
+
+// The size the file chooser is told its request has: the structure as it was before the
+// places bar was added (76 bytes in the 32-bit program). The 64-bit program passes the same
+// layout's size for its own pointer width (136 bytes), the only old size its system accepts.
+// (OPENFILENAME_SIZE_VERSION_400W, spelt out: the header's macro is no constant expression.)
+constexpr DWORD OpenFileNameSize = offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR);
+static_assert(sizeof(void*) != 4 || OpenFileNameSize == 76, "the 32-bit request must be 76 bytes");
+
 constexpr const wchar_t* DialogCaption = contract::SettingsWindowTitleW;
 constexpr int IdFile = 101, IdSet = 102, IdCancel = 103, IdRepeat = 104;
 
-class SettingsDialog : public ui::Form, private SettingsDialogPort {
+class SettingsDialog : public ui::Form, private DialogViewPort {
  public:
   SettingsDialog();
   ~SettingsDialog() override;
@@ -74,7 +99,7 @@ class SettingsDialog : public ui::Form, private SettingsDialogPort {
 
   void TileTexture(HWND target, Canvas& surface);
 
-  // SettingsDialogPort
+  // DialogViewPort
   void placeWindow() override;
   void InitButtons() override;
   void TileTexture() override { TileTexture(Pic_C, panelImage_); }
@@ -90,19 +115,9 @@ class SettingsDialog : public ui::Form, private SettingsDialogPort {
   void arrowPointer() override { busyPointer_ = false; }
   int32_t chooseFile(const std::wstring& folder, std::wstring& chosen) override;
   std::wstring repeatText() override;
-  std::wstring settingsPath() override;
-  bool checkWritable(const std::wstring& path) override;
-  bool makeCopy(const std::wstring& path, const std::wstring& copy) override;
-  int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) override;
-  bool copyComplete(const std::wstring& copy) override;
-  bool replaceWith(const std::wstring& copy, const std::wstring& path) override;
-  void removeFile(const std::wstring& path) override;
-  uint32_t lastError() override { return lastError_; }
-  std::wstring reason(uint32_t error) override;
   void showMessage(const std::wstring& message) override;
   std::wstring throughAnsi(const std::wstring& path) override;
   std::wstring shortPath(const std::wstring& path) override;
-  bool step(uint32_t error);  // notes a file step's error; true when there was none
   void unloadWindow() override { unload(); }
 
   PixelRect pixels(const TwipsRect& r) const;
@@ -114,7 +129,8 @@ class SettingsDialog : public ui::Form, private SettingsDialogPort {
   controls::Command* Cmd_Can = nullptr;
   HBITMAP Pic_Mbl = nullptr;
   HBITMAP Img_Ra[2] = {};
-  DialogSteps steps_{*this};
+  SettingsFile file_;
+  DialogSteps steps_{*this, file_};
 
   Canvas formImage_;   // the window's persistent background: the gradient
   Canvas panelImage_;  // Pic_C's: the tiled texture
@@ -131,7 +147,6 @@ class SettingsDialog : public ui::Form, private SettingsDialogPort {
   bool linkPressed_ = false;
   int twipsX_ = 15;
   int twipsY_ = 15;
-  uint32_t lastError_ = 0;
 };
 
 }  // namespace dialog

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "common/text_rules.h"
-#include "host/settings/settings_rules.h"
 
 namespace dialog {
 
@@ -116,34 +115,34 @@ std::wstring guidePath(const std::wstring& folder) {
 
 void DialogSteps::showKind(int kind) {
   const ChoiceLook look = lookForKind(kind);
-  port_.showChoice(look.selected);
-  if (look.repeatEnabled) port_.enableRepeat(true);
-  port_.enableFileButton(look.fileEnabled);
+  view_.showChoice(look.selected);
+  if (look.repeatEnabled) view_.enableRepeat(true);
+  view_.enableFileButton(look.fileEnabled);
 }
 
 void DialogSteps::load() {
-  port_.placeWindow();
-  port_.InitButtons();
-  port_.TileTexture();
-  port_.enableRepeat(false);
+  view_.placeWindow();
+  view_.InitButtons();
+  view_.TileTexture();
+  view_.enableRepeat(false);
   // A kind outside 0..2 leaves every image unselected and both controls disabled.
   showKind(BGMKind);
-  port_.setRepeatText(formatHashes(BGMRepeatTrack));
-  for (const std::wstring& entry : trackEntries()) port_.addRepeatEntry(entry);
-  port_.showFile(BGMFile);
+  view_.setRepeatText(formatHashes(BGMRepeatTrack));
+  for (const std::wstring& entry : trackEntries()) view_.addRepeatEntry(entry);
+  view_.showFile(BGMFile);
   long x = 0;
   long y = 0;
-  LastApiResult = port_.cursorPos(x, y);
+  LastApiResult = view_.cursorPos(x, y);
   ZoomOrigin = zoomOriginFrom(LastApiResult != 0, x, y);
-  port_.ZoomOpen(ZoomOrigin);
-  port_.arrowPointer();
+  view_.ZoomOpen(ZoomOrigin);
+  view_.arrowPointer();
 }
 
 void DialogSteps::chooseKind(int kind) {
   if (kind < 0 || kind >= ChoiceCount) return;
   BGMKind = static_cast<int16_t>(kind);
-  port_.enableFileButton(false);
-  port_.enableRepeat(false);
+  view_.enableFileButton(false);
+  view_.enableRepeat(false);
   showKind(kind);
 }
 
@@ -157,18 +156,18 @@ std::wstring unusableNameMessage(const std::wstring& path) {
 // the volume's 8.3 name, which is plain ASCII, stands in for it where there is one.
 void DialogSteps::chooseFile() {
   std::wstring chosen;
-  LastApiResult = port_.chooseFile(BGMFolder, chosen);
+  LastApiResult = view_.chooseFile(BGMFolder, chosen);
   if (LastApiResult <= 0) return;  // cancelled or failed: nothing changes
-  if (port_.throughAnsi(chosen) != chosen) {
-    const std::wstring shortName = port_.shortPath(chosen);
-    if (shortName.empty() || port_.throughAnsi(shortName) != shortName) {
-      port_.showMessage(unusableNameMessage(chosen));
+  if (view_.throughAnsi(chosen) != chosen) {
+    const std::wstring shortName = view_.shortPath(chosen);
+    if (shortName.empty() || view_.throughAnsi(shortName) != shortName) {
+      view_.showMessage(unusableNameMessage(chosen));
       return;
     }
     chosen = shortName;
   }
   BGMFile = chosen;
-  port_.showFile(BGMFile);
+  view_.showFile(BGMFile);
   BGMFolder = FolderOf(BGMFile);
 }
 
@@ -181,44 +180,44 @@ std::wstring saveFailureMessage(const std::wstring& path, const std::wstring& re
 }
 
 void DialogSteps::reportSaveFailure(const std::wstring& path, uint32_t error) {
-  port_.showMessage(saveFailureMessage(path, port_.reason(error)));
+  view_.showMessage(saveFailureMessage(path, file_.reason(error)));
 }
 
 // All or nothing: the three values go into a copy of the file, which replaces the file only
 // when every write went through, so a failure anywhere leaves the old file byte for byte.
 bool DialogSteps::save() {
-  const std::wstring path = port_.settingsPath();
-  if (!port_.checkWritable(path)) {
-    reportSaveFailure(path, port_.lastError());
+  const std::wstring path = file_.settingsPath();
+  if (!file_.checkWritable(path)) {
+    reportSaveFailure(path, file_.lastError());
     return false;
   }
   const std::wstring copy = savingCopyPath(path);
   auto fail = [&] {
-    const uint32_t error = port_.lastError();
-    port_.removeFile(copy);
+    const uint32_t error = file_.lastError();
+    file_.removeFile(copy);
     reportSaveFailure(path, error);
     return false;
   };
-  if (!port_.makeCopy(path, copy)) return fail();
-  LastApiResult = port_.writeValue(KeyKind, FormatIniNumber(BGMKind), copy);
+  if (!file_.makeCopy(path, copy)) return fail();
+  LastApiResult = file_.writeValue(KeyKind, FormatIniNumber(BGMKind), copy);
   if (LastApiResult == 0) return fail();
-  BGMRepeatTrack = trackFromText(port_.repeatText());
-  LastApiResult = port_.writeValue(KeyRepeat, FormatIniNumber(BGMRepeatTrack), copy);
+  BGMRepeatTrack = trackFromText(view_.repeatText());
+  LastApiResult = file_.writeValue(KeyRepeat, FormatIniNumber(BGMRepeatTrack), copy);
   if (LastApiResult == 0) return fail();
-  LastApiResult = port_.writeValue(KeyFile, BGMFile, copy);
+  LastApiResult = file_.writeValue(KeyFile, BGMFile, copy);
   if (LastApiResult == 0) return fail();
-  if (!port_.copyComplete(copy) || !port_.replaceWith(copy, path)) return fail();
+  if (!file_.copyComplete(copy) || !file_.replaceWith(copy, path)) return fail();
   return true;
 }
 
 // A save that fails keeps the dialog open: the user can cancel, or move the program to a
 // folder it may write and try again.
 void DialogSteps::confirm() {
-  if (save()) port_.unloadWindow();
+  if (save()) view_.unloadWindow();
 }
 
-void DialogSteps::cancel() { port_.unloadWindow(); }
+void DialogSteps::cancel() { view_.unloadWindow(); }
 
-void DialogSteps::unload() { port_.ZoomClose(ZoomOrigin); }
+void DialogSteps::unload() { view_.ZoomClose(ZoomOrigin); }
 
 }  // namespace dialog

@@ -1,14 +1,17 @@
 // The settings dialog's decisions without any window: the handlers' steps in the order they
-// run (DialogSteps over SettingsDialogPort), the track text rule, the "##" form, the look of
-// each music choice, the geometry of the controls in twips, where the dialog goes on the
-// screen, the gradient rows, the texture tiling and the zoom origin.
-// Platform-free; depends on host/settings (variables, ParseDecimal), common/text_rules.
+// run (DialogSteps over the window's DialogViewPort and the settings file's SettingsSavePort),
+// the track text rule, the "##" form, the look of each music choice, the geometry of the
+// controls in twips, where the dialog goes on the screen, the gradient rows, the texture
+// tiling and the zoom origin. Platform-free; depends on host/settings (variables,
+// ParseDecimal, the save's port), common/text_rules.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "host/settings/settings_rules.h"
 
 namespace dialog {
 
@@ -108,11 +111,12 @@ extern const wchar_t CreditText[];
 // The cursor position when the dialog last loaded; both zoom animations use it.
 extern Point16 ZoomOrigin;
 
-// What the handlers reach outside themselves: the window's controls and the system. A step
-// that cannot be done (a control that is missing) is skipped by the port.
-class SettingsDialogPort {
+// What the handlers ask of the window: its controls, the cursor, the zoom, the file chooser
+// and the message box. A step that cannot be done (a control that is missing) is skipped by
+// the port. The settings file is the other port, SettingsSavePort (host/settings).
+class DialogViewPort {
  public:
-  virtual ~SettingsDialogPort() = default;
+  virtual ~DialogViewPort() = default;
   virtual void placeWindow() = 0;    // centred across, a third of the way down
   virtual void InitButtons() = 0;    // Initialize on every Command
   virtual void TileTexture() = 0;    // over Pic_C
@@ -135,21 +139,6 @@ class SettingsDialogPort {
   // empty when the file cannot be found.
   virtual std::wstring shortPath(const std::wstring& path) = 0;
   virtual std::wstring repeatText() = 0;  // what BGM_Repeat holds now
-  // Saving. The settings file's full path, as the profile calls are given it.
-  virtual std::wstring settingsPath() = 0;
-  // The file can be written, or created where it is missing, with room for a copy beside it;
-  // a missing file stays missing.
-  virtual bool checkWritable(const std::wstring& path) = 0;
-  // `copy` becomes a copy of `path`, or an empty file where there is no `path` yet.
-  virtual bool makeCopy(const std::wstring& path, const std::wstring& copy) = 0;
-  // WriteIniValue into section "Section" of `file`; the profile call's result.
-  virtual int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) = 0;
-  // The copy holds the whole file (the profile writer does not tell a full disk).
-  virtual bool copyComplete(const std::wstring& copy) = 0;
-  virtual bool replaceWith(const std::wstring& copy, const std::wstring& path) = 0;
-  virtual void removeFile(const std::wstring& path) = 0;
-  virtual uint32_t lastError() = 0;                     // of the step that failed last
-  virtual std::wstring reason(uint32_t error) = 0;      // the system's text for it; may be empty
   virtual void showMessage(const std::wstring& message) = 0;  // a message box the dialog owns
   virtual void unloadWindow() = 0;  // destroys the window, which runs DialogSteps::unload
 };
@@ -168,7 +157,7 @@ std::wstring unusableNameMessage(const std::wstring& path);
 // Swirlbloom_P's handlers, step by step, on the host-wide settings variables.
 class DialogSteps {
  public:
-  explicit DialogSteps(SettingsDialogPort& port) : port_(port) {}
+  DialogSteps(DialogViewPort& view, SettingsSavePort& file) : view_(view), file_(file) {}
 
   void load();
   void chooseKind(int kind);  // a press on Img_BGM(kind) or lbl_BGM(kind)
@@ -182,7 +171,8 @@ class DialogSteps {
   bool save();
   void reportSaveFailure(const std::wstring& path, uint32_t error);
 
-  SettingsDialogPort& port_;
+  DialogViewPort& view_;
+  SettingsSavePort& file_;
 };
 
 }  // namespace dialog

@@ -67,7 +67,6 @@ class SystemStart : public host::StartPort {
     LastApiResult =
         static_cast<int32_t>(reinterpret_cast<intptr_t>(SetParent(module_.Swirlbloom_R->hwnd(), pane)));
     module_.Swirlbloom_R->watchPane(pane);
-    module_.PreviewPane = handle;
   }
   void placePreview(int32_t width, int32_t height) override { module_.Swirlbloom_R->move(0, 0, width, height); }
   void sizePreviewImage(int32_t width, int32_t height) override {
@@ -97,32 +96,28 @@ host::AfterStart startProgram(const std::wstring& arguments) {
 namespace {
 
 // When the pane's process dies, Wine destroys the pane and the preview inside it without a
-// single message reaching this process, the preview's own watch timer included. So the loop
-// itself looks at both windows; a wait with a timeout cannot be taken away from outside.
+// single message reaching this process, so a timer of the preview's would never tick. The
+// loop itself asks the preview after every wait; a wait with a timeout cannot be taken away
+// from outside.
 constexpr DWORD PaneCheckMs = 250;
-
-bool previewOrphaned(const StartModule& module) {
-  if (module.PreviewPane == 0) return false;
-  return !IsWindow(toWindow(module.PreviewPane)) || !IsWindow(module.Swirlbloom_R->hwnd());
-}
 
 }  // namespace
 
 int runMessageLoop() {
-  StartModule& module = startModule();
+  PreviewWindow& preview = *startModule().Swirlbloom_R;
   MSG msg = {};
   for (;;) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, PaneCheckMs, QS_ALLINPUT);
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
-        module.PreviewPane = 0;
+        preview.watchPane(nullptr);
         return static_cast<int>(msg.wParam);
       }
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
-    if (previewOrphaned(module)) {
-      module.PreviewPane = 0;
+    if (preview.paneGone()) {
+      preview.watchPane(nullptr);
       return 0;
     }
   }

@@ -16,12 +16,10 @@ host::AfterStart startProgram(const std::wstring& arguments);
 // the loop, with 0, once its pane or its own window is gone, however that came about.
 int runMessageLoop();
 
-// The start module's state: PreviewRect, the two windows it may load, and the pane the
-// preview was embedded into (0 when none).
+// The start module's state: PreviewRect and the two windows it may load.
 struct StartModule {
   host::PreviewRectTwips PreviewRect;
   PreviewWindow* Swirlbloom_R;
   SessionWindow* Swirlbloom_S;
-  uint32_t PreviewPane = 0;
 };
 StartModule& startModule();

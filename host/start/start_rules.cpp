@@ -8,12 +8,8 @@
 
 namespace host {
 
-wchar_t modeLetter(const std::wstring& arguments) {
-  return arguments.size() < 2 ? L'\0' : text::upperAscii(arguments[1]);
-}
-
 StartMode startModeFor(const std::wstring& arguments) {
-  switch (modeLetter(arguments)) {
+  switch (text::modeLetter(arguments)) {
     case L'P':
       return StartMode::Preview;
     case L'C':

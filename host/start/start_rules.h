@@ -1,6 +1,7 @@
-// Swirlbloom_B's decisions, free of any system call: the mode letter and the preview handle
+// Swirlbloom_B's decisions, free of any system call: the start mode and the preview handle
 // read from the argument text, the preview geometry, and the start routine itself, which
-// reaches windows, settings and cursor through StartPort. Depends on the C++ library only.
+// reaches windows, settings and cursor through StartPort. Depends on common (the mode letter,
+// the window titles) and the C++ library.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +14,8 @@ namespace host {
 
 enum class StartMode { Preview, Settings, Saver, SaverWithoutSwitch, Quit };
 
-// The second character, upper-cased; 0 when the text is shorter than two characters.
-wchar_t modeLetter(const std::wstring& arguments);
+// By the mode letter (text::modeLetter); Quit for any other letter, or none in a text that is
+// not empty.
 StartMode startModeFor(const std::wstring& arguments);
 
 // A decimal number read as far as it goes after leading blanks: sign, digits, fraction and

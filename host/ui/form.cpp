@@ -63,7 +63,7 @@ bool Form::registerClass(const FormLook& look) {
   info.style = CS_DBLCLKS;
   if (look.iconResource) info.icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(look.iconResource));
   if (look.systemColour >= 0) {
-    // The documented class-brush convention: the system colour index plus one.
+    // A class brush may name a system colour instead of being one: its index plus one.
     info.background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(look.systemColour + 1));
   } else {
     ownBrush_ = CreateSolidBrush(look.colour);

@@ -8,7 +8,7 @@ namespace ui {
 int twipsPerPixelX();
 int twipsPerPixelY();
 
-// Truncating, like the twips-to-pixels conversion of the original forms.
+// Truncating toward zero, the one way the host turns twips into pixels.
 int twipsToPixelsX(int twips);
 int twipsToPixelsY(int twips);
 int pixelsToTwipsX(int pixels);

@@ -1,5 +1,6 @@
 // One way for every window of the host to register its class and find the object behind a
-// window: the form, the image control, the dialog's panel and the Command button. user32 only.
+// window: the form, the image control, the dialog's panel, the Command button and the
+// session's monitor covers. user32 only.
 #pragma once
 
 #include <windows.h>

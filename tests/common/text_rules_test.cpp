@@ -1,6 +1,6 @@
-// The shared text rules. The number scanner's two policies are exercised through their users'
-// tables (the start routine's leading number, the settings file's whole-text number); here
-// what only this file defines: the rounding.
+// The shared text rules. The number scanner's two policies and the mode letter are exercised
+// through their users' tables (the start routine's leading number and modes, the settings
+// file's whole-text number); here what only this file defines: the rounding.
 #include <gtest/gtest.h>
 
 #include <cmath>

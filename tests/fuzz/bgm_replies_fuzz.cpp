@@ -11,7 +11,7 @@
 
 namespace {
 
-class FuzzSystem : public BgmSystem {
+class FuzzSystem : public MusicPort {
  public:
   const uint8_t* data = nullptr;
   size_t size = 0;
@@ -45,19 +45,19 @@ class FuzzSystem : public BgmSystem {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static FuzzSystem system;
-  BGM_Port() = &system;
+  FuzzSystem system;
+  MusicPlayer music(system);
   system.data = data;
   system.size = size;
   BGMRepeatTrack = static_cast<int16_t>(system.next() | (system.next() << 8));
   BGMFile = L"C:\\fuzz.mp3";
   for (int round = 0; round < 4; ++round) {
-    BGM_CDCheck();
-    BGM_MP3Check();
-    const std::wstring answer = BGM_MciQuery(L"status cdaudio mode");
+    music.BGM_CDCheck();
+    music.BGM_MP3Check();
+    const std::wstring answer = music.BGM_MciQuery(L"status cdaudio mode");
     if (answer.empty() && LastApiResult != 0) std::abort();
   }
-  BGM_WavPlay();
-  BGM_WavStop();
+  music.BGM_WavPlay();
+  music.BGM_WavStop();
   return 0;
 }

@@ -2,6 +2,7 @@
 // command line, the mode letter, the preview handle and the /c: forms, and the start steps run
 // against a port whose answers come from the input. Needs host/start/start_rules.cpp and
 // common/text_rules.cpp; no system at all.
+#include "common/text_rules.h"
 #include "host/start/start_rules.h"
 #include "host/ui/command_line.h"
 
@@ -95,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   require(line.size() >= arguments.size() &&
           line.compare(line.size() - arguments.size(), arguments.size(), arguments) == 0);
 
-  const wchar_t letter = host::modeLetter(arguments);
+  const wchar_t letter = text::modeLetter(arguments);
   if (arguments.size() < 2) {
     require(letter == 0);
   } else {

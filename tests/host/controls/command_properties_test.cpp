@@ -29,17 +29,26 @@ struct Loaded : Fresh {
   }
 };
 
-TEST(CommandProperties, CreationIsAllZero) {
+// A control neither loaded nor initialised takes no part yet: pointer, focus and timer change
+// nothing, paint nothing and raise no Click, and all it saves is that it was never initialised
+// (disabled, FirstRun 0); caption, font, colour and face are at their defaults.
+TEST(CommandProperties, AFreshControlIgnoresInputAndSavesOnlyThatItIsUninitialised) {
   Fresh f;
-  const CommandMembers& m = f.core.members();
-  EXPECT_FALSE(m.Enabled);
-  EXPECT_EQ(m.FirstRun, 0);
-  EXPECT_EQ(m.State, ButtonState::None);
-  EXPECT_FALSE(m.ButtonHeld);
-  EXPECT_TRUE(m.FaceOpaque);
-  EXPECT_EQ(f.core.Caption(), L"Command");
-  EXPECT_EQ(f.core.Font(), testing::tahoma());
+  f.core.pointerMove();
+  f.core.focusGained();
+  f.core.pointerDown(MouseButton::Left);
+  f.core.pointerUp(MouseButton::Left);
+  f.core.pointerDown(MouseButton::Right);
+  f.core.pointerUp(MouseButton::Right);
+  f.core.hoverTick(false);
+  f.core.focusLost();
+  MemoryPropertyBag bag;
+  f.core.writeProperties(bag);
   EXPECT_TRUE(f.view.log.empty());
+  EXPECT_EQ(f.core.members().State, ButtonState::None);
+  ASSERT_EQ(bag.size(), 2u);
+  EXPECT_EQ(bag.entries()[0], (std::pair<std::wstring, PropValue>{KeyEnabled, PropValue(false)}));
+  EXPECT_EQ(bag.entries()[1], (std::pair<std::wstring, PropValue>{KeyFirstRun, PropValue(0)}));
 }
 
 TEST(CommandProperties, NeverSavedInstanceInitialisesOnFirstEnabledRead) {

@@ -1,4 +1,4 @@
-// A CommandView that writes down what the core asks of it, for the native suites.
+// A CommandPort that writes down what the core asks of it, for the native suites.
 #pragma once
 
 #include <string>
@@ -8,7 +8,7 @@
 
 namespace controls::testing {
 
-struct RecordingView : CommandView {
+struct RecordingView : CommandPort {
   std::vector<std::wstring> log;     // everything, in order
   std::vector<FaceImage> paints;     // images composed
   std::vector<bool> inverted;        // gradient direction of each composition

@@ -89,7 +89,8 @@ std::string waitLine(DWORD ms) {
 }  // namespace
 
 int main() {
-  BGM_Port() = &winmmMusicSystem();
+  WinmmMusic winmm;
+  MusicPlayer music(winmm);
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring mode;
@@ -97,7 +98,7 @@ int main() {
     const std::wstring arg = argv[i];
     if (arg == L"--folder" && i + 1 < argc) {
       probe.folder = argv[++i];
-      SettingsCalls().programFolder = injectedFolder;
+      settingsCalls().programFolder = injectedFolder;
     } else {
       mode = arg;
     }
@@ -115,9 +116,9 @@ int main() {
   const bool wav = BGMKind == 2 && ending == L"WAV";
   const bool mp3 = BGMKind == 2 && ending == L"MP3";
   bool cdTimer = cd;
-  if (cd) BGM_CDOpen();
-  if (wav) BGM_WavPlay();
-  if (mp3) BGM_MP3Open();
+  if (cd) music.BGM_CDOpen();
+  if (wav) music.BGM_WavPlay();
+  if (mp3) music.BGM_MP3Open();
   say(std::wstring(L"started ") + (cd ? L"cd" : wav ? L"wav" : mp3 ? L"mp3" : L"none") + L" wave-out devices " +
       std::to_wstring(waveOutGetNumDevs()));
 
@@ -129,16 +130,16 @@ int main() {
     if (!line.empty()) continue;
     ++ticks;
     if (cdTimer) {
-      BGM_CDCheck();
-      cdTimer = BGM_CDAlive;
+      music.BGM_CDCheck();
+      cdTimer = music.BGM_CDAlive;
       if (!cdTimer) say(L"cd checks off");
     }
-    if (mp3 && ticks % 5 == 0) BGM_MP3Check();
+    if (mp3 && ticks % 5 == 0) music.BGM_MP3Check();
   }
 
-  if (cdTimer) BGM_CDClose();
-  if (wav) BGM_WavStop();
-  if (mp3) BGM_MP3Close();
+  if (cdTimer) music.BGM_CDClose();
+  if (wav) music.BGM_WavStop();
+  if (mp3) music.BGM_MP3Close();
   say(L"stopped");
   // Stays until told, so that a test hears the silence after the stop, not after an exit.
   for (;;) {

@@ -1,7 +1,6 @@
 // Swirlbloom_BGM against the simulated drive: the command strings and their order, reply
 // capacities, LastApiResult, the CD check's decisions and BGM_CDAlive, the MP3 replay check
 // and the WAV calls. Needs the music module (music_rules natively, with winmm under Wine).
-#include "common/scoped_seam.h"
 #include "host/music/music_rules.h"
 #include "host/settings/settings_rules.h"
 #include "tests/host/music/sim_system.h"
@@ -24,23 +23,23 @@ constexpr int32_t Untouched = 0x5A5A;
 class Bgm : public testing::Test {
  protected:
   SimSystem sim;
-  ScopedSeam<BgmSystem*> port{BGM_Port(), &sim};
+  MusicPlayer music{sim};
 
   void SetUp() override {
     BGMRepeatTrack = 0;
     BGMFile.clear();
-    BGM_CDAlive = false;
+    music.BGM_CDAlive = false;
     LastApiResult = Untouched;
   }
 
   // Opens the drive and forgets what that sent, as the session does before its first check.
   void openDrive() {
-    BGM_CDOpen();
+    music.BGM_CDOpen();
     sim.sent.clear();
   }
   Commands checkOnce() {
     sim.sent.clear();
-    BGM_CDCheck();
+    music.BGM_CDCheck();
     return sim.commands();
   }
 };
@@ -107,7 +106,7 @@ TEST_F(Bgm, CdCheckKeepsTheDiscOrTheChosenTrackPlaying) {
         sim.trackEnds();
       }
       EXPECT_EQ(checkOnce(), step.sent);
-      EXPECT_TRUE(BGM_CDAlive);
+      EXPECT_TRUE(music.BGM_CDAlive);
       EXPECT_EQ(sim.track, step.trackAfter);
       EXPECT_EQ(sim.playing, step.playingAfter);
     }
@@ -144,26 +143,26 @@ TEST_F(Bgm, CdCheckReportsAFailedQueryThroughCdAlive) {
     sim.failing = c.failing;
     BGMRepeatTrack = c.repeat;
     openDrive();
-    BGM_CDAlive = !c.alive;
+    music.BGM_CDAlive = !c.alive;
     EXPECT_EQ(checkOnce(), c.sent);
-    EXPECT_EQ(BGM_CDAlive, c.alive);
+    EXPECT_EQ(music.BGM_CDAlive, c.alive);
   }
 }
 
 TEST_F(Bgm, CdCheckSetsCdAliveAgainOnEveryCheck) {
   openDrive();
   sim.failing = {{NumberOfTracks, 262}};
-  BGM_CDCheck();
-  EXPECT_FALSE(BGM_CDAlive);
+  music.BGM_CDCheck();
+  EXPECT_FALSE(music.BGM_CDAlive);
   sim.failing.clear();
-  BGM_CDCheck();
-  EXPECT_TRUE(BGM_CDAlive);
+  music.BGM_CDCheck();
+  EXPECT_TRUE(music.BGM_CDAlive);
 }
 
 TEST_F(Bgm, CdCheckSeesThePreviousModeWhenTheModeQueryFails) {
   openDrive();
-  BGM_CDCheck();  // stopped: starts the disc
-  BGM_CDCheck();  // the area now holds "playing"
+  music.BGM_CDCheck();  // stopped: starts the disc
+  music.BGM_CDCheck();  // the area now holds "playing"
   sim.playing = false;
   sim.failing = {{Mode, 290}};
   EXPECT_EQ(checkOnce(), (Commands{CurrentTrack, NumberOfTracks, Mode}));
@@ -176,9 +175,9 @@ TEST_F(Bgm, CdOpenAndCloseSendTheirCommandsWithoutReplyAreas) {
   for (const auto& [disc, lastResult] : cases) {
     sim = SimSystem();
     sim.discPresent = disc;
-    BGM_CDOpen();
+    music.BGM_CDOpen();
     EXPECT_EQ(LastApiResult, lastResult) << "open records the set command last";
-    BGM_CDClose();
+    music.BGM_CDClose();
     EXPECT_EQ(sim.commands(),
               (Commands{L"open cdaudio", L"set cdaudio time format tmsf", L"stop cdaudio", L"close cdaudio"}));
     for (const auto& c : sim.sent) EXPECT_EQ(c.capacity, 0u) << testing::PrintToString(c.text);
@@ -209,7 +208,7 @@ TEST_F(Bgm, MciCommandAnswersWithTheReplyOrTheErrorText) {
     sim.errorTexts = c.errorTexts;
     LastApiResult = Untouched;
     std::wstring reply = L"before";
-    EXPECT_EQ(BGM_MciCommand(c.command, reply), c.code);
+    EXPECT_EQ(music.BGM_MciCommand(c.command, reply), c.code);
     EXPECT_EQ(reply, c.reply);
     ASSERT_EQ(sim.sent.size(), c.sent);
     EXPECT_EQ(LastApiResult, c.sent ? c.code : Untouched);
@@ -231,7 +230,7 @@ TEST_F(Bgm, MciQueryGivesTheReplyOrAnErrorMarker) {
   };
   sim.opened = true;
   for (const auto& [command, result, code] : cases) {
-    EXPECT_EQ(BGM_MciQuery(command), result) << testing::PrintToString(command);
+    EXPECT_EQ(music.BGM_MciQuery(command), result) << testing::PrintToString(command);
     EXPECT_EQ(LastApiResult, code);
   }
 }
@@ -246,24 +245,24 @@ TEST_F(Bgm, MciPlayBuildsItsFourForms) {
   sim.opened = true;
   for (const auto& [from, to, command] : cases) {
     sim.sent.clear();
-    EXPECT_EQ(BGM_MciPlay(L"cdaudio", from, to), 0);
+    EXPECT_EQ(music.BGM_MciPlay(L"cdaudio", from, to), 0);
     EXPECT_EQ(sim.commands(), Commands{command});
   }
   sim.sent.clear();
-  EXPECT_EQ(BGM_MciPlay(L"cdaudio", L"Error:282", L""), static_cast<int32_t>(SimSystem::BadTimeFormat));
+  EXPECT_EQ(music.BGM_MciPlay(L"cdaudio", L"Error:282", L""), static_cast<int32_t>(SimSystem::BadTimeFormat));
 }
 
 TEST_F(Bgm, Mp3OpenQuotesThePathAndPlaysOnlyWhenOpened) {
   BGMFile = L"C:\\My Music\\a b.mp3";
   const std::wstring open = L"open \"C:\\My Music\\a b.mp3\" type MPEGVideo Alias MP3Play";
-  BGM_MP3Open();
+  music.BGM_MP3Open();
   EXPECT_EQ(sim.commands(), (Commands{open, L"play MP3Play"}));
   for (const auto& c : sim.sent) EXPECT_EQ(c.capacity, 0u);
   EXPECT_EQ(LastApiResult, Untouched);
 
   sim = SimSystem();
   sim.mp3OpenFails = true;
-  BGM_MP3Open();
+  music.BGM_MP3Open();
   EXPECT_EQ(sim.commands(), Commands{open});
 }
 
@@ -277,7 +276,7 @@ TEST_F(Bgm, Mp3CheckRestartsWheneverTheFileIsNotPlaying) {
   for (const auto& [mode, commands] : cases) {
     sim = SimSystem();
     sim.mp3Mode = mode;
-    BGM_MP3Check();
+    music.BGM_MP3Check();
     EXPECT_EQ(sim.commands(), commands) << testing::PrintToString(std::wstring(mode));
     EXPECT_EQ(sim.sent[0].capacity, 30u);
   }
@@ -285,18 +284,18 @@ TEST_F(Bgm, Mp3CheckRestartsWheneverTheFileIsNotPlaying) {
 
 TEST_F(Bgm, Mp3CheckSeesThePreviousModeWhenTheQueryFails) {
   sim.mp3Mode = L"playing";
-  EXPECT_TRUE(BGM_MP3IsPlaying());
+  EXPECT_TRUE(music.BGM_MP3IsPlaying());
   sim.failing = {{L"status MP3Play mode", 263}};
   sim.mp3Mode = L"stopped";
-  EXPECT_TRUE(BGM_MP3IsPlaying());
+  EXPECT_TRUE(music.BGM_MP3IsPlaying());
   sim.failing.clear();
-  EXPECT_FALSE(BGM_MP3IsPlaying());
+  EXPECT_FALSE(music.BGM_MP3IsPlaying());
   sim.failing = {{L"status MP3Play mode", 263}};
-  EXPECT_FALSE(BGM_MP3IsPlaying());
+  EXPECT_FALSE(music.BGM_MP3IsPlaying());
 }
 
 TEST_F(Bgm, Mp3CloseStopsAndCloses) {
-  BGM_MP3Close();
+  music.BGM_MP3Close();
   EXPECT_EQ(sim.commands(), (Commands{L"stop MP3Play", L"close MP3Play"}));
 }
 
@@ -308,7 +307,7 @@ TEST_F(Bgm, WavPlaysLoopedOnlyWithAnOutputDevice) {
     sim.waveDevices = devices;
     sim.playSoundResult = 1;
     LastApiResult = Untouched;
-    BGM_WavPlay();
+    music.BGM_WavPlay();
     ASSERT_EQ(sim.sounds.size(), calls) << devices << " devices";
     if (calls) {
       EXPECT_EQ(sim.sounds[0].name, BGMFile);
@@ -322,7 +321,7 @@ TEST_F(Bgm, WavPlaysLoopedOnlyWithAnOutputDevice) {
 
 TEST_F(Bgm, WavStopPlaysNothingAndRecordsTheResult) {
   sim.playSoundResult = 0;
-  BGM_WavStop();
+  music.BGM_WavStop();
   ASSERT_EQ(sim.sounds.size(), 1u);
   EXPECT_FALSE(sim.sounds[0].name.has_value());
   EXPECT_EQ(sim.sounds[0].flags, 0u);

@@ -1,7 +1,6 @@
 // The music module on the real winmm under Wine, with every call recorded on its way through:
 // MCI error paths, the missing CD drive (open cdaudio fails here), an MP3 that cannot be
 // opened and a short WAV through PlaySound. Needs the music library (winmm).
-#include "common/scoped_seam.h"
 #include "host/music/music.h"
 #include "host/settings/settings.h"
 
@@ -19,35 +18,38 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Recorder : public BgmSystem {
+class Recorder : public MusicPort {
  public:
   std::vector<std::wstring> commands;
   std::vector<uint32_t> flags;
 
   uint32_t sendString(const std::wstring& command, std::wstring* reply, uint32_t capacity) override {
     commands.push_back(command);
-    return winmmMusicSystem().sendString(command, reply, capacity);
+    return winmm_.sendString(command, reply, capacity);
   }
   bool errorString(uint32_t code, std::wstring& text, uint32_t capacity) override {
-    return winmmMusicSystem().errorString(code, text, capacity);
+    return winmm_.errorString(code, text, capacity);
   }
   int32_t playSound(const std::wstring* name, uint32_t soundFlags) override {
     flags.push_back(soundFlags);
-    return winmmMusicSystem().playSound(name, soundFlags);
+    return winmm_.playSound(name, soundFlags);
   }
-  int32_t waveOutDevices() override { return winmmMusicSystem().waveOutDevices(); }
+  int32_t waveOutDevices() override { return winmm_.waveOutDevices(); }
+
+ private:
+  WinmmMusic winmm_;
 };
 
 class Winmm : public testing::Test {
  protected:
   Recorder recorder;
-  ScopedSeam<BgmSystem*> port{BGM_Port(), &recorder};
+  MusicPlayer music{recorder};
   void SetUp() override { LastApiResult = 0x5A5A; }
 };
 
 TEST_F(Winmm, AnEmptyCommandIsNotSent) {
   std::wstring reply;
-  EXPECT_EQ(BGM_MciCommand(L"", reply), -1);
+  EXPECT_EQ(music.BGM_MciCommand(L"", reply), -1);
   EXPECT_EQ(reply, L"コマンド文字列が指定されていません");
   EXPECT_TRUE(recorder.commands.empty());
   EXPECT_EQ(LastApiResult, 0x5A5A);
@@ -55,7 +57,7 @@ TEST_F(Winmm, AnEmptyCommandIsNotSent) {
 
 TEST_F(Winmm, AFailingCommandAnswersWithTheSystemsErrorText) {
   std::wstring reply;
-  const int32_t code = BGM_MciCommand(L"open pomarel_no_such_device", reply);
+  const int32_t code = music.BGM_MciCommand(L"open pomarel_no_such_device", reply);
   EXPECT_GT(code, 0);
   EXPECT_EQ(LastApiResult, code);
   char text[256] = {};
@@ -65,13 +67,13 @@ TEST_F(Winmm, AFailingCommandAnswersWithTheSystemsErrorText) {
 }
 
 TEST_F(Winmm, AFailingQueryGivesTheErrorMarker) {
-  const std::wstring result = BGM_MciQuery(L"status pomarel_not_open mode");
+  const std::wstring result = music.BGM_MciQuery(L"status pomarel_not_open mode");
   EXPECT_GT(LastApiResult, 256) << "an MCI error code";
   EXPECT_EQ(result, L"Error:" + std::to_wstring(LastApiResult));
 }
 
 TEST_F(Winmm, AnAnsweredQueryGivesTheReply) {
-  const std::wstring count = BGM_MciQuery(L"sysinfo all quantity");
+  const std::wstring count = music.BGM_MciQuery(L"sysinfo all quantity");
   EXPECT_EQ(LastApiResult, 0);
   ASSERT_FALSE(count.empty());
   EXPECT_EQ(count.find_first_not_of(L"0123456789"), std::wstring::npos) << testing::PrintToString(count);
@@ -79,23 +81,23 @@ TEST_F(Winmm, AnAnsweredQueryGivesTheReply) {
 
 TEST_F(Winmm, WithoutACdDriveTheFirstCheckStopsTheChecks) {
   BGMRepeatTrack = 0;
-  BGM_CDAlive = true;
-  BGM_CDOpen();
+  music.BGM_CDAlive = true;
+  music.BGM_CDOpen();
   EXPECT_NE(LastApiResult, 0) << "the time format cannot be set on a device that did not open";
-  BGM_CDCheck();
-  EXPECT_FALSE(BGM_CDAlive);
+  music.BGM_CDCheck();
+  EXPECT_FALSE(music.BGM_CDAlive);
   EXPECT_EQ(recorder.commands, (std::vector<std::wstring>{L"open cdaudio", L"set cdaudio time format tmsf",
                                                           L"status cdaudio current track"}));
 }
 
 TEST_F(Winmm, AnMp3ThatCannotBeOpenedIsNotPlayed) {
   BGMFile = (fs::temp_directory_path() / L"pomarel missing.mp3").wstring();
-  BGM_MP3Open();
+  music.BGM_MP3Open();
   ASSERT_EQ(recorder.commands.size(), 1u);
   EXPECT_EQ(recorder.commands[0], L"open \"" + BGMFile + L"\" type MPEGVideo Alias MP3Play");
-  EXPECT_FALSE(BGM_MP3IsPlaying());
-  BGM_MP3Check();
-  BGM_MP3Close();
+  EXPECT_FALSE(music.BGM_MP3IsPlaying());
+  music.BGM_MP3Check();
+  music.BGM_MP3Close();
 }
 
 // 0.2 s of a quiet 16-bit mono square wave.
@@ -124,7 +126,7 @@ TEST_F(Winmm, AWavPlaysLoopedAndStops) {
   writeWav(wav);
   BGMFile = wav.wstring();
   const bool device = waveOutGetNumDevs() > 0;
-  BGM_WavPlay();
+  music.BGM_WavPlay();
   if (device) {
     EXPECT_EQ(recorder.flags, std::vector<uint32_t>{SND_ASYNC | SND_NODEFAULT | SND_LOOP});
     EXPECT_EQ(LastApiResult, 1);
@@ -132,7 +134,7 @@ TEST_F(Winmm, AWavPlaysLoopedAndStops) {
     EXPECT_TRUE(recorder.flags.empty());
     EXPECT_EQ(LastApiResult, 0x5A5A);
   }
-  BGM_WavStop();
+  music.BGM_WavStop();
   EXPECT_EQ(recorder.flags.back(), 0u);
   EXPECT_EQ(LastApiResult, 1);
   std::error_code ignored;

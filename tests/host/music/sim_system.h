@@ -22,7 +22,7 @@ struct PlayedSound {
   uint32_t flags;
 };
 
-class SimSystem : public BgmSystem {
+class SimSystem : public MusicPort {
  public:
   // MCI codes the simulation answers with (the system's values).
   static constexpr uint32_t InvalidDeviceName = 263;

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "host/preview/preview.h"
 #include "host/start/start.h"
@@ -103,18 +105,43 @@ TEST(StartProgram, PreviewCoversThePaneAndEndsWithIt) {
 }
 
 // A pane in another process takes its children along only if the system does so across
-// processes; the preview's own watch ends it either way.
-TEST(PreviewWindow, EndsOnItsOwnOnceThePaneIsGone) {
-  const HWND pane = support::makeWindow("Pomarel unrelated pane", WS_POPUP, 50, 50);
-  PreviewWindow preview;
-  ASSERT_TRUE(preview.load());
-  preview.watchPane(pane);
-  support::pumpUntil([] { return false; }, 0.8);
-  EXPECT_TRUE(preview.loaded());  // the pane is there: the watch leaves it alone
-  DestroyWindow(pane);
-  EXPECT_TRUE(support::pumpUntil([&] { return !preview.loaded(); }, 10.0));
-  MSG msg;
-  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // and the loop ends
+// processes, and under Wine it goes without a message to this one: the program's loop watches
+// the pane and ends the instance either way. Here the preview is taken out of the pane first,
+// so only the watch can notice.
+HWND watchedPane = nullptr;
+bool paneDestroyed = false;
+void CALLBACK destroyPane(HWND, UINT, UINT_PTR, DWORD) {
+  if (!paneDestroyed) DestroyWindow(watchedPane);
+  paneDestroyed = true;
+}
+
+TEST(StartProgram, PreviewEndsOnceThePaneIsGoneEvenWhereItsWindowSurvives) {
+  const HWND pane = watchedPane = support::makeWindow("Pomarel test pane", WS_POPUP | WS_VISIBLE, 152, 112);
+  ASSERT_EQ(startProgram(L"/p " + std::to_wstring(reinterpret_cast<intptr_t>(pane))), host::AfterStart::RunPreview);
+  PreviewWindow& preview = *startModule().Swirlbloom_R;
+  SetParent(preview.hwnd(), nullptr);
+  // The pane goes only after the loop has run for a while with it there.
+  paneDestroyed = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 600, destroyPane);
+  std::atomic<bool> returned{false}, rescued{false};
+  const DWORD loopThread = GetCurrentThreadId();
+  std::thread rescuer([&] {  // a watch that fails would leave the loop waiting for ever
+    for (int i = 0; i < 1000 && !returned; ++i) Sleep(10);
+    if (!returned) {
+      rescued = true;
+      PostThreadMessageW(loopThread, WM_QUIT, 0, 0);
+    }
+  });
+  EXPECT_EQ(runMessageLoop(), 0);
+  returned = true;
+  rescuer.join();
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(paneDestroyed) << "the loop ended while the pane was there";
+  EXPECT_FALSE(rescued) << "the loop did not notice the pane had gone";
+  preview.unload();
+  MSG quit;
+  while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The session for real under Wine: started by the start routine with a settings file seen
-// through the profile seam and the music through its port, ended by its renderer watch; the
+// through the profile seam and the music through winmm's seam, ended by its renderer watch; the
 // thread's cursor display counter read back through ShowCursor's own result.
 #include <windows.h>
 
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/scoped_seam.h"
-#include "host/music/music_rules.h"
+#include "host/music/music.h"
 #include "host/session/session.h"
 #include "host/settings/settings.h"
 #include "host/start/start.h"
@@ -23,34 +23,28 @@
 
 namespace {
 
-// The music module with a stand-in for winmm: records the PlaySound calls.
-class RecordingSound : public BgmSystem {
- public:
-  std::vector<std::string> calls;
-  uint32_t sendString(const std::wstring& command, std::wstring* reply, uint32_t) override {
-    calls.push_back("mci " + ui::toAnsi(command));
-    if (reply) reply->clear();
-    return 0;
-  }
-  bool errorString(uint32_t, std::wstring& text, uint32_t) override {
-    text.clear();
-    return false;
-  }
-  int32_t playSound(const std::wstring* name, uint32_t flags) override {
-    calls.push_back(name ? "play " + ui::toAnsi(*name) + " " + std::to_string(flags) : "stop");
-    return 1;
-  }
-  int32_t waveOutDevices() override { return 1; }
-};
+// A stand-in for winmm: one sound device, every MCI command accepted, and the calls recorded.
+std::vector<std::string> soundCalls;
+MCIERROR WINAPI recordMci(LPCSTR command, LPSTR reply, UINT capacity, HWND) {
+  soundCalls.push_back(std::string("mci ") + command);
+  if (reply && capacity) *reply = '\0';
+  return 0;
+}
+BOOL WINAPI noErrorText(MCIERROR, LPSTR, UINT) { return FALSE; }
+BOOL WINAPI recordPlaySound(LPCSTR name, HMODULE, DWORD flags) {
+  soundCalls.push_back(name ? "play " + std::string(name) + " " + std::to_string(flags) : "stop");
+  return TRUE;
+}
+UINT WINAPI oneDevice() { return 1; }
 
 // A settings file seen through the profile seam: kind 2 with a WAV file that exists.
 std::wstring settingsFile;
-uint32_t fakeProfile(const char*, const char* key, const char*, char* buffer, uint32_t size, const char*) {
+DWORD WINAPI fakeProfile(LPCSTR, LPCSTR key, LPCSTR, LPSTR buffer, DWORD size, LPCSTR) {
   std::string value;
   if (key == ui::toCodePage(KeyKind, SettingsKeyCodePage)) value = " 2";
   if (key == ui::toCodePage(KeyFile, SettingsKeyCodePage)) value = ui::toAnsi(settingsFile);
   std::snprintf(buffer, size, "%s", value.c_str());
-  return static_cast<uint32_t>(value.size());
+  return static_cast<DWORD>(value.size());
 }
 
 // A made-up desktop, reported through the session's seam in place of the real monitors.
@@ -95,13 +89,15 @@ class SessionRun : public ::testing::Test {
   void SetUp() override {
     settingsFile = support::tempFolder() + L"pomarel test tone.wav";
     std::ofstream(ui::toAnsi(settingsFile), std::ios::binary) << "RIFF";
-    SettingsCalls().getProfileString = fakeProfile;
+    settingsCalls().getPrivateProfileString = fakeProfile;
     sessionCalls().commandArguments = givenArguments;
+    soundCalls.clear();
   }
   void TearDown() override { DeleteFileW(settingsFile.c_str()); }
 
-  ScopedSeam<SettingsSystem> settings_{SettingsCalls()};
+  ScopedSeam<SettingsSystem> settings_{settingsCalls()};
   ScopedSeam<SessionSystem> session_{sessionCalls()};
+  ScopedSeam<MusicSystem> sound_{musicCalls(), MusicSystem{recordMci, noErrorText, recordPlaySound, oneDevice}};
 
   // Runs the start routine for `arguments` with a renderer window up, closes the renderer
   // after a few watch ticks and lets the program's own loop run to its end.
@@ -117,7 +113,7 @@ class SessionRun : public ::testing::Test {
     sessionVisible = IsWindowVisible(main) != FALSE;
     support::pumpUntil([] { return false; }, 1.2);  // two watch ticks with the renderer up
     if (whileRunning) whileRunning(main);
-    soundDuring = sound_.calls;
+    soundDuring = soundCalls;
     SessionWindow& session = *startModule().Swirlbloom_S;
     EXPECT_TRUE(session.loaded());
     EXPECT_EQ(session.RendererPath().substr(session.RendererPath().size() - 12), L"\\Pomarel.dll");
@@ -128,8 +124,6 @@ class SessionRun : public ::testing::Test {
     after = support::cursorCount();
   }
 
-  RecordingSound sound_;
-  ScopedSeam<BgmSystem*> port_{BGM_Port(), &sound_};
   int before = 0, during = 0, after = 0;
   bool sessionVisible = true;
   std::vector<std::string> soundDuring;
@@ -146,14 +140,14 @@ TEST_F(SessionRun, SaverHidesTheCursorOnceAndShowsItAtTheEnd) {
   EXPECT_EQ(after, before);
   const std::string play = "play " + ui::toAnsi(settingsFile) + " 11";  // async, no default sound, looped
   EXPECT_EQ(soundDuring, (std::vector<std::string>{play}));
-  EXPECT_EQ(sound_.calls, (std::vector<std::string>{play, "stop"}));
+  EXPECT_EQ(soundCalls, (std::vector<std::string>{play, "stop"}));
 }
 
 TEST_F(SessionRun, WithoutSwitchTheCursorIsNeverTouched) {
   runSession(L"");
   EXPECT_EQ(during, before);
   EXPECT_EQ(after, before);
-  EXPECT_EQ(sound_.calls.back(), "stop");
+  EXPECT_EQ(soundCalls.back(), "stop");
 }
 
 // Counts the keyboard focus a window loses.

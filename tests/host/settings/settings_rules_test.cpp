@@ -70,15 +70,9 @@ TEST(SettingsPaths, SettingsFileSitsInTheFolderAsReported) {
   EXPECT_EQ(SettingsPathIn(L"C:\\"), L"C:\\\\Swirlbloom.ini");
 }
 
-TEST(SettingsKeys, NamesAreTheFileKeys) {
-  EXPECT_EQ(std::wstring(SettingsSection), L"Section");
-  EXPECT_EQ(std::wstring(KeyKind), L"BGM\u533A\u5206");
-  EXPECT_EQ(std::wstring(KeyRepeat), L"BGM\uFF98\uFF8B\uFF9F\uFF70\uFF84");
-  EXPECT_EQ(std::wstring(KeyFile), L"BGM\uFF8C\uFF67\uFF72\uFF99");
-}
 
 // A settings file and a file system as the loader sees them.
-class TableStore : public SettingsStore {
+class TableStore : public SettingsLoadPort {
  public:
   std::map<std::wstring, std::wstring> values;
   std::set<std::wstring> files;
@@ -165,6 +159,33 @@ TEST(SettingsLoader, FillsAndCorrectsTheVariables) {
     EXPECT_EQ(BGMFile, c.after.file);
     EXPECT_EQ(BGMFolder, c.after.folder);
     EXPECT_EQ(store.reads, (std::vector<std::wstring>{KeyKind, KeyRepeat, KeyFile}));
+  }
+}
+
+// Files on users' machines name the keys in Japanese, the repeat and file keys in half-width
+// katakana: the same words in full-width letters are other keys, and read as missing.
+TEST(SettingsLoader, ReadsTheKeysAsSavedFilesSpellThem) {
+  const std::wstring song = L"C:\\Music\\song.mp3";
+  const struct {
+    const char* name;
+    std::map<std::wstring, std::wstring> lines;  // key=value
+    Variables after;
+  } cases[] = {
+      {"as saved", {{L"BGM区分", L" 2"}, {L"BGMﾘﾋﾟｰﾄ", L" 5"}, {L"BGMﾌｧｲﾙ", song}}, {2, 5, song, L"C:\\Music"}},
+      {"full-width katakana", {{L"BGM区分", L" 1"}, {L"BGMリピート", L" 5"}, {L"BGMファイル", song}},
+       {1, 0, L"", L"C:\\Saver"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TableStore store;
+    store.values = c.lines;
+    store.files = {song};
+    setVariables({0, 9, L"", L""});
+    LoadSettingsFrom(store);
+    EXPECT_EQ(BGMKind, c.after.kind);
+    EXPECT_EQ(BGMRepeatTrack, c.after.repeat);
+    EXPECT_EQ(BGMFile, c.after.file);
+    EXPECT_EQ(BGMFolder, c.after.folder);
   }
 }
 

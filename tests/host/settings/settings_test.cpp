@@ -31,21 +31,20 @@ struct RecordedCall {
 };
 
 // The calls as the program has them, noted before any test swaps them.
-const SettingsSystem real = SettingsCalls();
+const SettingsSystem real = settingsCalls();
 
 std::vector<RecordedCall> reads;
 std::vector<RecordedCall> writes;
 std::wstring injectedFolder;
 
-uint32_t recordingGet(const char* section, const char* key, const char* fallback, char* buffer, uint32_t size,
-                      const char* path) {
+DWORD WINAPI recordingGet(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR buffer, DWORD size, LPCSTR path) {
   reads.push_back({section, key, "", path, fallback != nullptr && *fallback == '\0', size});
-  return real.getProfileString(section, key, fallback, buffer, size, path);
+  return real.getPrivateProfileString(section, key, fallback, buffer, size, path);
 }
 
-int32_t recordingWrite(const char* section, const char* key, const char* value, const char* path) {
+BOOL WINAPI recordingWrite(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path) {
   writes.push_back({section, key, value ? value : "<null>", path});
-  return real.writeProfileString(section, key, value, path);
+  return real.writePrivateProfileString(section, key, value, path);
 }
 
 std::wstring injected() { return injectedFolder; }
@@ -62,7 +61,7 @@ void writeBytes(const std::wstring& path, const std::string& bytes) {
 
 class SettingsFile : public testing::Test {
  protected:
-  ScopedSeam<SettingsSystem> seam{SettingsCalls(), SettingsSystem{recordingGet, recordingWrite, injected}};
+  ScopedSeam<SettingsSystem> seam{settingsCalls(), SettingsSystem{recordingGet, recordingWrite, injected}};
   std::wstring folder;
   std::wstring ini;
 

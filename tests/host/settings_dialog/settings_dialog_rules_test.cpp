@@ -67,25 +67,57 @@ TEST(LookForKind, SelectsTheKindsImageAndEnablesOnlyItsControl) {
   }
 }
 
-bool samePixels(const PixelRect& r, int x, int y, int w, int h) {
-  return r.x == x && r.y == y && r.width == w && r.height == h;
+bool overlap(const PixelRect& a, const PixelRect& b) {
+  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
-TEST(Layout, TwipsGiveThePixelGeometryAtFifteenTwipsPerPixel) {
-  auto px = [](const TwipsRect& r) { return toPixels(r, 15, 15); };
-  EXPECT_TRUE(samePixels(px({0, 0, ClientWidthTwips, ClientHeightTwips}), 0, 0, 496, 246));
-  EXPECT_TRUE(samePixels(px(layout::Pic_C), 12, 16, 469, 165));
-  EXPECT_TRUE(samePixels(px(layout::Shape3), 20, 20, 113, 21));
-  EXPECT_TRUE(samePixels(px(layout::Img_BGM[1]), 28, 56, 13, 13));
-  EXPECT_TRUE(samePixels(px(layout::Img_BGM[0]), 28, 76, 13, 13));
-  EXPECT_TRUE(samePixels(px(layout::Img_BGM[2]), 28, 96, 13, 13));
-  EXPECT_TRUE(samePixels(px(layout::BGM_Repeat), 112, 52, 41, 20));
-  EXPECT_TRUE(samePixels(px(layout::Cmd_File), 28, 116, 41, 21));
-  EXPECT_TRUE(samePixels(px(layout::lbl_Fname), 72, 116, 373, 33));
-  EXPECT_EQ(px(layout::lblCredit).y, 192);
-  EXPECT_EQ(px(layout::lbl_URL).y, 208);
-  EXPECT_TRUE(samePixels(px(layout::Cmd_Set), 324, 200, 77, 25));
-  EXPECT_TRUE(samePixels(px(layout::Cmd_Can), 404, 200, 77, 25));
+// What the user sees at any common density: no control covers another (the title stands in its
+// frame), the choices read CD, none, file from the top with each label beside its image, the
+// repeat box and its label on the CD row, the file name beside its button below the choices,
+// the credit above the link, and Cmd_Set left of Cmd_Can on one row.
+TEST(Layout, KeepsEveryControlApartAndInItsPlaceAtCommonDensities) {
+  using namespace layout;
+  const std::vector<std::pair<const char*, TwipsRect>> onPanel = {
+      {"Shape3", Shape3},          {"Img_BGM(1)", Img_BGM[1]}, {"lbl_BGM(1)", lbl_BGM[1]}, {"BGM_Repeat", BGM_Repeat},
+      {"lbl(14)", lblRepeat},      {"Img_BGM(0)", Img_BGM[0]}, {"lbl_BGM(0)", lbl_BGM[0]}, {"Img_BGM(2)", Img_BGM[2]},
+      {"lbl_BGM(2)", lbl_BGM[2]},  {"Cmd_File", Cmd_File},     {"lbl_Fname", lbl_Fname}};
+  const std::vector<std::pair<const char*, TwipsRect>> onWindow = {
+      {"Pic_C", Pic_C}, {"lbl(7)", lblCredit}, {"lbl_URL", lbl_URL}, {"Cmd_Set", Cmd_Set}, {"Cmd_Can", Cmd_Can}};
+  for (int tpp : {15, 12, 10, 8}) {
+    SCOPED_TRACE("twips per pixel " + std::to_string(tpp));
+    auto px = [tpp](const TwipsRect& r) { return toPixels(r, tpp, tpp); };
+    for (const auto* controls : {&onPanel, &onWindow}) {
+      for (size_t i = 0; i < controls->size(); ++i) {
+        for (size_t j = i + 1; j < controls->size(); ++j) {
+          EXPECT_FALSE(overlap(px((*controls)[i].second), px((*controls)[j].second)))
+              << (*controls)[i].first << " and " << (*controls)[j].first;
+        }
+      }
+    }
+    const PixelRect frame = px(Shape3), title = px(lblTitle);
+    EXPECT_TRUE(frame.contains(title.x, title.y) && frame.contains(title.x + title.width - 1, title.y + title.height - 1));
+    int rowAbove = -1;
+    for (int kind : {1, 0, 2}) {
+      const PixelRect image = px(Img_BGM[kind]), label = px(lbl_BGM[kind]);
+      EXPECT_GT(image.y, rowAbove) << "choice " << kind;
+      EXPECT_EQ(label.y, image.y) << "choice " << kind;
+      EXPECT_GE(label.x, image.x + image.width) << "choice " << kind;
+      rowAbove = image.y + image.height - 1;
+    }
+    const PixelRect cd = px(Img_BGM[1]), box = px(BGM_Repeat), boxLabel = px(lblRepeat);
+    EXPECT_GE(box.x, px(lbl_BGM[1]).x + px(lbl_BGM[1]).width);
+    EXPECT_TRUE(box.y <= cd.y && box.y + box.height >= cd.y + cd.height) << "the box spans the CD row";
+    EXPECT_EQ(boxLabel.y, cd.y);
+    EXPECT_GE(boxLabel.x, box.x + box.width);
+    const PixelRect fileButton = px(Cmd_File), fileName = px(lbl_Fname);
+    EXPECT_GT(fileButton.y, rowAbove);
+    EXPECT_EQ(fileName.y, fileButton.y);
+    EXPECT_GE(fileName.x, fileButton.x + fileButton.width);
+    EXPECT_LE(px(lblCredit).y + px(lblCredit).height, px(lbl_URL).y);
+    const PixelRect set = px(Cmd_Set), cancel = px(Cmd_Can);
+    EXPECT_EQ(set.y, cancel.y);
+    EXPECT_GE(cancel.x, set.x + set.width);
+  }
 }
 
 TEST(Layout, EveryControlStaysInsideItsContainerAtCommonDensities) {
@@ -242,9 +274,9 @@ TEST(GuidePath, PutsTheGuideInTheProgramFolderWithOneBackslash) {
 
 using Log = std::vector<std::wstring>;
 
-// Logs every step; a save step named `failAt` fails. Its code page is like 1252: "ł" has a
-// look-alike, anything else beyond it is lost.
-struct RecordingDialog : SettingsDialogPort {
+// The window and the settings file in one log; a save step named `failAt` fails. Its code
+// page is like 1252: "ł" has a look-alike, anything else beyond it is lost.
+struct RecordingDialog : DialogViewPort, SettingsSavePort {
   Log log;
   size_t entries = 0;
   int32_t cursorResult = 1, chooserResult = 1;
@@ -320,7 +352,7 @@ TEST(DialogLoad, ShowsTheStoredChoiceTrackAndFileThenZoomsFromTheCursor) {
     setVariables(c.kind, c.track, c.file);
     RecordingDialog port;
     port.cursorResult = c.cursorResult;
-    DialogSteps(port).load();
+    DialogSteps(port, port).load();
     Log want = {L"place", L"init buttons", L"tile", L"repeat off"};
     want.insert(want.end(), c.look.begin(), c.look.end());
     want.insert(want.end(), {L"entries", L"label [" + std::wstring(c.file) + L"]", c.zoom, L"arrow"});
@@ -343,7 +375,7 @@ TEST(DialogChooseKind, TakesTheKindAtOnceAndEnablesOnlyItsControl) {
   for (const auto& c : cases) {
     setVariables(c.start, 0, L"");
     RecordingDialog port;
-    DialogSteps(port).chooseKind(c.chosen);
+    DialogSteps(port, port).chooseKind(c.chosen);
     Log want = c.look.empty() ? Log{} : off;
     want.insert(want.end(), c.look.begin(), c.look.end());
     EXPECT_EQ(port.log, want) << c.chosen;
@@ -373,7 +405,7 @@ TEST(DialogChooseFile, TakesAStorableNameAndItsFolderAndKeepsThePreviousOtherwis
     port.chooserResult = c.result;
     port.answer = c.answer;
     port.shortNames[c.answer] = c.shortName;
-    DialogSteps(port).chooseFile();
+    DialogSteps(port, port).chooseFile();
     const bool refused = c.result > 0 && !c.file;
     Log want = {L"chooser at [C:\\Old]"};
     if (c.file) want.push_back(L"label [" + std::wstring(c.file) + L"]");
@@ -398,7 +430,7 @@ TEST(DialogConfirm, WritesKindTrackAndFileInOrderIntoACopyThatReplacesTheFileThe
     setVariables(c.kind, 4, c.file);
     RecordingDialog port;
     port.typed = c.typed;
-    DialogSteps(port).confirm();
+    DialogSteps(port, port).confirm();
     const Log want = {L"check C:\\Saver\\Swirlbloom.ini", L"copy to C:\\Saver\\Swirlbloom.ini.saving",
                       std::wstring(KeyKind) + L"=" + FormatIniNumber(c.kind),
                       std::wstring(KeyRepeat) + L"=" + FormatIniNumber(c.track),
@@ -414,14 +446,14 @@ TEST(DialogConfirm, WritesKindTrackAndFileInOrderIntoACopyThatReplacesTheFileThe
 TEST(DialogConfirm, AFailedStepRemovesTheCopyReportsAndKeepsTheDialogOpen) {
   setVariables(2, 0, L"");
   RecordingDialog saved;
-  DialogSteps(saved).confirm();
+  DialogSteps(saved, saved).confirm();
   const Log steps(saved.log.begin(), saved.log.end() - 1);  // all but the unload
   for (const uint32_t error : {5u, 0u}) {
     for (size_t i = 0; i < steps.size(); ++i) {
       RecordingDialog port;
       port.failAt = steps[i];
       port.error = error;
-      DialogSteps(port).confirm();
+      DialogSteps(port, port).confirm();
       Log want(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(i) + 1);
       if (i > 0) want.push_back(L"remove C:\\Saver\\Swirlbloom.ini.saving");
       want.push_back(L"report");

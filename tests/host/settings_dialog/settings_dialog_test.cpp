@@ -20,7 +20,6 @@
 
 #include "common/scoped_seam.h"
 #include "host/settings/settings.h"
-#include "host/settings_dialog/dialog_system.h"
 #include "host/settings_dialog/settings_dialog.h"
 #include "host/ui/text.h"
 #include "host/ui/twips.h"
@@ -65,34 +64,33 @@ struct Recorded {
 } g;
 
 // The calls as the program has them, noted before any test swaps them.
-const SettingsSystem realSettings = SettingsCalls();
-const DialogSystem realDialog = DialogCalls();
+const SettingsSystem realSettings = settingsCalls();
+const DialogSystem realDialog = dialogCalls();
 
 std::wstring programFolder() { return g.folder; }
 
-int32_t recordWrite(const char* section, const char* key, const char* value, const char* path) {
+BOOL WINAPI recordWrite(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path) {
   g.writes.push_back({section, key, value, path});
-  return realSettings.writeProfileString(section, key, value, path);
+  return realSettings.writePrivateProfileString(section, key, value, path);
 }
 
-int32_t fakeCursorPos(POINT* point) {
-  if (g.cursorFails) return 0;
+BOOL WINAPI fakeCursorPos(LPPOINT point) {
+  if (g.cursorFails) return FALSE;
   *point = g.cursor;
-  return 1;
+  return TRUE;
 }
 
-int32_t recordAnimation(HWND, int kind, const RECT* from, const RECT* to) {
+BOOL WINAPI recordAnimation(HWND, int kind, const RECT* from, const RECT* to) {
   g.animations.push_back({kind, *from, *to});
-  return 1;
+  return TRUE;
 }
 
-intptr_t recordShell(HWND owner, const char* operation, const char* file, const char* parameters, const char* folder,
-                     int show) {
+HINSTANCE WINAPI recordShell(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show) {
   g.shell.push_back({owner, operation, file, parameters, folder, show});
-  return 42;
+  return reinterpret_cast<HINSTANCE>(42);
 }
 
-int32_t recordMessage(HWND, const wchar_t* text, const wchar_t*, unsigned) {
+int WINAPI recordMessage(HWND, LPCWSTR text, LPCWSTR, UINT) {
   g.messages.push_back(text);
   return IDOK;
 }
@@ -130,7 +128,7 @@ void CALLBACK answerChooser(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
 }
 
-int32_t recordChooser(OPENFILENAMEW* request) {
+BOOL WINAPI recordChooser(LPOPENFILENAMEW request) {
   ChooserRequest seen;
   seen.size = request->lStructSize;
   seen.flags = request->Flags;
@@ -153,8 +151,8 @@ int32_t recordChooser(OPENFILENAMEW* request) {
 }
 
 // A volume that keeps no 8.3 names: the long name comes back.
-uint32_t noShortNames(const wchar_t* path, wchar_t* out, uint32_t size) {
-  const uint32_t length = static_cast<uint32_t>(wcslen(path));
+DWORD WINAPI noShortNames(LPCWSTR path, LPWSTR out, DWORD size) {
+  const DWORD length = static_cast<DWORD>(wcslen(path));
   if (length >= size) return length + 1;
   wcscpy(out, path);
   return length;
@@ -271,9 +269,9 @@ class DialogTest : public ::testing::Test {
   std::unique_ptr<SettingsDialog> dialog_;
   std::vector<std::wstring> madeFiles_;
   ScopedSeam<SettingsSystem> settingsSeam_{
-      SettingsCalls(), SettingsSystem{realSettings.getProfileString, recordWrite, programFolder}};
+      settingsCalls(), SettingsSystem{realSettings.getPrivateProfileString, recordWrite, programFolder}};
   ScopedSeam<DialogSystem> dialogSeam_{
-      DialogCalls(), DialogSystem{fakeCursorPos, recordAnimation, recordChooser, recordShell, recordMessage,
+      dialogCalls(), DialogSystem{fakeCursorPos, recordAnimation, recordChooser, recordShell, recordMessage,
                                   realDialog.getShortPathName}};
 };
 
@@ -761,8 +759,8 @@ TEST_F(DialogTest, ACancelledChoiceChangesNothing) {
 TEST_F(DialogTest, ANameTheCodePageCannotHoldWithoutAShortNameIsRefusedAndThePreviousKept) {
   // Held by no ANSI code page, 1252 or 932.
   const std::wstring song = makeFile(L"Музыка \U0001F3B5.wav");
-  ScopedSeam<DialogSystem> volume(DialogCalls());
-  DialogCalls().getShortPathName = noShortNames;
+  ScopedSeam<DialogSystem> volume(dialogCalls());
+  dialogCalls().getShortPathName = noShortNames;
   BGMKind = 2;
   BGMFile = L"C:\\old.wav";
   SettingsDialog& d = open();

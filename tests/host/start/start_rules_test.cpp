@@ -1,4 +1,5 @@
-// The start routine's rules: mode letters, the preview handle read from the argument text,
+// The start routine's rules: mode letters (the shared rule of common/text_rules, checked here
+// with the modes they choose), the preview handle read from the argument text,
 // PreviewRect, and the order of the start steps for each mode, against a recording port.
 #include "host/start/start_rules.h"
 
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text_rules.h"
 #include "host/ui/command_line.h"
 
 namespace {
@@ -49,7 +51,7 @@ TEST(StartMode, SecondCharacterUpperCasedDecides) {
       {L"s", L'\0', StartMode::Quit},              {L"/screensaver", L'S', StartMode::Saver},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(host::modeLetter(c.arguments), c.letter) << c.arguments;
+    EXPECT_EQ(text::modeLetter(c.arguments), c.letter) << c.arguments;
     EXPECT_EQ(host::startModeFor(c.arguments), c.mode) << c.arguments;
   }
 }

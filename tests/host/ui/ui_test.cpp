@@ -1,6 +1,6 @@
 // The host's window layer for real under Wine: a form's timers, load and unload, its class
-// brush, the process start of a program named .dll with its show mode, and the system's
-// JPEG decoder on the preview still and on garbage.
+// brush, the process start of a program named .dll with its show mode, the system's JPEG
+// decoder on the preview still and on garbage, and fonts made from and read back as a look.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host/ui/font.h"
 #include "host/ui/form.h"
 #include "host/ui/picture.h"
 #include "host/ui/process.h"
@@ -139,6 +140,24 @@ TEST(Picture, DecodesThePreviewStillAndRefusesGarbage) {
   const std::string garbage(2000, 'x');
   EXPECT_EQ(ui::decodePicture(garbage.data(), garbage.size()), nullptr);
   EXPECT_EQ(ui::decodePicture(bytes.data(), 0), nullptr);
+}
+
+// A font made from a look reads back as that look, the size in hundredths of a point whole,
+// and the Japanese face name intact whatever the ANSI code page.
+TEST(Font, ReadsBackAsTheLookItWasMadeFrom) {
+  ui::FontLook look{L"ＭＳ Ｐゴシック", 9.75};
+  look.charset = SHIFTJIS_CHARSET;
+  look.underline = true;
+  HFONT font = ui::createFont(look);
+  ASSERT_TRUE(font);
+  const ui::FontLook back = ui::fontLookOf(font);
+  DeleteObject(font);
+  EXPECT_EQ(back.name, look.name);
+  EXPECT_EQ(back.points, 9.75);
+  EXPECT_EQ(back.charset, SHIFTJIS_CHARSET);
+  EXPECT_TRUE(back.underline);
+  EXPECT_FALSE(back.italic);
+  EXPECT_TRUE(ui::fontLookOf(nullptr).name.empty());
 }
 
 }  // namespace
