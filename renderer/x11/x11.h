@@ -1,6 +1,6 @@
 // The Xlib + GLX shell of the Linux program: the connection, the window it draws on (its own,
 // the root, or one XScreenSaver handed over), the GL context, events, SIGTERM/SIGINT and the
-// frame loop. Depends on Xlib, GLX and x11_rules; draws through the SceneHooks it is
+// paced frame loop. Depends on Xlib, GLX and x11_rules; draws through the SceneHooks it is
 // given, and defines the scene's millisecond counter timeGetTime from CLOCK_MONOTONIC.
 #pragma once
 
