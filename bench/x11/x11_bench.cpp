@@ -3,7 +3,8 @@
 // processor time per frame (Mesa's software renderer draws on this process's threads, so that
 // includes the drawing), peak memory, and the processor time per minute of the program's paced
 // loop against frames back to back. Depends on renderer/x11 and renderer/scene.
-// Usage: x11_bench [seconds per measurement, default 5] [X server's process id]
+// Usage: x11_bench [seconds per measurement, default 5; the paced loop and frames back to back
+// take turns of 21 s, as many as fit] [X server's process id]
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -139,19 +140,21 @@ int main(int argc, char** argv) {
   const LoopResult everyday = runLoop(seconds, renderNextFrame);
 
   // The everyday picture as the program draws it, frames back to back (as before the program
-  // paced itself) against paced; the swap interval as the program sets it. Taken in turns, so
-  // that a change of load on a shared machine falls on both alike.
+  // paced itself) against paced; the swap interval as the program sets it. Taken in turns of
+  // one whole choreography cycle each (its bursts cost the most), so that both draw the same
+  // pictures and a change of load on a shared machine falls on both alike.
   setX11SwapInterval(1);
   int64_t rateNumerator = 0, rateDenominator = 0;
   x11RefreshRate(&rateNumerator, &rateDenominator);
   const uint32_t period = framePeriodMicros(0, rateNumerator, rateDenominator);
   LoopResult backToBack, pacedFrames;
-  constexpr int Turns = 4;
-  for (int turn = 0; turn < Turns; ++turn) {
+  constexpr double CycleSeconds = 21.0;
+  const int turns = seconds > CycleSeconds ? static_cast<int>(seconds / CycleSeconds + 0.5) : 1;
+  for (int turn = 0; turn < turns; ++turn) {
     resetScene();
-    backToBack.add(runLoop(seconds / Turns, renderNextFrame));
+    backToBack.add(runLoop(CycleSeconds, renderNextFrame));
     resetScene();
-    pacedFrames.add(runLoop(seconds / Turns, renderNextFrame, period));
+    pacedFrames.add(runLoop(CycleSeconds, renderNextFrame, period));
   }
 
   // What a frame costs outside OpenGL: the pool pass, bursts, trickle and sway.
