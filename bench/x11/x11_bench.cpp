@@ -1,11 +1,16 @@
 // Bench program for the Linux program, run by hand on an X display: the real scene with a full
 // pool against a bare clear-and-swap loop in the same 1024 x 768 window, frames per second and
 // processor time per frame (Mesa's software renderer draws on this process's threads, so that
-// includes the drawing), and peak memory. Depends on renderer/x11 and renderer/scene.
+// includes the drawing), peak memory, and the processor time per minute of the program's paced
+// loop against frames back to back. Depends on renderer/x11 and renderer/scene.
+// Usage: x11_bench [seconds per measurement, default 5; the paced loop and frames back to back
+// take turns of 21 s, as many as fit] [X server's process id]
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "renderer/scene/gl_api.h"
@@ -34,28 +39,74 @@ void fillPool() {
   }
 }
 
+// User and system time of another process (the X server, which copies every frame of Mesa's
+// software renderer to the screen), from /proc; 0 when it cannot be read.
+double processCpuSeconds(long pid) {
+  if (pid <= 0) return 0.0;
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/%ld/stat", pid);
+  FILE* f = std::fopen(path, "r");
+  if (!f) return 0.0;
+  char text[1024];
+  const size_t n = std::fread(text, 1, sizeof text - 1, f);
+  std::fclose(f);
+  text[n] = '\0';
+  const char* p = std::strrchr(text, ')');
+  unsigned long user = 0, system = 0;
+  // Fields 14 and 15 (utime, stime) follow the command's closing parenthesis.
+  if (!p || std::sscanf(p + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user,
+                        &system) != 2) {
+    return 0.0;
+  }
+  return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+long serverPid = 0;
+
 struct LoopResult {
   int frames = 0;
   double seconds = 0.0;
   double cpuSeconds = 0.0;
+  double serverCpuSeconds = 0.0;
   double fps() const { return frames / seconds; }
   double cpuPerFrameMs() const { return cpuSeconds / frames * 1e3; }
+  void add(const LoopResult& more) {
+    frames += more.frames;
+    seconds += more.seconds;
+    cpuSeconds += more.cpuSeconds;
+    serverCpuSeconds += more.serverCpuSeconds;
+  }
 };
 
+// periodMicros 0: frames back to back, as the program drew before it paced itself; otherwise
+// paced as runX11 paces them.
 template <typename Frame>
-LoopResult runLoop(double seconds, Frame frame) {
+LoopResult runLoop(double seconds, Frame frame, uint32_t periodMicros = 0) {
   LoopResult r;
+  FramePacer pacer{periodMicros};
   const double start = clockSeconds(CLOCK_MONOTONIC);
   const double cpuStart = clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
+  const double serverStart = processCpuSeconds(serverPid);
   while (clockSeconds(CLOCK_MONOTONIC) - start < seconds) {
-    if (!pumpX11Events(scene)) break;
+    if (!pumpX11EventsUntil(scene, pacer.dueMicros)) break;
+    if (periodMicros) pacer.frameStarted(monotonicMicros());
     frame();
     swapX11Buffers();
     ++r.frames;
   }
   r.seconds = clockSeconds(CLOCK_MONOTONIC) - start;
   r.cpuSeconds = clockSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart;
+  r.serverCpuSeconds = processCpuSeconds(serverPid) - serverStart;
   return r;
+}
+
+void printPerMinute(const char* what, const LoopResult& r) {
+  std::printf("%-30s %8.1f frames/s, processor %6.2f s a minute", what, r.fps(),
+              r.cpuSeconds / r.seconds * 60.0);
+  if (serverPid > 0) {
+    std::printf(" (X server %5.2f s a minute)", r.serverCpuSeconds / r.seconds * 60.0);
+  }
+  std::printf("\n");
 }
 
 void print(const char* what, const LoopResult& r) {
@@ -67,6 +118,7 @@ void print(const char* what, const LoopResult& r) {
 
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
+  serverPid = argc > 2 ? std::atol(argv[2]) : 0;
   X11Options options;  // its own 1024 x 768 window
   if (!openX11Window(options, scene)) return 1;
   const bool paced = setX11SwapInterval(0);
@@ -87,6 +139,24 @@ int main(int argc, char** argv) {
   resetScene();
   const LoopResult everyday = runLoop(seconds, renderNextFrame);
 
+  // The everyday picture as the program draws it, frames back to back (as before the program
+  // paced itself) against paced; the swap interval as the program sets it. Taken in turns of
+  // one whole choreography cycle each (its bursts cost the most), so that both draw the same
+  // pictures and a change of load on a shared machine falls on both alike.
+  setX11SwapInterval(1);
+  int64_t rateNumerator = 0, rateDenominator = 0;
+  x11RefreshRate(&rateNumerator, &rateDenominator);
+  const uint32_t period = framePeriodMicros(0, rateNumerator, rateDenominator);
+  LoopResult backToBack, pacedFrames;
+  constexpr double CycleSeconds = 21.0;
+  const int turns = seconds > CycleSeconds ? static_cast<int>(seconds / CycleSeconds + 0.5) : 1;
+  for (int turn = 0; turn < turns; ++turn) {
+    resetScene();
+    backToBack.add(runLoop(CycleSeconds, renderNextFrame));
+    resetScene();
+    pacedFrames.add(runLoop(CycleSeconds, renderNextFrame, period));
+  }
+
   // What a frame costs outside OpenGL: the pool pass, bursts, trickle and sway.
   const int repeats = 20000;
   frameSeconds = 1.0 / 60.0;
@@ -103,6 +173,18 @@ int main(int argc, char** argv) {
   print("scene from its start:", everyday);
   std::printf("ratio bare / full scene:        %8.2f\n", bare.fps() / full.fps());
   std::printf("simulation alone:               %8.2f us a frame\n", simulation * 1e6);
+  std::printf("frame period:                   %8u us (refresh %lld/%lld Hz from GLX)\n", period,
+              static_cast<long long>(rateNumerator), static_cast<long long>(rateDenominator));
+  printPerMinute("everyday, back to back:", backToBack);
+  printPerMinute("everyday, paced:", pacedFrames);
+  std::printf("processor a minute, paced / back to back: %6.3f\n",
+              (pacedFrames.cpuSeconds / pacedFrames.seconds) /
+                  (backToBack.cpuSeconds / backToBack.seconds));
+  if (serverPid > 0) {
+    std::printf("X server a minute, paced / back to back:  %6.3f\n",
+                (pacedFrames.serverCpuSeconds / pacedFrames.seconds) /
+                    (backToBack.serverCpuSeconds / backToBack.seconds));
+  }
   rusage usage;
   getrusage(RUSAGE_SELF, &usage);
   std::printf("peak resident memory:           %8.1f MiB\n", usage.ru_maxrss / 1024.0);

@@ -9,6 +9,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -22,15 +23,16 @@
 
 #include "renderer/scene/gl_api.h"  // declares timeGetTime, defined below
 
-// The scene's millisecond counter. Wrapping at 2^32 like Windows' is harmless: the scene takes
-// the difference of two readings modulo 2^32.
-extern "C" uint32_t timeGetTime() {
+uint64_t monotonicMicros() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
-  const uint64_t millis = static_cast<uint64_t>(now.tv_sec) * 1000u +
-                          static_cast<uint64_t>(now.tv_nsec) / 1000000u;
-  return static_cast<uint32_t>(millis);
+  return static_cast<uint64_t>(now.tv_sec) * 1000000u +
+         static_cast<uint64_t>(now.tv_nsec) / 1000u;
 }
+
+// The scene's millisecond counter. Wrapping at 2^32 like Windows' is harmless: the scene takes
+// the difference of two readings modulo 2^32.
+extern "C" uint32_t timeGetTime() { return static_cast<uint32_t>(monotonicMicros() / 1000u); }
 
 namespace {
 
@@ -57,6 +59,8 @@ struct Shell {
 
 Shell shell;
 int (*previousErrorHandler)(Display*, XErrorEvent*) = nullptr;
+// Outlives the shell's state, since errors of the release arrive while the connection closes.
+bool xErrorSeen = false;
 
 // SIGTERM and SIGINT set the flag and wake a wait on the pipe, so a signal that arrives just
 // before poll() is not slept through.
@@ -106,21 +110,26 @@ void complain(const char* format, ...) {
 
 // Xlib's default handler ends the process. A window handed over by XScreenSaver may be
 // destroyed under us at any time, and the swaps and the context release that follow report it
-// as errors on that window: those mean "gone", anything else is told and survived.
+// as errors on that window: those mean "gone", the normal end of a module, and so does anything
+// after it. Any other error would recur every frame (a window that cannot be drawn on floods
+// stderr with the same error), so it is told once and ends the program with exit code 1.
 int onXError(Display* display, XErrorEvent* error) {
   const bool onGivenWindow = !shell.ownWindow && shell.window && error->resourceid == shell.window;
   const bool badWindow = error->error_code == BadWindow || error->error_code == BadDrawable ||
                          error->error_code == shell.glxErrorBase + GLXBadDrawableError ||
                          error->error_code == shell.glxErrorBase + GLXBadCurrentDrawableError ||
                          error->error_code == shell.glxErrorBase + GLXBadWindowError;
-  if (onGivenWindow && (badWindow || shell.windowGone)) {
-    shell.windowGone = true;
-    return 0;
-  }
+  if (onGivenWindow && badWindow) shell.windowGone = true;
+  if (shell.windowGone || xErrorSeen) return 0;
+  xErrorSeen = true;
   char text[160];
   XGetErrorText(display, error->error_code, text, sizeof text);
   complain("X error: %s (request %d.%d)", text, error->request_code, error->minor_code);
   return 0;
+}
+
+__GLXextFuncPtr address(const char* name) {
+  return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
 }
 
 bool hasExtension(const char* list, const char* name) {
@@ -161,8 +170,11 @@ void hideCursor(Display* d, Window w) {
 XVisualInfo* createOwnWindow(bool fullscreen) {
   Display* d = shell.display;
   const int screen = DefaultScreen(d);
-  int attributes[] = {GLX_RGBA,      GLX_DOUBLEBUFFER, GLX_RED_SIZE,   1, GLX_GREEN_SIZE, 1,
-                      GLX_BLUE_SIZE, 1,                GLX_DEPTH_SIZE, 16, None};
+  // No depth buffer: the scene never enables the depth test (pieces are painted in slot
+  // order), so one would only be cleared every frame for nothing, which costs software OpenGL
+  // about a sixth of its processor time at 60 frames a second.
+  int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1,
+                      GLX_BLUE_SIZE, 1, None};
   XVisualInfo* visual = glXChooseVisual(d, screen, attributes);
   if (!visual) {
     complain("the display offers no double-buffered OpenGL visual");
@@ -212,6 +224,12 @@ XVisualInfo* adoptWindow(Window window) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(d, window, &attributes)) {
     complain("there is no window 0x%lx", static_cast<unsigned long>(window));
+    return nullptr;
+  }
+  // Mesa accepts an input-only window for GLX, and every swap then fails in the X server.
+  if (attributes.c_class == InputOnly) {
+    complain("window 0x%lx is input-only: there is nothing to draw on",
+             static_cast<unsigned long>(window));
     return nullptr;
   }
   shell.width = attributes.width;
@@ -269,11 +287,20 @@ void handleEvent(const XEvent& event, const SceneHooks& scene) {
   }
 }
 
-// Sleeps until the X connection or the signal pipe has something; never spins.
-void waitForEvents() {
+// Sleeps until the X connection or the signal pipe has something, or until the monotonic clock
+// reaches untilMicros (0: no limit); never spins.
+void waitForEvents(uint64_t untilMicros) {
   pollfd fds[2] = {{ConnectionNumber(shell.display), POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
   const nfds_t count = wakePipe[0] >= 0 ? 2 : 1;
-  if (poll(fds, count, -1) > 0 && (fds[1].revents & POLLIN)) {
+  timespec limit{};
+  if (untilMicros) {
+    const uint64_t now = monotonicMicros();
+    const uint64_t left = untilMicros > now ? untilMicros - now : 0;
+    limit.tv_sec = static_cast<time_t>(left / 1000000u);
+    limit.tv_nsec = static_cast<long>(left % 1000000u * 1000u);
+  }
+  if (ppoll(fds, count, untilMicros ? &limit : nullptr, nullptr) > 0 &&
+      (fds[1].revents & POLLIN)) {
     char drained[16];
     while (read(wakePipe[0], drained, sizeof drained) > 0) {
     }
@@ -284,6 +311,12 @@ void waitForEvents() {
 
 bool openX11Window(const X11Options& options, const SceneHooks& scene) {
   shell = Shell{};
+  xErrorSeen = false;
+  // Mesa's software renderer frees and allocates megabytes every frame. With glibc's defaults
+  // the top of the heap then goes back to the kernel at each frame and returns as fresh pages
+  // that the kernel must zero: under Xvfb at 60 frames a second that was two thirds of the
+  // program's processor time. Slack kept at the top of the heap spares it.
+  mallopt(M_TOP_PAD, 16 << 20);
   catchSignals();
   const char* name = options.display.empty() ? nullptr : options.display.c_str();
   shell.display = XOpenDisplay(name);
@@ -351,17 +384,19 @@ void closeX11Window() {
   releaseSignals();
 }
 
-bool pumpX11Events(const SceneHooks& scene) {
+bool pumpX11Events(const SceneHooks& scene) { return pumpX11EventsUntil(scene, 0); }
+
+bool pumpX11EventsUntil(const SceneHooks& scene, uint64_t dueMicros) {
   for (;;) {
-    while (!shell.ending && !shell.windowGone && XPending(shell.display)) {
+    while (!shell.ending && !shell.windowGone && !xErrorSeen && XPending(shell.display)) {
       XEvent event;
       XNextEvent(shell.display, &event);
       handleEvent(event, scene);
     }
     if (signalled) shell.ending = true;
-    if (shell.ending || shell.windowGone) return false;
-    if (shell.mapped) return true;
-    waitForEvents();
+    if (shell.ending || shell.windowGone || xErrorSeen) return false;
+    if (shell.mapped && (dueMicros == 0 || monotonicMicros() >= dueMicros)) return true;
+    waitForEvents(shell.mapped ? dueMicros : 0);
   }
 }
 
@@ -370,9 +405,6 @@ void swapX11Buffers() { glXSwapBuffers(shell.display, shell.window); }
 bool setX11SwapInterval(int interval) {
   Display* d = shell.display;
   const char* extensions = glXQueryExtensionsString(d, DefaultScreen(d));
-  auto address = [](const char* name) {
-    return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
-  };
   if (hasExtension(extensions, "GLX_EXT_swap_control")) {
     if (auto set = reinterpret_cast<void (*)(Display*, GLXDrawable, int)>(
             address("glXSwapIntervalEXT"))) {
@@ -394,12 +426,34 @@ bool setX11SwapInterval(int interval) {
   return false;
 }
 
+void x11RefreshRate(int64_t* numerator, int64_t* denominator) {
+  *numerator = *denominator = 0;
+  Display* d = shell.display;
+  if (!hasExtension(glXQueryExtensionsString(d, DefaultScreen(d)), "GLX_OML_sync_control")) return;
+  auto rate = reinterpret_cast<Bool (*)(Display*, GLXDrawable, int32_t*, int32_t*)>(
+      address("glXGetMscRateOML"));
+  int32_t n = 0, m = 0;
+  if (rate && rate(d, shell.window, &n, &m)) {
+    *numerator = n;
+    *denominator = m;
+  }
+}
+
+// Vertical sync alone does not pace the loop where the driver ignores it (software OpenGL,
+// Xvfb, many virtual machines and remote desktops), and a screensaver runs for hours; so the
+// loop also waits out the rest of each frame period itself. The confetti follows the clock
+// either way, but its trickle of single pieces counts frames: at 60 Hz it is what a 60 Hz
+// display with vertical sync shows on Windows.
 int runX11(const X11Options& options, const SceneHooks& scene) {
   if (!openX11Window(options, scene)) return 1;
   setX11SwapInterval(1);
+  int64_t rateNumerator = 0, rateDenominator = 0;
+  x11RefreshRate(&rateNumerator, &rateDenominator);
+  FramePacer pacer{framePeriodMicros(options.delayMicros, rateNumerator, rateDenominator)};
   uint32_t countedSince = timeGetTime();
   int frames = 0;
-  while (pumpX11Events(scene)) {
+  while (pumpX11EventsUntil(scene, pacer.dueMicros)) {
+    pacer.frameStarted(monotonicMicros());
     scene.frame();
     swapX11Buffers();
     if (!options.showFps) continue;
@@ -412,5 +466,5 @@ int runX11(const X11Options& options, const SceneHooks& scene) {
     }
   }
   closeX11Window();
-  return 0;
+  return xErrorSeen ? 1 : 0;
 }

@@ -16,6 +16,7 @@ enum class DrawTarget {
 struct X11Options {
   DrawTarget target = DrawTarget::OwnWindow;
   uint32_t windowId = 0;  // GivenWindow only
+  uint32_t delayMicros = 0;  // --delay: the least time from one frame's start to the next
   bool showFps = false;
   bool help = false;
   std::string display;  // --display; empty means $DISPLAY
@@ -35,9 +36,29 @@ constexpr int X11Height = 768;
 // else (a sign, blanks, a suffix, an overflow) is refused.
 bool parseWindowId(const char* text, uint32_t* id);
 
-// Options take one dash or two, as XScreenSaver's own modules do. $XSCREENSAVER_WINDOW (may be
-// null) overrides --root, --window and --fullscreen, since XScreenSaver starts its modules with
-// --root and names its own window there; an explicit --window-id overrides it.
+// Options take one dash or two, as XScreenSaver's own modules do. A window handed over
+// overrides --root, --window and --fullscreen: XScreenSaver starts its modules with --root and
+// names its own window in $XSCREENSAVER_WINDOW (may be null), and its settings tool previews a
+// module by appending --window-id to that same command line. An explicit --window-id overrides
+// the variable.
 X11Arguments parseX11Arguments(int argc, const char* const* argv, const char* screensaverWindow);
+
+// --delay is XScreenSaver's conventional frame delay in microseconds; up to 10 s is taken.
+constexpr uint32_t LongestDelayMicros = 10000000;
+
+// The frame period in microseconds: never shorter than one refresh of the display, whose rate
+// is numerator / denominator Hz as GLX reports it (0 / 0 when it cannot tell; a rate outside
+// 20 to 1000 Hz is taken as unknown, and unknown as 60 Hz), nor than --delay.
+uint32_t framePeriodMicros(uint32_t delayMicros, int64_t rateNumerator, int64_t rateDenominator);
+
+// When the next frame may start, on the monotonic clock in microseconds. Frames keep a steady
+// cadence of one period, so that a wake-up a little late does not lower the rate; a frame late
+// by a whole period or more (a slow machine, a window unmapped for a while) starts a new
+// cadence from itself rather than catching up with a burst.
+struct FramePacer {
+  uint32_t periodMicros = 0;
+  uint64_t dueMicros = 0;  // 0: the first frame is due at once
+  void frameStarted(uint64_t nowMicros);
+};
 
 extern const char X11Usage[];

@@ -82,6 +82,7 @@ class SetWindowAttributes(ctypes.Structure):
 
 
 CW_OVERRIDE_REDIRECT = 1 << 9
+INPUT_ONLY = 2
 
 
 @functools.lru_cache(maxsize=None)
@@ -92,6 +93,11 @@ def xlib():
     lib.XDefaultRootWindow.restype = ctypes.c_ulong
     lib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
     lib.XCreateSimpleWindow.restype = ctypes.c_ulong
+    lib.XCreateWindow.restype = ctypes.c_ulong
+    lib.XCreateWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                  ctypes.c_uint, ctypes.c_uint, ctypes.c_uint, ctypes.c_int,
+                                  ctypes.c_uint, ctypes.c_void_p, ctypes.c_ulong,
+                                  ctypes.POINTER(SetWindowAttributes)]
     lib.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                         ctypes.c_uint, ctypes.c_uint, ctypes.c_uint,
                                         ctypes.c_ulong, ctypes.c_ulong]
@@ -106,11 +112,8 @@ def xlib():
 
 
 def open_display():
-    """A connection of the test's own. Xvfb resets itself whenever its last client leaves and
-    refuses connections meanwhile, so the first try may fail; holding one connection keeps a
-    program started later from meeting such a reset."""
-    x11 = xlib()
-    display = wait_for(lambda: x11.XOpenDisplay(None), timeout=10, step=0.05)
+    """A connection of the test's own to $DISPLAY."""
+    display = xlib().XOpenDisplay(None)
     assert display, "no X display"
     return display
 
@@ -121,18 +124,24 @@ def close_display(display):
 
 class GivenWindow:
     """A plain top-level window of the test's own connection at (x, y), grey until someone
-    draws on it; it lives until destroy() or the end of the `with` block. Like XScreenSaver's
-    own window it bypasses the window manager, which would otherwise frame and move it."""
+    draws on it (or an input-only one, which nothing can draw on); it lives until destroy() or
+    the end of the `with` block. Like XScreenSaver's own window it bypasses the window manager,
+    which would otherwise frame and move it."""
 
-    def __init__(self, x, y, width, height):
+    def __init__(self, x, y, width, height, input_only=False):
         self.x11 = xlib()
         self.display = open_display()
         root = self.x11.XDefaultRootWindow(self.display)
-        self.id = self.x11.XCreateSimpleWindow(self.display, root, x, y, width, height, 0, 0,
-                                               0x808080)
         attributes = SetWindowAttributes(override_redirect=1)
-        self.x11.XChangeWindowAttributes(self.display, self.id, CW_OVERRIDE_REDIRECT,
-                                         ctypes.byref(attributes))
+        if input_only:
+            self.id = self.x11.XCreateWindow(self.display, root, x, y, width, height, 0, 0,
+                                             INPUT_ONLY, None, CW_OVERRIDE_REDIRECT,
+                                             ctypes.byref(attributes))
+        else:
+            self.id = self.x11.XCreateSimpleWindow(self.display, root, x, y, width, height, 0,
+                                                   0, 0x808080)
+            self.x11.XChangeWindowAttributes(self.display, self.id, CW_OVERRIDE_REDIRECT,
+                                             ctypes.byref(attributes))
         self.x11.XMapWindow(self.display, self.id)
         self.x11.XSync(self.display, 0)
 
