@@ -58,7 +58,8 @@ TWO_MONITORS = ("1024/271x768/203+0+0", "800/211x600/158+1024+0")
 @pytest.fixture(scope="module")
 def _two_monitor_environment(tmp_path_factory):
     work = tmp_path_factory.mktemp("two-monitors")
-    with harness.own_environment(work, "1824x768x16", monitors=TWO_MONITORS) as env:
+    with harness.own_environment(work, "1824x768x16", monitors=TWO_MONITORS,
+                                 prefix=os.environ["WINEPREFIX"]) as env:
         yield env
     shutil.rmtree(work / "wineprefix", ignore_errors=True)
 
@@ -67,7 +68,8 @@ def _two_monitor_environment(tmp_path_factory):
 def two_monitors(_two_monitor_environment, monkeypatch):
     """Points every harness call of the test at a display of two monitors side by side (the
     primary 1024 x 768 at the origin, an 800 x 600 one right of it) and a Wine prefix of its
-    own that sees both, as Windows would. Depth 16, so the renderer's mode is the current one."""
+    own (a copy of the test prefix) that sees both, as Windows would. Depth 16, so the
+    renderer's mode is the current one."""
     for name in ("DISPLAY", "WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES"):
         monkeypatch.setenv(name, _two_monitor_environment[name])
     yield _two_monitor_environment

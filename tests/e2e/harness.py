@@ -335,12 +335,14 @@ def own_environment(work, screen="1024x768x24", monitors=(), prefix=True, sound=
     """A test environment of its own, made by tools/lib/testenv.sh as tools/test makes the
     lanes' ones: an X display of `screen` (WxHxD) with its window manager, split into the RandR
     `monitors` if given (geometries as `xrandr --setmonitor` takes them, the first primary),
-    with a Wine prefix of its own in `work` that sees those monitors (`prefix`) and a sound
-    sink of its own (`sound`). What it does not make, this process's environment lends.
+    with a Wine prefix of its own in `work` that sees those monitors (`prefix`: True for a new
+    one, or the path of a prefix to copy, which is much faster) and a sound sink of its own
+    (`sound`). What it does not make, this process's environment lends.
     Yields the environment for programs to run in; everything started ends with the block."""
     work = Path(work)
     switches = dict(os.environ, TESTENV_WINE="1" if prefix else "0", TESTENV_SOUND="1" if sound else "0",
-                    TESTENV_MONITORS=" ".join(monitors))
+                    TESTENV_MONITORS=" ".join(monitors),
+                    TESTENV_PREFIX_FROM="" if isinstance(prefix, bool) else str(prefix))
     try:
         # A new prefix takes Wine's first start, about 10 s, much longer on a loaded machine.
         if _testenv("start", work, screen, env=switches, timeout=600).returncode != 0:

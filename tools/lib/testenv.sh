@@ -7,10 +7,11 @@
 #   testenv.sh start <workdir> [WxHxD] / testenv.sh stop <workdir>
 #                                     the same from another process; the variables are kept
 #                                     in <workdir>/testenv.env (NUL-separated NAME=value)
-# Switches, as variables: TESTENV_WINE=0 (no Wine prefix), TESTENV_SOUND=0 (no sound sink; the
-# caller's stays), TESTENV_MONITORS="GEOMETRY..." (RandR monitors as `xrandr --setmonitor`
-# takes them, the first one primary; Wine is told to read them). Wine talks to the X server
-# and to PulseAudio found through these variables only.
+# Switches, as variables: TESTENV_WINE=0 (no Wine prefix), TESTENV_PREFIX_FROM=<prefix> (the
+# new prefix a copy of that one), TESTENV_SOUND=0 (no sound sink; the caller's stays),
+# TESTENV_MONITORS="GEOMETRY..." (RandR monitors as `xrandr --setmonitor` takes them, the
+# first one primary; Wine is told to read them). Wine talks to the X server and to PulseAudio
+# found through these variables only.
 
 # Display numbers of these environments. Earlier versions of these tools picked from 90 to
 # 250 by a check that can race; staying above that range leaves their runs undisturbed.
@@ -137,6 +138,12 @@ testenv_sound() {
 # The services start with the first program of a prefix and inherit its handles: started by
 # a program without any, they never hold a test's pipe open.
 testenv_wine_up() {
+  if [ ! -f "$WINEPREFIX/system.reg" ] && [ -f "${TESTENV_PREFIX_FROM:-/nonexistent}/system.reg" ]; then
+    # A copy of a made prefix takes seconds; Wine's first start, half a minute on a loaded
+    # machine. The copy gets a server of its own: Wine keys servers by the prefix's inode.
+    mkdir -p "$WINEPREFIX"
+    cp -a "$TESTENV_PREFIX_FROM/." "$WINEPREFIX/"
+  fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i </dev/null >"$TESTENV_WORK/wineboot-$(basename "$WINEPREFIX").log" 2>&1 || true
   fi
