@@ -52,7 +52,14 @@ testenv_display() {
   local screen="$1" n pid i owner
   TESTENV_XVFB_PID=""
   for n in $(seq "$TESTENV_FIRST_DISPLAY" "$TESTENV_LAST_DISPLAY"); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    # Numbers in use are passed over; a lock left by a server that was killed is not, since
+    # Xvfb replaces it (and its socket) itself.
+    owner="$(tr -dc 0-9 2>/dev/null <"/tmp/.X$n-lock")" || owner=""
+    if [ -n "$owner" ]; then
+      [ -d "/proc/$owner" ] && continue
+    elif [ -e "/tmp/.X11-unix/X$n" ]; then
+      continue  # a server without a lock file
+    fi
     # -noreset: by default Xvfb resets whenever its last client leaves and refuses connections
     # meanwhile, which the first check below would cause just as the window manager connects.
     Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -ac -noreset >>"$TESTENV_WORK/xvfb.log" 2>&1 &
@@ -60,7 +67,7 @@ testenv_display() {
     for i in $(seq 1 150); do
       kill -0 "$pid" 2>/dev/null || break
       owner="$(tr -dc 0-9 2>/dev/null <"/tmp/.X$n-lock")" || owner=""
-      [ -n "$owner" ] && [ "$owner" != "$pid" ] && break  # another server has the number
+      [ -n "$owner" ] && [ "$owner" != "$pid" ] && [ -d "/proc/$owner" ] && break  # another server has it
       if [ "$owner" = "$pid" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
         TESTENV_XVFB_PID=$pid
         break
