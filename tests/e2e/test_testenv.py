@@ -5,7 +5,7 @@ import threading
 
 from harness import own_environment
 
-STARTS = 6
+STARTS = 4  # enough to collide: with a check before the start, all four shared one display
 
 
 def test_environments_started_together_get_displays_of_their_own(tmp_path):
