@@ -2,9 +2,11 @@
 inspects their windows through pomarel_probe.exe, sends real X input with xdotool, takes
 screenshots with ImageMagick and records what plays on the PulseAudio null sink.
 
-The environment (DISPLAY, WINEPREFIX, PulseAudio) comes from tools/lib/testenv.sh.
+The environment (DISPLAY, WINEPREFIX, PulseAudio) comes from tools/lib/testenv.sh, and so do
+the environments of other shapes that some tests need (own_environment).
 """
 import contextlib
+import functools
 import json
 import os
 import re
@@ -190,25 +192,14 @@ def screenshot(path):
 
 def region_stats(png, x, y, w, h):
     """Mean colour, the brightest pixel's channel sum / 3 and the number of distinct colours."""
+    # Counted by ImageMagick itself: a whole screen as text, parsed here, takes seconds.
     crop = "%dx%d+%d+%d" % (w, h, x, y)
-    out = subprocess.run(["convert", str(png), "-crop", crop, "+repage", "-depth", "8", "txt:-"],
-                         capture_output=True, text=True, check=True, timeout=60).stdout
-    colours = set()
-    total = [0, 0, 0]
-    count = 0
-    brightest = 0
-    for line in out.splitlines()[1:]:
-        match = re.search(r"\((\d+),(\d+),(\d+)", line)
-        if not match:
-            continue
-        rgb = tuple(int(v) for v in match.groups())
-        colours.add(rgb)
-        for i in range(3):
-            total[i] += rgb[i]
-        brightest = max(brightest, sum(rgb) / 3)
-        count += 1
-    mean = tuple(t / count for t in total) if count else (0, 0, 0)
-    return {"mean": mean, "max_brightness": brightest, "colours": len(colours)}
+    out = subprocess.run(["convert", str(png), "-crop", crop, "+repage", "-depth", "8",
+                          "-format", "%k %[fx:255*mean.r] %[fx:255*mean.g] %[fx:255*mean.b] ", "-write", "info:",
+                          "-grayscale", "Average", "-format", "%[fx:255*maxima]", "info:"],
+                         capture_output=True, text=True, check=True, timeout=60).stdout.split()
+    colours, r, g, b, brightest = out
+    return {"mean": (float(r), float(g), float(b)), "max_brightness": float(brightest), "colours": int(colours)}
 
 
 def xdotool(*args, timeout=30):
@@ -326,32 +317,58 @@ def unix_pids(*markers):
     return pids
 
 
-def free_display():
-    """A display number no X server uses, for a second Xvfb of a test's own."""
-    for n in range(150, 250):
-        if not os.path.exists("/tmp/.X11-unix/X%d" % n) and not os.path.exists("/tmp/.X%d-lock" % n):
-            return n
-    raise RuntimeError("no free X display")
+TESTENV = Path(__file__).resolve().parents[2] / "tools" / "lib" / "testenv.sh"
 
 
-def start_window_manager(env):
-    """openbox on the display of `env`, as testenv does for the main display: Wine waits about
-    2 s for every destroyed window on a display without a window manager."""
-    wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdin=subprocess.DEVNULL,
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    for _ in range(50):
-        check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env,
-                               capture_output=True, text=True)
-        if "window id" in check.stdout:
-            break
-        time.sleep(0.1)
-    return wm
+def _testenv(*args, env=None, timeout=60):
+    """tools/lib/testenv.sh run as a command; its output goes to a file in the environment's
+    folder, since the servers it leaves running would hold a pipe open."""
+    work = Path(args[1])
+    work.mkdir(parents=True, exist_ok=True)
+    with open(work / "testenv.log", "a") as log:
+        return subprocess.run(["bash", str(TESTENV), *[str(a) for a in args]], env=env,
+                              stdin=subprocess.DEVNULL, stdout=log, stderr=log, timeout=timeout)
+
+
+@contextlib.contextmanager
+def own_environment(work, screen="1024x768x24", monitors=(), prefix=True, sound=False):
+    """A test environment of its own, made by tools/lib/testenv.sh as tools/test makes the
+    lanes' ones: an X display of `screen` (WxHxD) with its window manager, split into the RandR
+    `monitors` if given (geometries as `xrandr --setmonitor` takes them, the first primary),
+    with a Wine prefix of its own in `work` that sees those monitors (`prefix`: True for a new
+    one, or the path of a prefix to copy, which is much faster) and a sound sink of its own
+    (`sound`). What it does not make, this process's environment lends.
+    Yields the environment for programs to run in; everything started ends with the block."""
+    work = Path(work)
+    switches = dict(os.environ, TESTENV_WINE="1" if prefix else "0", TESTENV_SOUND="1" if sound else "0",
+                    TESTENV_MONITORS=" ".join(monitors),
+                    TESTENV_PREFIX_FROM="" if isinstance(prefix, bool) else str(prefix))
+    try:
+        # A new prefix takes Wine's first start, about 10 s, much longer on a loaded machine.
+        if _testenv("start", work, screen, env=switches, timeout=600).returncode != 0:
+            raise RuntimeError("no test environment in %s; see testenv.log and xvfb.log there" % work)
+        pairs = (work / "testenv.env").read_bytes().decode().split("\0")
+        made = dict(pair.split("=", 1) for pair in pairs if pair)
+        yield dict(os.environ, **{k: v for k, v in made.items() if not k.startswith("TESTENV_")})
+    finally:
+        _testenv("stop", work)
 
 
 # Wine's own processes of a prefix. They stay up from one test to the next: bringing the
 # server and the desktop up again costs about 2 s a test, and a test never looks at them.
 _WINE_SERVICES = {"explorer.exe", "services.exe", "winedevice.exe", "plugplay.exe", "svchost.exe",
-                  "rpcss.exe", "winemenubuilder.exe", "conhost.exe", "wineserver", "wineserver64"}
+                  "rpcss.exe", "winemenubuilder.exe", "conhost.exe"}
+# The names Wine's loader runs a Windows program under.
+_WINE_LOADERS = {"wine", "wine64", "wine-preloader", "wine64-preloader"}
+
+
+@functools.lru_cache(maxsize=None)
+def _wine_folder():
+    """The folder of the Wine that `wine` and `wineserver` start, wherever this machine's
+    package put it (Debian's /usr/lib/wine, /opt/wine-*/bin, /usr/bin): the loader lives
+    beside the server, which PATH finds through the package's links."""
+    server = shutil.which("wineserver")
+    return os.path.dirname(os.path.realpath(server)) if server else None
 
 
 def _programs_of_prefix(prefix):
@@ -363,7 +380,8 @@ def _programs_of_prefix(prefix):
         try:
             # Wine's loader runs every Windows program; the display, the window manager and the
             # sound server carry the same WINEPREFIX but are no Wine processes.
-            if not os.readlink("/proc/%s/exe" % entry).startswith("/usr/lib/wine/"):
+            exe = os.path.realpath("/proc/%s/exe" % entry)
+            if os.path.basename(exe) not in _WINE_LOADERS or os.path.dirname(exe) != _wine_folder():
                 continue
             environ = Path("/proc", entry, "environ").read_bytes().split(b"\0")
             argv = Path("/proc", entry, "cmdline").read_bytes().split(b"\0")

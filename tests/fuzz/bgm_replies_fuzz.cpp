@@ -1,6 +1,6 @@
 // libFuzzer target for the music module's handling of device answers: every MCI call gets a
 // result code and a reply taken from the input, and the CD and MP3 checks run on them.
-// Needs host/music/music_rules.cpp and host/settings/settings_rules.cpp; no system at all.
+// Links music_rules (with settings_rules); no system at all.
 #include "host/music/music_rules.h"
 #include "host/settings/settings_rules.h"
 

@@ -1,6 +1,6 @@
 // libFuzzer target for the Command control's property bag: a run of writes, removals and reads
 // of typed values under keys that differ in case, and the conversions of whatever is stored.
-// Needs host/controls/property_bag.cpp and common/text_rules.cpp; no system at all.
+// Links command_rules, which holds the bag; no system at all.
 #include "host/controls/property_bag.h"
 
 #include <cstddef>

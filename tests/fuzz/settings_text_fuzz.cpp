@@ -1,5 +1,5 @@
 // libFuzzer target for the text rules of the settings file: the number rule and FolderOf on
-// arbitrary UTF-16 text (two input bytes per character). Needs host/settings/settings_rules.cpp only.
+// arbitrary UTF-16 text (two input bytes per character). Links settings_rules only.
 #include "host/settings/settings_rules.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 // Command-line helper for the end-to-end tests: finds windows by title (hidden ones too),
 // reports their class, styles and geometry as JSON (also every top-level window of a process),
-// posts and sends messages, reads the display mode, prints a program's manifests, and keeps a
-// test "preview pane" window alive while serving stdin commands, and answers a file chooser.
+// posts and sends messages, reads the display mode and the monitors, prints manifests, keeps a
+// test "preview pane" alive while serving stdin commands, and answers a file chooser.
 // Console program; depends on user32, gdi32 and shell32.
 #include <windows.h>
 #include <shellapi.h>
@@ -103,6 +103,20 @@ BOOL CALLBACK collectManifest(HMODULE module, LPCSTR, LPSTR name, LPARAM data) {
   if (!bytes) return TRUE;
   if (out->size() > 1) *out += ", ";
   *out += jsonString(std::string(bytes, SizeofResource(module, found)).c_str());
+  return TRUE;
+}
+
+BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  auto* out = reinterpret_cast<std::string*>(data);
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  const RECT& r = info.rcMonitor;
+  char buffer[128];
+  std::snprintf(buffer, sizeof buffer, "{\"rect\": [%ld, %ld, %ld, %ld], \"primary\": %s}", r.left, r.top,
+                r.right, r.bottom, (info.dwFlags & MONITORINFOF_PRIMARY) ? "true" : "false");
+  if (out->size() > 1) *out += ", ";
+  *out += buffer;
   return TRUE;
 }
 
@@ -217,7 +231,7 @@ int usage() {
   std::fprintf(stderr,
                "usage: pomarel_probe find TITLE | wait TITLE MS | gone TITLE MS | info TARGET |\n"
                "       children TARGET | post TARGET MSG WPARAM LPARAM | send TARGET MSG WPARAM LPARAM |\n"
-               "       mode | top PID | manifests FILE | pane W H | choose TARGET PATH\n"
+               "       mode | monitors | top PID | manifests FILE | pane W H | choose TARGET PATH\n"
                "       (TARGET: a title or #hwnd)\n");
   return 2;
 }
@@ -260,6 +274,12 @@ int main(int argc, char** argv) {
     if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 1;
     std::printf("%lu %lu %lu\n", static_cast<unsigned long>(mode.dmPelsWidth),
                 static_cast<unsigned long>(mode.dmPelsHeight), static_cast<unsigned long>(mode.dmBitsPerPel));
+    return 0;
+  }
+  if (command == "monitors" && argc == 2) {  // what EnumDisplayMonitors reports
+    std::string out = "[";
+    EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&out));
+    std::printf("%s]\n", out.c_str());
     return 0;
   }
   if (command == "top" && argc == 3) {  // every top-level window of process PID
