@@ -5,7 +5,6 @@
 import os
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 import pytest
@@ -44,17 +43,19 @@ def browser():
 
 
 @pytest.fixture(scope="session")
-def x_display():
-    """An Xvfb of the page's size for linux_frame; its DISPLAY value."""
-    n = next(n for n in range(200, 300) if not os.path.exists("/tmp/.X11-unix/X%d" % n)
-             and not os.path.exists("/tmp/.X%d-lock" % n))
-    xvfb = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                             "-ac", "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    env = dict(os.environ, DISPLAY=":%d" % n)
-    for _ in range(100):
-        if subprocess.run(["xdpyinfo"], env=env, capture_output=True).returncode == 0:
-            break
-        time.sleep(0.1)
-    yield ":%d" % n
-    xvfb.terminate()
-    xvfb.wait(timeout=10)
+def x_display(tmp_path_factory):
+    """A display of the page's size for linux_frame, made by the test environment every tool
+    and test uses (tools/lib/testenv.sh, run as a command), without Wine or a sound sink."""
+    work = tmp_path_factory.mktemp("display")
+    testenv = ["bash", str(ROOT / "tools/lib/testenv.sh")]
+    switches = dict(os.environ, TESTENV_WINE="0", TESTENV_SOUND="0")
+    # The servers it leaves running would hold a pipe open: its output goes to a file.
+    with open(work / "testenv.log", "a") as log:
+        started = subprocess.run([*testenv, "start", str(work), "1024x768x24"], env=switches,
+                                 stdin=subprocess.DEVNULL, stdout=log, stderr=log, timeout=120)
+    if started.returncode != 0:
+        pytest.fail("no X display for the Linux frame; see %s" % (work / "testenv.log"))
+    made = dict(pair.split("=", 1) for pair in (work / "testenv.env").read_bytes().decode().split("\0") if pair)
+    yield made["DISPLAY"]
+    with open(work / "testenv.log", "a") as log:
+        subprocess.run([*testenv, "stop", str(work)], stdin=subprocess.DEVNULL, stdout=log, stderr=log, timeout=60)
