@@ -44,14 +44,15 @@ def browser():
 
 @pytest.fixture(scope="session")
 def x_display(tmp_path_factory):
-    """A display of the page's size for linux_frame, made by the test environment every tool
-    and test uses (tools/lib/testenv.sh, run as a command), without Wine or a sound sink."""
+    """A display for linux_frame, made by the test environment every tool and test uses
+    (tools/lib/testenv.sh, run as a command), without Wine or a sound sink. Larger than the
+    frame: its window manager would shrink a 1024 x 768 window with a title bar to fit."""
     work = tmp_path_factory.mktemp("display")
     testenv = ["bash", str(ROOT / "tools/lib/testenv.sh")]
     switches = dict(os.environ, TESTENV_WINE="0", TESTENV_SOUND="0")
     # The servers it leaves running would hold a pipe open: its output goes to a file.
     with open(work / "testenv.log", "a") as log:
-        started = subprocess.run([*testenv, "start", str(work), "1024x768x24"], env=switches,
+        started = subprocess.run([*testenv, "start", str(work), "1280x1024x24"], env=switches,
                                  stdin=subprocess.DEVNULL, stdout=log, stderr=log, timeout=120)
     if started.returncode != 0:
         pytest.fail("no X display for the Linux frame; see %s" % (work / "testenv.log"))
