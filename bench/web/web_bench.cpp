@@ -77,6 +77,8 @@ void benchFrame() {
 
 }  // namespace
 
+extern "C" uint32_t timeGetTime() { return webClockMillis(); }
+
 int main() {
   return runWeb(WebReplay{}, SceneHooks{resizeViewport, benchFrame}, nullptr) ? 0 : 1;
 }

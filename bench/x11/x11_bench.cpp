@@ -116,6 +116,9 @@ void print(const char* what, const LoopResult& r) {
 
 }  // namespace
 
+// The scene's counter, as the program's main.cpp makes it.
+extern "C" uint32_t timeGetTime() { return static_cast<uint32_t>(monotonicMicros() / 1000u); }
+
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
   serverPid = argc > 2 ? std::atol(argv[2]) : 0;

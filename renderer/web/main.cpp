@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "renderer/scene/gl_api.h"
 #include "renderer/scene/scene.h"
 #include "renderer/web/replay_rules.h"
 #include "renderer/web/web.h"
@@ -16,6 +17,8 @@ uint32_t seedOfReplay() { return replaySeed; }
 void announceChecksum() { announceWeb("replayChecksum", simulationChecksum().c_str()); }
 
 }  // namespace
+
+extern "C" uint32_t timeGetTime() { return webClockMillis(); }
 
 int main(int argc, char** argv) {
   const WebReplay replay = parseReplayQuery(argc > 1 ? argv[1] : "");

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 
-#include "renderer/scene/gl_api.h"  // declares timeGetTime, defined below
 #include "renderer/web/webgl.h"
 #include "renderer/web/webgl_rules.h"
 
@@ -87,7 +86,7 @@ EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* state, void*) {
 
 }  // namespace
 
-extern "C" uint32_t timeGetTime() { return shell.clockMillis; }
+uint32_t webClockMillis() { return shell.clockMillis; }
 
 bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)()) {
   shell = Shell{};

@@ -1,8 +1,10 @@
 // The browser shell: the page's canvas sized to the window and the device pixel ratio, the
-// frame loop on requestAnimationFrame (stopped while the page is hidden), and the scene's
-// millisecond counter timeGetTime from the browser's frame clock. Depends on emscripten's
+// frame loop on requestAnimationFrame (stopped while the page is hidden), and the browser's
+// frame clock that main.cpp gives the scene as its counter. Depends on emscripten's
 // html5.h, web_rules and the WebGL backend; draws through the SceneHooks it is given.
 #pragma once
+
+#include <cstdint>
 
 #include "renderer/scene_hooks.h"
 #include "renderer/web/web_rules.h"
@@ -13,6 +15,9 @@ constexpr char WebCanvas[] = "#confetti";
 // frames). False, with the page told why, when there is no WebGL. With a replay the counter
 // follows its script and the loop holds still after its last frame, calling `replayDone`.
 bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)());
+
+// The browser's frame clock in milliseconds (or the replay's script), for the scene's counter.
+uint32_t webClockMillis();
 
 // Tells the page a value by name (window.pomarel[name]), for its tests and benchmarks.
 void announceWeb(const char* name, const char* value);

@@ -3,8 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "renderer/scene/gl_api.h"
 #include "renderer/scene/scene.h"
 #include "renderer/x11/x11.h"
+
+// The scene's millisecond counter, from the shell's monotonic clock. Wrapping at 2^32 like
+// Windows' is harmless: the scene takes the difference of two readings modulo 2^32.
+extern "C" uint32_t timeGetTime() { return static_cast<uint32_t>(monotonicMicros() / 1000u); }
 
 int main(int argc, char** argv) {
   const X11Arguments arguments = parseX11Arguments(argc, argv, std::getenv("XSCREENSAVER_WINDOW"));

@@ -21,18 +21,12 @@
 #include <cstring>
 #include <ctime>
 
-#include "renderer/scene/gl_api.h"  // declares timeGetTime, defined below
-
 uint64_t monotonicMicros() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<uint64_t>(now.tv_sec) * 1000000u +
          static_cast<uint64_t>(now.tv_nsec) / 1000u;
 }
-
-// The scene's millisecond counter. Wrapping at 2^32 like Windows' is harmless: the scene takes
-// the difference of two readings modulo 2^32.
-extern "C" uint32_t timeGetTime() { return static_cast<uint32_t>(monotonicMicros() / 1000u); }
 
 namespace {
 
@@ -450,7 +444,7 @@ int runX11(const X11Options& options, const SceneHooks& scene) {
   int64_t rateNumerator = 0, rateDenominator = 0;
   x11RefreshRate(&rateNumerator, &rateDenominator);
   FramePacer pacer{framePeriodMicros(options.delayMicros, rateNumerator, rateDenominator)};
-  uint32_t countedSince = timeGetTime();
+  uint64_t countedSince = monotonicMicros();
   int frames = 0;
   while (pumpX11EventsUntil(scene, pacer.dueMicros)) {
     pacer.frameStarted(monotonicMicros());
@@ -458,9 +452,9 @@ int runX11(const X11Options& options, const SceneHooks& scene) {
     swapX11Buffers();
     if (!options.showFps) continue;
     ++frames;
-    const uint32_t elapsed = timeGetTime() - countedSince;
-    if (elapsed >= 1000) {
-      std::fprintf(stderr, "pomarel: %.1f frames per second\n", frames * 1000.0 / elapsed);
+    const uint64_t elapsed = monotonicMicros() - countedSince;
+    if (elapsed >= 1000000u) {
+      std::fprintf(stderr, "pomarel: %.1f frames per second\n", frames * 1e6 / static_cast<double>(elapsed));
       countedSince += elapsed;
       frames = 0;
     }

@@ -1,7 +1,7 @@
 // The Xlib + GLX shell of the Linux program: the connection, the window it draws on (its own,
 // the root, or one XScreenSaver handed over), the GL context, events, SIGTERM/SIGINT and the
 // paced frame loop. Depends on Xlib, GLX and x11_rules; draws through the SceneHooks it is
-// given, and defines the scene's millisecond counter timeGetTime from CLOCK_MONOTONIC.
+// given; main.cpp makes the scene's millisecond counter of its monotonic clock.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +28,7 @@ bool setX11SwapInterval(int interval);
 // The window's display refresh rate, numerator / denominator Hz, as GLX_OML_sync_control
 // reports it; 0 / 0 where GLX cannot tell (Xvfb, software OpenGL, some drivers).
 void x11RefreshRate(int64_t* numerator, int64_t* denominator);
-// CLOCK_MONOTONIC in microseconds; timeGetTime is its milliseconds.
+// CLOCK_MONOTONIC in microseconds; the scene's counter is its milliseconds.
 uint64_t monotonicMicros();
 
 // The program: open, frames paced to the display's refresh or --delay until the end, close.

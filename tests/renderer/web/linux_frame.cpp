@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "renderer/scene/gl_api.h"
 #include "renderer/scene/scene.h"
 #include "renderer/web/replay_rules.h"
 #include "renderer/web/web_rules.h"
@@ -17,6 +18,9 @@ namespace {
 uint32_t seed = 0;
 uint32_t replaySeed() { return seed; }
 }  // namespace
+
+// The frame times come from the replay's script below; the counter only has to exist.
+extern "C" uint32_t timeGetTime() { return 0; }
 
 int main(int argc, char** argv) {
   const WebReplay replay = parseReplayQuery(argc > 1 ? argv[1] : "");
