@@ -13,16 +13,7 @@ namespace {
 constexpr char FocusHolderClass[] = "PomarelFocusHolder";
 
 LRESULT CALLBACK focusHolderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      InvalidateRect(GetParent(hwnd), nullptr, FALSE);
-      break;
-    case WM_NCHITTEST:
-      return HTTRANSPARENT;
-    default:
-      break;
-  }
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) InvalidateRect(GetParent(hwnd), nullptr, FALSE);
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
