@@ -7,8 +7,6 @@
 
 #include <windowsx.h>
 
-#include <algorithm>
-
 #include "host/res/resource.h"
 #include "host/ui/font.h"
 #include "host/ui/program_folder.h"
@@ -302,18 +300,7 @@ void SettingsDialog::createButtons() {
 void SettingsDialog::createFocusHolders() {
   // The three choices are one group, as radio buttons are: its holder spans them all and is
   // named after the chosen one (showChoice).
-  PixelRect group = pixels(layout::Img_BGM[0]);
-  for (int i = 0; i < ChoiceCount; ++i) {
-    for (const PixelRect& r : {pixels(layout::Img_BGM[i]), pixels(layout::lbl_BGM[i])}) {
-      const int right = std::max(group.x + group.width, r.x + r.width);
-      const int bottom = std::max(group.y + group.height, r.y + r.height);
-      group.x = std::min(group.x, r.x);
-      group.y = std::min(group.y, r.y);
-      group.width = right - group.x;
-      group.height = bottom - group.y;
-    }
-  }
-  if (Pic_C) choiceFocus_ = createFocusHolder(Pic_C, group, L"BGM");
+  if (Pic_C) choiceFocus_ = createFocusHolder(Pic_C, pixels(choiceGroupArea()), L"BGM");
   linkFocus_ = createFocusHolder(hwnd(), linkRect(), GuideFileName);
 }
 

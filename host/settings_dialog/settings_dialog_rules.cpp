@@ -3,6 +3,7 @@
 // is. Depends on host/settings, common/text_rules and the C++ library.
 #include "host/settings_dialog/settings_dialog_rules.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/text_rules.h"
@@ -44,6 +45,19 @@ PixelRect toPixels(const TwipsRect& r, int twipsPerPixelX, int twipsPerPixelY) {
   const int tx = twipsPerPixelX > 0 ? twipsPerPixelX : 1;
   const int ty = twipsPerPixelY > 0 ? twipsPerPixelY : 1;
   return PixelRect{r.x / tx, r.y / ty, r.width / tx, r.height / ty};
+}
+
+TwipsRect choiceGroupArea() {
+  int left = layout::Img_BGM[0].x, top = layout::Img_BGM[0].y, right = left, bottom = top;
+  for (int i = 0; i < ChoiceCount; ++i) {
+    for (const TwipsRect& r : {layout::Img_BGM[i], layout::lbl_BGM[i]}) {
+      left = std::min(left, r.x);
+      top = std::min(top, r.y);
+      right = std::max(right, r.x + r.width);
+      bottom = std::max(bottom, r.y + r.height);
+    }
+  }
+  return TwipsRect{left, top, right - left, bottom - top};
 }
 
 std::optional<int> choiceAt(int x, int y, int twipsPerPixelX, int twipsPerPixelY) {

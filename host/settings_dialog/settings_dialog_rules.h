@@ -70,6 +70,10 @@ struct PixelRect {
 // host's forms.
 PixelRect toPixels(const TwipsRect& r, int twipsPerPixelX, int twipsPerPixelY);
 
+// The three choices' images and labels together, on the panel: where the music group takes the
+// keyboard focus.
+TwipsRect choiceGroupArea();
+
 // Which choice a press at panel pixel (x, y) makes: the Img_BGM image or the lbl_BGM label
 // of that index; nothing elsewhere.
 std::optional<int> choiceAt(int x, int y, int twipsPerPixelX, int twipsPerPixelY);

@@ -859,7 +859,9 @@ int markDots(HWND window, const Canvas& image, const PixelRect& label) {
   UpdateWindow(window);
   HDC dc = GetDC(window);
   int dots = 0;
-  for (int y = label.y; y < label.y + label.height; ++y) dots += GetPixel(dc, label.x - 1, y) != image.pixel(label.x - 1, y);
+  for (int y = label.y; y < label.y + label.height; ++y) {
+    dots += GetPixel(dc, label.x - 1, y) != image.pixel(label.x - 1, y);
+  }
   ReleaseDC(window, dc);
   return dots;
 }
@@ -1030,9 +1032,14 @@ TEST_F(DialogKeysTest, EveryFocusableControlIsNamedByItsCaptionAndThePointerGoes
     ClientToScreen(window, &at);
     return at;
   };
+  RECT group{};  // where a screen reader shows the group: over all three choices
+  GetWindowRect(d.choiceFocus(), &group);
   for (int i = 0; i < ChoiceCount; ++i) {
-    EXPECT_EQ(WindowFromPoint(screen(d.panel(), px(layout::lbl_BGM[i]))), d.panel()) << i;
-    EXPECT_EQ(WindowFromPoint(screen(d.panel(), px(layout::Img_BGM[i]))), d.panel()) << i;
+    for (const TwipsRect* part : {&layout::lbl_BGM[i], &layout::Img_BGM[i]}) {
+      const POINT at = screen(d.panel(), px(*part));
+      EXPECT_TRUE(PtInRect(&group, at)) << i;
+      EXPECT_EQ(WindowFromPoint(at), d.panel()) << i;
+    }
   }
   EXPECT_EQ(WindowFromPoint(screen(d.hwnd(), d.linkRect())), d.hwnd());
 }
