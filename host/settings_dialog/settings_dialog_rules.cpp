@@ -246,7 +246,9 @@ constexpr int ChoicesOnScreen[ChoiceCount] = {1, 0, 2};  // CD, none, file from 
 
 // Where the dialog takes a key away from the focused control; every other key goes on to it.
 // The first row that matches wins: a dropped-down list keeps Return and Escape to close
-// itself, and the link takes Return as its click.
+// itself, and the link takes Return as its click. Elsewhere Return is 設定's click, also on a
+// focused button (which Space clicks): back from the file chooser, the focus is on "..." and
+// Return saves, instead of opening the chooser again.
 struct KeyRule {
   DialogKey key;
   std::optional<FocusStop> at;  // nullopt: wherever the focus is

@@ -184,7 +184,8 @@ class DialogSteps {
 
 // Where the keyboard focus stops, in reading order after None: the three music choices as one
 // group, BGM_Repeat, Cmd_File, Cmd_Set, Cmd_Can and lbl_URL. None is the dialog itself (or
-// anything else), as when it has just opened.
+// anything else): it has the focus when it opens, so that it opens with every control in its
+// resting look, and the first Tab goes to the first stop, the first Shift+Tab to the last.
 enum class FocusStop : uint8_t { None, Choices, Repeat, File, Set, Cancel, Link };
 
 // Tab and Shift+Tab: the next stop in reading order that `focusable` allows, wrapping round;
