@@ -635,31 +635,5 @@ TEST_F(CommandWindow, PropertiesRoundTripThroughTheWindow) {
   EXPECT_TRUE(b->Enabled());
 }
 
-// The keyboard: the caption is the window text (screen readers name the button by it), and
-// Space released on the focused button clicks it without changing its face.
-TEST_F(CommandWindow, SpaceClicksTheFocusedButtonAndTheCaptionIsItsWindowText) {
-  Command* c = place(1, 20, 20);
-  HWND b = c->window();
-  wchar_t text[32] = {};
-  GetWindowTextW(b, text, 32);
-  EXPECT_EQ(std::wstring(text), L"Command1");
-  c->setCaption(L"設定");
-  GetWindowTextW(b, text, 32);
-  EXPECT_EQ(std::wstring(text), L"設定");
-
-  SetFocus(b);
-  ASSERT_EQ(c->core().lastImage(), FaceImage::Selected);
-  SendMessageW(b, WM_KEYDOWN, VK_SPACE, 0x00390001);
-  SendMessageW(b, WM_KEYDOWN, VK_SPACE, 0x40390001);  // held: the key repeats
-  EXPECT_EQ(clicks(1), 0);
-  SendMessageW(b, WM_KEYUP, VK_SPACE, 0xC0390001);
-  EXPECT_EQ(clicks(1), 1);
-  EXPECT_EQ(c->core().lastImage(), FaceImage::Selected);
-  EXPECT_EQ(c->core().members().State, ButtonState::Selected);
-  SendMessageW(b, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-  SendMessageW(b, WM_KEYUP, VK_RETURN, 0xC01C0001);
-  EXPECT_EQ(clicks(1), 1) << "Return is the container's";
-}
-
 }  // namespace
 }  // namespace controls

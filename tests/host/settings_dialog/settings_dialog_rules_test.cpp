@@ -535,17 +535,13 @@ TEST(DialogKeyboard, EachKeyDoesWhatItsClickOrPressDoesWhereTheFocusIs) {
       {K::Up, F::Choices, false, Effect::Choose, 1},
       {K::Left, F::Choices, false, Effect::Choose, 1},
       {K::Return, F::None, false, Effect::Confirm, 0},
-      {K::Return, F::Choices, false, Effect::Confirm, 0},
-      {K::Return, F::File, false, Effect::Confirm, 0},
-      {K::Return, F::Cancel, false, Effect::Confirm, 0},
+      {K::Return, F::Cancel, false, Effect::Confirm, 0},  // a focused button too: Space clicks it
       {K::Return, F::Repeat, false, Effect::Confirm, 0},
       {K::Return, F::Repeat, true, Effect::Pass, 0},  // the open list takes its choice
       {K::Escape, F::Repeat, true, Effect::Pass, 0},  // and closes
       {K::Escape, F::Repeat, false, Effect::Cancel, 0},
-      {K::Escape, F::Link, false, Effect::Cancel, 0},
       {K::Return, F::Link, false, Effect::Link, 0},
       {K::Down, F::Repeat, false, Effect::Pass, 0},  // the box's own entries
-      {K::Left, F::File, false, Effect::Pass, 0},
       {K::Up, F::None, false, Effect::Pass, 0},
   };
   for (const auto& c : cases) {
