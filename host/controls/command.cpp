@@ -1,6 +1,7 @@
-// The Command window: registers the class, turns window messages into CommandRules events,
-// keeps the persistent back buffer the face is composed in, draws the caption LblMsg over it
-// and delivers Click. Depends on user32, gdi32, face (msimg32) and host/ui.
+// The Command window: registers the class, turns window messages (the pointer's, the focus's,
+// Space) into CommandRules events, keeps the persistent back buffer the face is composed in,
+// draws the caption LblMsg over it, keeps it as the window text and delivers Click. Depends
+// on user32, gdi32, face (msimg32) and host/ui.
 #include "host/controls/command.h"
 
 #include <algorithm>
@@ -69,7 +70,7 @@ Command* createCommand(HWND parent, int id, const CommandPlacement& place, DWORD
     width = ui::twipsToPixelsX(width);
     height = ui::twipsToPixelsY(height);
   }
-  HWND hwnd = CreateWindowExW(0, CommandClassName, L"", WS_CHILD | WS_VISIBLE | style, x, y, width,
+  HWND hwnd = CreateWindowExW(0, CommandClassName, DefaultCaption, WS_CHILD | WS_VISIBLE | style, x, y, width,
                               height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               g_class.instance, nullptr);
   return hwnd ? commandFromWindow(hwnd) : nullptr;
@@ -159,6 +160,15 @@ LRESULT Command::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CAPTURECHANGED:
       if (!releasingCapture_ && reinterpret_cast<HWND>(lParam) != hwnd_) core_.captureLost();
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam != VK_SPACE) break;
+      core_.spaceDown();
+      return 0;
+    case WM_KEYUP:
+      if (wParam != VK_SPACE) break;
+      core_.spaceUp();
+      deliverPendingClick();  // may destroy the window
       return 0;
     case WM_SETFOCUS:
       core_.focusGained();
@@ -357,6 +367,8 @@ void Command::updateRegion() {
 // ---- CommandPort ----
 
 void Command::captionChanged() {
+  // The caption is the window text too, which is how screen readers name the button.
+  if (core_.Caption() != windowText_ && SetWindowTextW(hwnd_, core_.Caption().c_str())) windowText_ = core_.Caption();
   updateFont();
   placeCaption();
   if (!core_.members().FaceOpaque) updateRegion();

@@ -55,7 +55,8 @@ struct CommandPlacement {
 
 // Creates a visible child Command window on `parent` (registering the class if needed).
 // `style` is added to WS_CHILD | WS_VISIBLE (WS_TABSTOP by default). Null on failure; the
-// window owns the object and deletes it when it is destroyed.
+// window owns the object and deletes it when it is destroyed. Its window text is its Caption.
+// With the focus, Space pressed and released raises Click (the container moves the focus).
 class Command;
 class StateImages;
 Command* createCommand(HWND parent, int id, const CommandPlacement& place, DWORD style = WS_TABSTOP);
@@ -144,6 +145,7 @@ class Command final : private CommandPort {
   HFONT font_ = nullptr;  // the caption font as a GDI object
   FontDesc fontDesc_;     // what font_ was made from
   RECT caption_{};        // LblMsg's rectangle
+  std::wstring windowText_ = DefaultCaption;  // the caption as the window text has it
   int lineHeight_ = 13;   // of the caption font
   bool timerOn_ = false;
   bool clickPending_ = false;

@@ -1,5 +1,5 @@
 // Command's behaviour without its window: properties, first-use step, persistence, the state
-// table of pointer, focus, resize and hover-timer events, and the Click rule.
+// table of pointer, focus, resize and hover-timer events, the Click rule and the Space key.
 // Platform-free; depends on property_bag and the CommandPort the window supplies.
 #include "host/controls/command_rules.h"
 
@@ -236,6 +236,7 @@ void CommandRules::focusGained() {
 }
 
 void CommandRules::focusLost() {
+  spacePressedHere_ = false;
   if (!m_.Enabled) return;
   if (m_.State != ButtonState::Normal) {
     m_.State = ButtonState::Normal;
@@ -252,6 +253,16 @@ void CommandRules::hoverTick(bool pointerOverOwnWindow) {
 void CommandRules::captureLost() {
   pressedHere_ = 0;
   m_.ButtonHeld = false;
+}
+
+void CommandRules::spaceDown() {
+  if (m_.Enabled) spacePressedHere_ = true;
+}
+
+void CommandRules::spaceUp() {
+  const bool pressed = spacePressedHere_;
+  spacePressedHere_ = false;
+  if (pressed && m_.Enabled) port_.raiseClick();
 }
 
 }  // namespace controls

@@ -1,7 +1,8 @@
 // The Command push button without its window: members, properties with their change
-// notification, first-use step, persistence, the interaction state machine and the Click
-// rule. It asks a CommandPort (the Win32 window, or a recording fake in tests) to compose the
-// face, change the caption's look and raise events. Platform-free; depends on property_bag.
+// notification, first-use step, persistence, the interaction state machine, the Click rule
+// and the Space key. It asks a CommandPort (the Win32 window, or a recording fake in tests) to
+// compose the face, change the caption's look and raise events. Platform-free; depends on
+// property_bag.
 #pragma once
 
 #include <cstdint>
@@ -111,6 +112,11 @@ class CommandRules {
   // The window lost the pointer capture before the release arrived (another window took it):
   // the pending presses are forgotten, so no release will count.
   void captureLost();
+  // Keyboard activation while the button has the focus: Space pressed and released raises
+  // Click, whatever State is, once per press; the face and State stay as they are. A press
+  // that the button loses the focus before releasing does not count.
+  void spaceDown();
+  void spaceUp();
 
   // Buttons whose press went to this control and whose release has not come yet (MouseButton
   // bits); the window keeps the pointer captured while this is not zero.
@@ -125,6 +131,7 @@ class CommandRules {
   FontDesc ambientFont_;
   FaceImage lastImage_ = FaceImage::Disable;
   std::uint8_t pressedHere_ = 0;
+  bool spacePressedHere_ = false;
 };
 
 }  // namespace controls

@@ -1,10 +1,23 @@
-// The persistent image behind the dialog and its panel, and the windowless controls painted
-// over it. Depends on gdi32, user32 and host/ui/back_buffer.
+// The persistent image behind the dialog and its panel, the windowless controls painted over
+// it and their focus holders. Depends on gdi32, user32 and host/ui (back buffer, window class).
 #include "host/settings_dialog/canvas.h"
 
 #include <algorithm>
 
+#include "host/ui/window_class.h"
+
 namespace dialog {
+
+namespace {
+
+constexpr char FocusHolderClass[] = "PomarelFocusHolder";
+
+LRESULT CALLBACK focusHolderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) InvalidateRect(GetParent(hwnd), nullptr, FALSE);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
 
 bool Canvas::create(int width, int height, COLORREF background) {
   if (!image_.resize(width, height)) return false;
@@ -53,6 +66,40 @@ void Canvas::paint(HDC target) const {
     if (oldFont) SelectObject(target, oldFont);
   }
   SetBkMode(target, oldMode);
+}
+
+void Canvas::paintFocusMark(HDC target, size_t label) const {
+  if (label >= labels.size()) return;
+  const LightLabel& l = labels[label];
+  RECT text{l.rect.x, l.rect.y, l.rect.x + l.rect.width, l.rect.y + l.rect.height};
+  HGDIOBJ oldFont = l.font ? SelectObject(target, l.font) : nullptr;
+  DrawTextW(target, l.text.c_str(), static_cast<int>(l.text.size()), &text, l.format | DT_NOPREFIX | DT_CALCRECT);
+  if (oldFont) SelectObject(target, oldFont);
+  --text.left;
+  ++text.right;
+  // The dots come from a monochrome pattern in the text and background colours: black and
+  // white make them invert every other pixel, on the light texture and the dark gradient alike.
+  const COLORREF oldText = SetTextColor(target, RGB(0, 0, 0));
+  const COLORREF oldBack = SetBkColor(target, RGB(255, 255, 255));
+  DrawFocusRect(target, &text);
+  SetTextColor(target, oldText);
+  SetBkColor(target, oldBack);
+}
+
+HWND createFocusHolder(HWND parent, const PixelRect& at, const wchar_t* name) {
+  // Unicode, so the name keeps its Japanese whatever the ANSI code page.
+  ui::WindowClassInfo info;
+  info.name = FocusHolderClass;
+  info.procedure = focusHolderProc;
+  info.unicode = true;
+  if (!parent || !ui::ensureWindowClass(info)) return nullptr;
+  const std::wstring className(FocusHolderClass, FocusHolderClass + sizeof FocusHolderClass - 1);
+  HWND holder = CreateWindowExW(0, className.c_str(), name, WS_CHILD | WS_VISIBLE | WS_TABSTOP, at.x, at.y, at.width,
+                                at.height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!holder) return nullptr;
+  HRGN none = CreateRectRgn(0, 0, 0, 0);
+  if (none && !SetWindowRgn(holder, none, FALSE)) DeleteObject(none);
+  return holder;
 }
 
 }  // namespace dialog

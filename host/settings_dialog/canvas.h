@@ -1,7 +1,8 @@
 // A persistent image with windowless controls drawn over it: the back buffer (host/ui) of the
-// dialog (gradient) and of the panel Pic_C (texture), and the labels, choice images and frame
-// that live on them without windows of their own. Win32 (gdi32, user32); text drawn with the
-// wide calls so Japanese shows whatever the system's ANSI code page.
+// dialog (gradient) and of the panel Pic_C (texture), the labels, choice images and frame that
+// live on them without windows of their own, and the windows through which such a control takes
+// the keyboard focus. Win32 (gdi32, user32); text drawn with the wide calls so Japanese shows
+// whatever the system's ANSI code page.
 #pragma once
 
 #include <windows.h>
@@ -40,6 +41,10 @@ class Canvas {
 
   // The persistent image, then the frames, images and labels on top, into `target`.
   void paint(HDC target) const;
+  // The dotted focus rectangle around the text of labels[label], as the system draws it around
+  // a radio button's caption: the text's extent, one pixel wider on each side. Inverts what is
+  // there, so it goes on once after paint().
+  void paintFocusMark(HDC target, size_t label) const;
 
   std::vector<PixelRect> frames;  // rectangle outlines, black, one pixel
   std::vector<LightImage> images;
@@ -48,5 +53,11 @@ class Canvas {
  private:
   ui::BackBuffer image_;
 };
+
+// A windowless control's stand-in for the keyboard focus: a child window over `at` whose
+// window text names the control for screen readers. It has no area of its own (an empty
+// window region), so the pointer and the painting go to its parent as before; gaining or losing
+// the focus repaints the parent, which draws the focus mark. Null when it cannot be made.
+HWND createFocusHolder(HWND parent, const PixelRect& at, const wchar_t* name);
 
 }  // namespace dialog

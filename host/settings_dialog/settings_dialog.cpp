@@ -1,7 +1,8 @@
 // Swirlbloom_P over user32/gdi32: creation of the window and its controls, the load steps,
 // the gradient and texture kept as persistent images, the music choice, the file chooser,
-// confirm and cancel, and the link. Text crosses to the ANSI calls through host/ui/text;
-// the labels are drawn with the wide calls. Depends on host/controls, host/settings, host/ui.
+// confirm and cancel, the link, and the keyboard focus. Text crosses to the ANSI calls through
+// host/ui/text; the labels are drawn with the wide calls. Depends on host/controls,
+// host/settings, host/ui.
 #include "host/settings_dialog/settings_dialog.h"
 
 #include <windowsx.h>
@@ -107,9 +108,27 @@ void SettingsDialog::runModal() {
       break;
     }
     if (got < 0) break;
+    if (keyMessage(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+bool SettingsDialog::keyMessage(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !loaded()) return false;
+  if (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd)) return false;  // the chooser's, a message box's
+  DialogKey key;
+  switch (msg.wParam) {
+    case VK_TAB: key = GetKeyState(VK_SHIFT) < 0 ? DialogKey::ShiftTab : DialogKey::Tab; break;
+    case VK_RETURN: key = DialogKey::Return; break;
+    case VK_ESCAPE: key = DialogKey::Escape; break;
+    case VK_UP: key = DialogKey::Up; break;
+    case VK_DOWN: key = DialogKey::Down; break;
+    case VK_LEFT: key = DialogKey::Left; break;
+    case VK_RIGHT: key = DialogKey::Right; break;
+    default: return false;
+  }
+  return keyboard_.key(key);
 }
 
 // ---- load ----
@@ -122,6 +141,7 @@ void SettingsDialog::onLoad() {
   createLabels();
   createCombo();
   createButtons();
+  createFocusHolders();
 
   steps_.load();
 }
@@ -214,7 +234,7 @@ void SettingsDialog::createLabels() {
   panelImage_.frames.push_back(pixels(layout::Shape3));
   add(panelImage_, L"BGM", layout::lblTitle, labelFont_, black, DT_CENTER | line);
   for (int i = 0; i < ChoiceCount; ++i) {
-    add(panelImage_, ChoiceTexts[i], layout::lbl_BGM[i], labelFont_, black, DT_LEFT | line);
+    lbl_BGM[i] = add(panelImage_, ChoiceTexts[i], layout::lbl_BGM[i], labelFont_, black, DT_LEFT | line);
     LightImage image;
     image.rect = pixels(layout::Img_BGM[i]);
     panelImage_.images.push_back(image);
@@ -277,6 +297,13 @@ void SettingsDialog::createButtons() {
   if (Cmd_Can) Cmd_Can->setClickHandler([this](controls::Command&) { cancel(); });
 }
 
+void SettingsDialog::createFocusHolders() {
+  // The three choices are one group, as radio buttons are: its holder spans them all and is
+  // named after the chosen one (showChoice).
+  if (Pic_C) choiceFocus_ = createFocusHolder(Pic_C, pixels(choiceGroupArea()), L"BGM");
+  linkFocus_ = createFocusHolder(hwnd(), linkRect(), GuideFileName);
+}
+
 void SettingsDialog::InitButtons() { EnumChildWindows(hwnd(), initializeIfCommand, 0); }
 
 void SettingsDialog::TileTexture(HWND target, Canvas& surface) {
@@ -316,6 +343,7 @@ void SettingsDialog::onUnload() {
   // The children go with the window; nothing may reach them from here on.
   Cmd_File = Cmd_Set = Cmd_Can = nullptr;
   BGM_Repeat = nullptr;
+  choiceFocus_ = linkFocus_ = lastFocus_ = nullptr;
 }
 
 void SettingsDialog::onResize(int clientWidth, int clientHeight) {
@@ -336,7 +364,12 @@ void SettingsDialog::onResize(int clientWidth, int clientHeight) {
 // ---- the user's actions ----
 
 void SettingsDialog::enableRepeat(bool on) {
-  if (BGM_Repeat) EnableWindow(BGM_Repeat, on);
+  if (!BGM_Repeat) return;
+  // A disabled window loses the focus to nobody, and keys then reach the dialog only as
+  // system keys: the dialog takes the focus itself (Tab goes on from the top).
+  const HWND focused = GetFocus();
+  if (!on && focused && (focused == BGM_Repeat || IsChild(BGM_Repeat, focused))) SetFocus(hwnd());
+  EnableWindow(BGM_Repeat, on);
 }
 
 void SettingsDialog::enableFileButton(bool on) {
@@ -346,6 +379,10 @@ void SettingsDialog::enableFileButton(bool on) {
 void SettingsDialog::showChoice(int selected) {
   for (int i = 0; i < ChoiceCount; ++i) {
     panelImage_.images[Img_BGM[i]].picture = (i == selected) ? Img_Ra[1] : Img_Ra[0];
+  }
+  // A screen reader names the group by its choice, as it would the checked radio button.
+  if (choiceFocus_) {
+    SetWindowTextW(choiceFocus_, selected >= 0 && selected < ChoiceCount ? ChoiceTexts[selected] : L"BGM");
   }
   if (Pic_C) InvalidateRect(Pic_C, nullptr, FALSE);
 }
@@ -420,6 +457,53 @@ void SettingsDialog::openLink() {
   SetCursor(cursorAt(at.x, at.y));
 }
 
+// ---- the keyboard focus ----
+
+HWND SettingsDialog::stopWindow(FocusStop stop) const {
+  switch (stop) {
+    case FocusStop::Choices: return choiceFocus_;
+    case FocusStop::Repeat: return BGM_Repeat;
+    case FocusStop::File: return Cmd_File ? Cmd_File->window() : nullptr;
+    case FocusStop::Set: return Cmd_Set ? Cmd_Set->window() : nullptr;
+    case FocusStop::Cancel: return Cmd_Can ? Cmd_Can->window() : nullptr;
+    case FocusStop::Link: return linkFocus_;
+    case FocusStop::None: break;
+  }
+  return nullptr;
+}
+
+FocusStop SettingsDialog::focusedStop() {
+  const HWND focused = GetFocus();
+  if (!focused) return FocusStop::None;
+  for (FocusStop stop : {FocusStop::Choices, FocusStop::Repeat, FocusStop::File, FocusStop::Set, FocusStop::Cancel,
+                         FocusStop::Link}) {
+    const HWND window = stopWindow(stop);
+    // The combo box hands its focus to its edit field.
+    if (window && (focused == window || IsChild(window, focused))) return stop;
+  }
+  return FocusStop::None;
+}
+
+bool SettingsDialog::canFocus(FocusStop stop) {
+  const HWND window = stopWindow(stop);
+  if (!window || !IsWindowEnabled(window)) return false;
+  // A Command stays an enabled window; its Enabled property is what says it cannot be used.
+  switch (stop) {
+    case FocusStop::File: return Cmd_File->core().members().Enabled;
+    case FocusStop::Set: return Cmd_Set->core().members().Enabled;
+    case FocusStop::Cancel: return Cmd_Can->core().members().Enabled;
+    default: return true;
+  }
+}
+
+void SettingsDialog::focus(FocusStop stop) {
+  if (const HWND window = stopWindow(stop)) SetFocus(window);
+}
+
+bool SettingsDialog::repeatListOpen() {
+  return BGM_Repeat && SendMessageW(BGM_Repeat, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+}
+
 // ---- what the dialog shows ----
 
 HBITMAP SettingsDialog::choicePicture(int index) const {
@@ -465,10 +549,25 @@ bool SettingsDialog::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd(), &ps);
       formImage_.paint(dc);
+      if (linkFocus_ && GetFocus() == linkFocus_) formImage_.paintFocusMark(dc, lbl_URL);
       EndPaint(hwnd(), &ps);
       result = 0;
       return true;
     }
+    case WM_ACTIVATE:
+      // As a dialog does: the focus goes back where it was when the dialog was left (for the
+      // file chooser, say), not to the dialog itself.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focused = GetFocus();
+        lastFocus_ = focused && IsChild(hwnd(), focused) ? focused : nullptr;
+        return false;
+      }
+      if (lastFocus_ && IsChild(hwnd(), lastFocus_) && IsWindowEnabled(lastFocus_) && !HIWORD(wParam)) {
+        SetFocus(lastFocus_);
+        result = 0;
+        return true;
+      }
+      return false;
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT) {
         POINT at{};
@@ -519,6 +618,8 @@ LRESULT SettingsDialog::panelMessage(HWND panel, UINT msg, WPARAM wParam, LPARAM
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(panel, &ps);
       panelImage_.paint(dc);
+      const int chosen = lookForKind(BGMKind).selected;
+      if (choiceFocus_ && GetFocus() == choiceFocus_ && chosen >= 0) panelImage_.paintFocusMark(dc, lbl_BGM[chosen]);
       EndPaint(panel, &ps);
       return 0;
     }

@@ -1,8 +1,8 @@
-// Swirlbloom_P, the settings dialog "<Pomarel>": the window and its panel Pic_C, the combo box
-// BGM_Repeat, three Command buttons and the windowless labels and choice images. The window
-// procedures only translate messages into the handlers below, whose steps are DialogSteps's
-// (settings_dialog_rules); this class is their view port, host/settings' SettingsFile their
-// file port. Depends on host/ui, host/controls, host/settings, comdlg32 and shell32.
+// Swirlbloom_P, the settings dialog "<Pomarel>": the window, its panel Pic_C, BGM_Repeat, three
+// Command buttons, the windowless labels and images. Window procedures and the loop's key filter
+// only turn messages into the handlers of DialogSteps and the keys of DialogKeyboard, whose view
+// and focus port this is (SettingsFile is the file port). Depends on settings_dialog_rules,
+// host/ui, host/controls, host/settings, comdlg32 and shell32.
 #pragma once
 
 #include <windows.h>
@@ -45,7 +45,7 @@ static_assert(sizeof(void*) != 4 || OpenFileNameSize == 76, "the 32-bit request 
 constexpr const wchar_t* DialogCaption = contract::SettingsWindowTitleW;
 constexpr int IdFile = 101, IdSet = 102, IdCancel = 103, IdRepeat = 104;
 
-class SettingsDialog : public ui::Form, private DialogViewPort {
+class SettingsDialog : public ui::Form, private DialogViewPort, private DialogFocusPort {
  public:
   SettingsDialog();
   ~SettingsDialog() override;
@@ -54,13 +54,17 @@ class SettingsDialog : public ui::Form, private DialogViewPort {
   bool open();
   // Shows the loaded window and dispatches messages until it has gone.
   void runModal();
+  // What the modal loop asks of every message before dispatching it, as IsDialogMessage: true
+  // when the dialog took it as one of its keys (Tab, Return, Escape, arrows in the music group)
+  // and it must not be dispatched.
+  bool keyMessage(const MSG& msg);
 
   // Event handlers, as the window procedures call them.
   void chooseKind(int kind);  // mouse press on Img_BGM(kind) or lbl_BGM(kind), any button
   void chooseFile();          // Click of Cmd_File
   void confirm();             // Click of Cmd_Set
   void cancel();              // Click of Cmd_Can (the close box ends up in the same unload)
-  void openLink();            // click of lbl_URL
+  void openLink() override;   // click of lbl_URL, or Return on it
 
   // What the dialog shows, for tests.
   HWND panel() const { return Pic_C; }
@@ -69,6 +73,8 @@ class SettingsDialog : public ui::Form, private DialogViewPort {
   controls::Command* setButton() const { return Cmd_Set; }
   controls::Command* cancelButton() const { return Cmd_Can; }
   HBITMAP choicePicture(int index) const;  // the picture Img_BGM(index) shows
+  HWND choiceFocus() const { return choiceFocus_; }  // the music group's focus holder
+  HWND linkFocus() const { return linkFocus_; }      // lbl_URL's
   HBITMAP chosenPicture() const { return Img_Ra[1]; }
   HBITMAP emptyPicture() const { return Img_Ra[0]; }
   HBITMAP texture() const { return Pic_Mbl; }
@@ -95,6 +101,7 @@ class SettingsDialog : public ui::Form, private DialogViewPort {
   void createLabels();
   void createCombo();
   void createButtons();
+  void createFocusHolders();
   void loadPictures();
 
   void TileTexture(HWND target, Canvas& surface);
@@ -120,6 +127,13 @@ class SettingsDialog : public ui::Form, private DialogViewPort {
   std::wstring shortPath(const std::wstring& path) override;
   void unloadWindow() override { unload(); }
 
+  // DialogFocusPort
+  FocusStop focusedStop() override;
+  bool canFocus(FocusStop stop) override;
+  void focus(FocusStop stop) override;
+  bool repeatListOpen() override;
+  HWND stopWindow(FocusStop stop) const;
+
   PixelRect pixels(const TwipsRect& r) const;
 
   HWND Pic_C = nullptr;
@@ -131,11 +145,13 @@ class SettingsDialog : public ui::Form, private DialogViewPort {
   HBITMAP Img_Ra[2] = {};
   SettingsFile file_;
   DialogSteps steps_{*this, file_};
+  DialogKeyboard keyboard_{*this, steps_};
 
   Canvas formImage_;   // the window's persistent background: the gradient
   Canvas panelImage_;  // Pic_C's: the tiled texture
   // Where the windowless controls sit in the canvases' lists.
   size_t Img_BGM[ChoiceCount] = {};
+  size_t lbl_BGM[ChoiceCount] = {};
   size_t lbl_Fname = 0;
   size_t lbl_URL = 0;
 
@@ -145,6 +161,9 @@ class SettingsDialog : public ui::Form, private DialogViewPort {
   HCURSOR handCursor_ = nullptr;
   bool busyPointer_ = false;   // the hourglass while the shell opens the page
   bool linkPressed_ = false;
+  HWND choiceFocus_ = nullptr;  // the music group takes the keyboard focus through it
+  HWND linkFocus_ = nullptr;    // and lbl_URL through this one
+  HWND lastFocus_ = nullptr;    // the focus when the dialog was last deactivated
   int twipsX_ = 15;
   int twipsY_ = 15;
 };

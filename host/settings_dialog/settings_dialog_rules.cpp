@@ -3,6 +3,7 @@
 // is. Depends on host/settings, common/text_rules and the C++ library.
 #include "host/settings_dialog/settings_dialog_rules.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/text_rules.h"
@@ -44,6 +45,19 @@ PixelRect toPixels(const TwipsRect& r, int twipsPerPixelX, int twipsPerPixelY) {
   const int tx = twipsPerPixelX > 0 ? twipsPerPixelX : 1;
   const int ty = twipsPerPixelY > 0 ? twipsPerPixelY : 1;
   return PixelRect{r.x / tx, r.y / ty, r.width / tx, r.height / ty};
+}
+
+TwipsRect choiceGroupArea() {
+  int left = layout::Img_BGM[0].x, top = layout::Img_BGM[0].y, right = left, bottom = top;
+  for (int i = 0; i < ChoiceCount; ++i) {
+    for (const TwipsRect& r : {layout::Img_BGM[i], layout::lbl_BGM[i]}) {
+      left = std::min(left, r.x);
+      top = std::min(top, r.y);
+      right = std::max(right, r.x + r.width);
+      bottom = std::max(bottom, r.y + r.height);
+    }
+  }
+  return TwipsRect{left, top, right - left, bottom - top};
 }
 
 std::optional<int> choiceAt(int x, int y, int twipsPerPixelX, int twipsPerPixelY) {
@@ -219,5 +233,100 @@ void DialogSteps::confirm() {
 void DialogSteps::cancel() { view_.unloadWindow(); }
 
 void DialogSteps::unload() { view_.ZoomClose(ZoomOrigin); }
+
+// ---- the keyboard ----
+
+namespace {
+
+constexpr FocusStop ReadingOrder[] = {FocusStop::Choices, FocusStop::Repeat, FocusStop::File,
+                                      FocusStop::Set,     FocusStop::Cancel, FocusStop::Link};
+constexpr int StopCount = sizeof ReadingOrder / sizeof ReadingOrder[0];
+
+constexpr int ChoicesOnScreen[ChoiceCount] = {1, 0, 2};  // CD, none, file from the top
+
+// Where the dialog takes a key away from the focused control; every other key goes on to it.
+// The first row that matches wins: a dropped-down list keeps Return and Escape to close
+// itself, and the link takes Return as its click. Elsewhere Return is 設定's click, also on a
+// focused button (which Space clicks): back from the file chooser, the focus is on "..." and
+// Return saves, instead of opening the chooser again.
+struct KeyRule {
+  DialogKey key;
+  std::optional<FocusStop> at;  // nullopt: wherever the focus is
+  bool onlyWithListOpen;
+  KeyAction action;
+};
+constexpr KeyRule KeyRules[] = {
+    {DialogKey::Tab, std::nullopt, false, KeyAction::NextStop},
+    {DialogKey::ShiftTab, std::nullopt, false, KeyAction::PreviousStop},
+    {DialogKey::Return, FocusStop::Repeat, true, KeyAction::Pass},
+    {DialogKey::Escape, FocusStop::Repeat, true, KeyAction::Pass},
+    {DialogKey::Return, FocusStop::Link, false, KeyAction::OpenLink},
+    {DialogKey::Return, std::nullopt, false, KeyAction::Confirm},
+    {DialogKey::Escape, std::nullopt, false, KeyAction::Cancel},
+    {DialogKey::Down, FocusStop::Choices, false, KeyAction::NextChoice},
+    {DialogKey::Right, FocusStop::Choices, false, KeyAction::NextChoice},
+    {DialogKey::Up, FocusStop::Choices, false, KeyAction::PreviousChoice},
+    {DialogKey::Left, FocusStop::Choices, false, KeyAction::PreviousChoice},
+};
+
+}  // namespace
+
+std::optional<FocusStop> nextStop(FocusStop from, bool forward, const std::function<bool(FocusStop)>& focusable) {
+  int at = -1;  // None stands before the first stop going forward and after the last going back
+  for (int i = 0; i < StopCount; ++i) {
+    if (ReadingOrder[i] == from) at = i;
+  }
+  if (at < 0 && !forward) at = StopCount;
+  for (int step = 1; step <= StopCount; ++step) {
+    const int i = ((at + (forward ? step : -step)) % StopCount + StopCount) % StopCount;
+    if (focusable(ReadingOrder[i])) return ReadingOrder[i];
+  }
+  return std::nullopt;
+}
+
+int nextChoice(int kind, bool forward) {
+  for (int i = 0; i < ChoiceCount; ++i) {
+    if (ChoicesOnScreen[i] == kind) return ChoicesOnScreen[(i + (forward ? 1 : ChoiceCount - 1)) % ChoiceCount];
+  }
+  return forward ? ChoicesOnScreen[0] : ChoicesOnScreen[ChoiceCount - 1];
+}
+
+KeyAction keyAction(DialogKey key, FocusStop at, bool listOpen) {
+  for (const KeyRule& rule : KeyRules) {
+    if (rule.key == key && (!rule.at || *rule.at == at) && (listOpen || !rule.onlyWithListOpen)) return rule.action;
+  }
+  return KeyAction::Pass;
+}
+
+bool DialogKeyboard::key(DialogKey key) {
+  const FocusStop at = focus_.focusedStop();
+  const bool listOpen = at == FocusStop::Repeat && focus_.repeatListOpen();
+  const KeyAction action = keyAction(key, at, listOpen);
+  switch (action) {
+    case KeyAction::Pass:
+      return false;
+    case KeyAction::NextStop:
+    case KeyAction::PreviousStop:
+      if (const auto stop = nextStop(at, action == KeyAction::NextStop,
+                                     [this](FocusStop s) { return focus_.canFocus(s); })) {
+        focus_.focus(*stop);
+      }
+      return true;
+    case KeyAction::NextChoice:
+    case KeyAction::PreviousChoice:
+      steps_.chooseKind(nextChoice(BGMKind, action == KeyAction::NextChoice));
+      return true;
+    case KeyAction::Confirm:
+      steps_.confirm();
+      return true;
+    case KeyAction::Cancel:
+      steps_.cancel();
+      return true;
+    case KeyAction::OpenLink:
+      focus_.openLink();
+      return true;
+  }
+  return false;
+}
 
 }  // namespace dialog

@@ -2,11 +2,12 @@
 // run (DialogSteps over the window's DialogViewPort and the settings file's SettingsSavePort),
 // the track text rule, the "##" form, the look of each music choice, the geometry of the
 // controls in twips, where the dialog goes on the screen, the gradient rows, the texture
-// tiling and the zoom origin. Platform-free; depends on host/settings (variables,
-// ParseDecimal, the save's port), common/text_rules.
+// tiling, the zoom origin, and the keys (focus order, what each key does where). Platform-free;
+// depends on host/settings (variables, ParseDecimal, the save's port), common/text_rules.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,6 +69,10 @@ struct PixelRect {
 // Twips to pixels at the given twips per pixel, truncating like the twips conversion of the
 // host's forms.
 PixelRect toPixels(const TwipsRect& r, int twipsPerPixelX, int twipsPerPixelY);
+
+// The three choices' images and labels together, on the panel: where the music group takes the
+// keyboard focus.
+TwipsRect choiceGroupArea();
 
 // Which choice a press at panel pixel (x, y) makes: the Img_BGM image or the lbl_BGM label
 // of that index; nothing elsewhere.
@@ -173,6 +178,61 @@ class DialogSteps {
 
   DialogViewPort& view_;
   SettingsSavePort& file_;
+};
+
+// ---- the keyboard ----
+
+// Where the keyboard focus stops, in reading order after None: the three music choices as one
+// group, BGM_Repeat, Cmd_File, Cmd_Set, Cmd_Can and lbl_URL. None is the dialog itself (or
+// anything else): it has the focus when it opens, so that it opens with every control in its
+// resting look, and the first Tab goes to the first stop, the first Shift+Tab to the last.
+enum class FocusStop : uint8_t { None, Choices, Repeat, File, Set, Cancel, Link };
+
+// Tab and Shift+Tab: the next stop in reading order that `focusable` allows, wrapping round;
+// from None the first (or, going back, the last). Nothing when no stop is focusable.
+std::optional<FocusStop> nextStop(FocusStop from, bool forward, const std::function<bool(FocusStop)>& focusable);
+
+// The arrow keys in the music group: the choice after (or before) `kind` in the order shown on
+// screen, CD, none, file, wrapping round. With no valid choice the first (or the last).
+int nextChoice(int kind, bool forward);
+
+// The keys the dialog itself answers, and what each does where the focus is.
+enum class DialogKey : uint8_t { Tab, ShiftTab, Return, Escape, Up, Down, Left, Right };
+enum class KeyAction : uint8_t {
+  Pass,            // to the focused control, as if the dialog did not look at keys
+  NextStop,
+  PreviousStop,
+  NextChoice,      // exactly a press on that choice
+  PreviousChoice,
+  Confirm,         // what a click of Cmd_Set does
+  Cancel,          // what a click of Cmd_Can does
+  OpenLink,        // what a click of lbl_URL does
+};
+// `listOpen`: BGM_Repeat's list is dropped down (it can be only while the box has the focus).
+KeyAction keyAction(DialogKey key, FocusStop at, bool listOpen);
+
+// What the keyboard asks of the window besides the handlers.
+class DialogFocusPort {
+ public:
+  virtual ~DialogFocusPort() = default;
+  virtual FocusStop focusedStop() = 0;        // where the keyboard focus is now
+  virtual bool canFocus(FocusStop stop) = 0;  // there and enabled
+  virtual void focus(FocusStop stop) = 0;
+  virtual bool repeatListOpen() = 0;
+  virtual void openLink() = 0;  // the link's click handler
+};
+
+// The dialog's keys over the focus and the handlers' steps: a choice by arrow key is exactly a
+// press on it, Return and Escape are the clicks of Cmd_Set and Cmd_Can.
+class DialogKeyboard {
+ public:
+  DialogKeyboard(DialogFocusPort& focus, DialogSteps& steps) : focus_(focus), steps_(steps) {}
+  // True when the dialog used the key; false leaves it to the focused control.
+  bool key(DialogKey key);
+
+ private:
+  DialogFocusPort& focus_;
+  DialogSteps& steps_;
 };
 
 }  // namespace dialog

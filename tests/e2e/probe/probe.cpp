@@ -1,8 +1,8 @@
 // Command-line helper for the end-to-end tests: finds windows by title (hidden ones too),
 // reports their class, styles and geometry as JSON (also every top-level window of a process),
 // posts and sends messages, reads the display mode and the monitors, prints manifests, keeps a
-// test "preview pane" alive while serving stdin commands, and answers a file chooser.
-// Console program; depends on user32, gdi32 and shell32.
+// test "preview pane" alive while serving stdin commands, answers a file chooser and tells
+// which window has the keyboard focus. Console program; depends on user32, gdi32 and shell32.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -231,7 +231,8 @@ int usage() {
   std::fprintf(stderr,
                "usage: pomarel_probe find TITLE | wait TITLE MS | gone TITLE MS | info TARGET |\n"
                "       children TARGET | post TARGET MSG WPARAM LPARAM | send TARGET MSG WPARAM LPARAM |\n"
-               "       mode | monitors | top PID | manifests FILE | pane W H | choose TARGET PATH\n"
+               "       mode | monitors | top PID | manifests FILE | pane W H | choose TARGET PATH |\n"
+               "       focus TARGET\n"
                "       (TARGET: a title or #hwnd)\n");
   return 2;
 }
@@ -305,6 +306,14 @@ int main(int argc, char** argv) {
   }
   if (command == "pane" && argc == 4) {
     return runPane(static_cast<int>(parseNumber(argv[2])), static_cast<int>(parseNumber(argv[3])));
+  }
+  if (command == "focus" && argc == 3) {  // the window with the keyboard focus in TARGET's thread
+    HWND hwnd = resolve(argv[2]);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!hwnd || !GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) || !info.hwndFocus) return 1;
+    std::printf("%s\n", describe(info.hwndFocus).c_str());
+    return 0;
   }
   return usage();
 }

@@ -1,5 +1,5 @@
-// The interaction state machine and the Click rule of CommandRules: every row of the state
-// table from every state, then the pointer scenarios as event sequences.
+// The interaction state machine, the Click rule and the Space key of CommandRules: every row of
+// the state table from every state, then the pointer and keyboard scenarios as event sequences.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -15,7 +15,10 @@ using testing::RecordingView;
 using S = ButtonState;
 using I = FaceImage;
 
-enum class Ev { Move, Focus, Blur, LDown, LUp, RDown, RUp, MDown, MUp, TickOut, TickIn, Resize, Disable, Enable, CaptureLost };
+enum class Ev {
+  Move, Focus, Blur, LDown, LUp, RDown, RUp, MDown, MUp, TickOut, TickIn, Resize, Disable, Enable, CaptureLost,
+  SpaceDown, SpaceUp
+};
 
 void apply(CommandRules& core, Ev ev) {
   switch (ev) {
@@ -34,6 +37,8 @@ void apply(CommandRules& core, Ev ev) {
     case Ev::Disable: core.setEnabled(false); break;
     case Ev::Enable: core.setEnabled(true); break;
     case Ev::CaptureLost: core.captureLost(); break;
+    case Ev::SpaceDown: core.spaceDown(); break;
+    case Ev::SpaceUp: core.spaceUp(); break;
   }
 }
 
@@ -125,7 +130,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, StateTable, ::testing::Values(
     Row{"resize Normal", S::Normal, {Ev::Resize}, S::Normal, {I::Normal}, 0},
     Row{"resize HighLight", S::HighLight, {Ev::Resize}, S::HighLight, {I::Normal}, 0},
     Row{"resize Selected", S::Selected, {Ev::Resize}, S::Selected, {I::Normal}, 0},
-    Row{"resize HighLightSelect", S::HighLightSelect, {Ev::Resize}, S::HighLightSelect, {I::Normal}, 0}),
+    Row{"resize HighLightSelect", S::HighLightSelect, {Ev::Resize}, S::HighLightSelect, {I::Normal}, 0},
+    // Space, pressed and released: Click in any state (Selected too), no paint, no new state
+    Row{"space Selected", S::Selected, {Ev::SpaceDown, Ev::SpaceUp}, S::Selected, {}, 1},
+    Row{"space HighLightSelect", S::HighLightSelect, {Ev::SpaceDown, Ev::SpaceUp}, S::HighLightSelect, {}, 1},
+    Row{"space released without press", S::Selected, {Ev::SpaceUp}, S::Selected, {}, 0}),
     [](const ::testing::TestParamInfo<Row>& info) {
       std::string name = info.param.name;
       for (char& c : name) if (c == ' ' || c == ',') c = '_';
@@ -197,7 +206,14 @@ INSTANTIATE_TEST_SUITE_P(Pointer, Scenarios, ::testing::Values(
     Scenario{"press_disabled_release_enabled", {Ev::Move, Ev::Disable, Ev::LDown, Ev::Enable, Ev::LUp},
              S::HighLight, {I::HighLight, I::Disable, I::Normal, I::Normal}, 1},
     Scenario{"resize_hovered_focused", {Ev::Move, Ev::Focus, Ev::Resize}, S::HighLightSelect,
-             {I::HighLight, I::Pressed, I::Normal}, 0}),
+             {I::HighLight, I::Pressed, I::Normal}, 0},
+    // the keyboard: focus by Tab, then Space
+    Scenario{"space_held_clicks_once", {Ev::Focus, Ev::SpaceDown, Ev::SpaceDown, Ev::SpaceDown, Ev::SpaceUp},
+             S::Selected, {I::Selected}, 1},
+    Scenario{"space_press_lost_with_the_focus", {Ev::Focus, Ev::SpaceDown, Ev::Blur, Ev::Focus, Ev::SpaceUp},
+             S::Selected, {I::Selected, I::Normal, I::Selected}, 0},
+    Scenario{"space_on_a_disabled_button", {Ev::Focus, Ev::Disable, Ev::SpaceDown, Ev::SpaceUp}, S::Selected,
+             {I::Selected, I::Disable}, 0}),
     [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
 
 TEST(CommandState, HeldFlagFollowsTheLeftButtonOnly) {

@@ -464,5 +464,113 @@ TEST(DialogConfirm, AFailedStepRemovesTheCopyReportsAndKeepsTheDialogOpen) {
   }
 }
 
+// ---- the keyboard ----
+
+const wchar_t* stopName(FocusStop stop) {
+  const wchar_t* const names[] = {L"none", L"choices", L"repeat", L"file", L"set", L"cancel", L"link"};
+  return names[static_cast<int>(stop)];
+}
+
+TEST(NextStop, VisitsTheFocusableStopsInReadingOrderAndWrapsRound) {
+  using F = FocusStop;
+  const struct {
+    F from;
+    bool forward;
+    std::set<F> unfocusable;
+    std::optional<F> to;
+  } cases[] = {
+      {F::None, true, {}, F::Choices},           {F::None, false, {}, F::Link},
+      {F::Choices, true, {}, F::Repeat},         {F::Choices, true, {F::Repeat}, F::File},
+      {F::Choices, true, {F::Repeat, F::File}, F::Set},
+      {F::Set, false, {F::Repeat, F::File}, F::Choices},
+      {F::Link, true, {}, F::Choices},           {F::Choices, false, {}, F::Link},
+      {F::Repeat, true, {F::Repeat}, F::File},   // disabled while it had the focus
+      {F::Cancel, false, {F::Set}, F::File},
+      {F::Set, true, {F::Choices, F::Repeat, F::File, F::Set, F::Cancel, F::Link}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const auto to = nextStop(c.from, c.forward, [&](F s) { return c.unfocusable.count(s) == 0; });
+    EXPECT_EQ(to, c.to) << "from " << static_cast<int>(c.from) << (c.forward ? " forward" : " back");
+  }
+}
+
+TEST(NextChoice, WalksCdNoneFileAsOnScreenAndWrapsRound) {
+  const struct {
+    int kind;
+    bool forward;
+    int next;
+  } cases[] = {{1, true, 0}, {0, true, 2}, {2, true, 1},  {1, false, 2},
+               {0, false, 1}, {2, false, 0}, {5, true, 1}, {-1, false, 2}};
+  for (const auto& c : cases) EXPECT_EQ(nextChoice(c.kind, c.forward), c.next) << c.kind << " " << c.forward;
+}
+
+// The dialog's window as the keyboard sees it: the focus at one stop, a list that may be open.
+struct RecordingKeys : RecordingDialog, DialogFocusPort {
+  FocusStop at = FocusStop::None;
+  bool listOpen = false;
+  FocusStop focusedStop() override { return at; }
+  bool canFocus(FocusStop) override { return true; }
+  void focus(FocusStop stop) override { note(std::wstring(L"focus ") + stopName(at = stop)); }
+  bool repeatListOpen() override { return listOpen; }
+  void openLink() override { note(L"link"); }
+};
+
+// A key does what its click or press does, on the same steps; or it goes on to the control.
+TEST(DialogKeyboard, EachKeyDoesWhatItsClickOrPressDoesWhereTheFocusIs) {
+  using F = FocusStop;
+  using K = DialogKey;
+  enum class Effect { Pass, Focus, Choose, Confirm, Cancel, Link };
+  const struct {
+    K key;
+    F at;
+    bool listOpen;
+    Effect effect;
+    int detail;  // the stop focused, or the choice made
+  } cases[] = {
+      {K::Tab, F::None, false, Effect::Focus, static_cast<int>(F::Choices)},
+      {K::ShiftTab, F::Choices, false, Effect::Focus, static_cast<int>(F::Link)},
+      {K::Tab, F::Repeat, true, Effect::Focus, static_cast<int>(F::File)},
+      {K::Down, F::Choices, false, Effect::Choose, 2},  // from none (kind 0)
+      {K::Right, F::Choices, false, Effect::Choose, 2},
+      {K::Up, F::Choices, false, Effect::Choose, 1},
+      {K::Left, F::Choices, false, Effect::Choose, 1},
+      {K::Return, F::None, false, Effect::Confirm, 0},
+      {K::Return, F::Cancel, false, Effect::Confirm, 0},  // a focused button too: Space clicks it
+      {K::Return, F::Repeat, false, Effect::Confirm, 0},
+      {K::Return, F::Repeat, true, Effect::Pass, 0},  // the open list takes its choice
+      {K::Escape, F::Repeat, true, Effect::Pass, 0},  // and closes
+      {K::Escape, F::Repeat, false, Effect::Cancel, 0},
+      {K::Return, F::Link, false, Effect::Link, 0},
+      {K::Down, F::Repeat, false, Effect::Pass, 0},  // the box's own entries
+      {K::Up, F::None, false, Effect::Pass, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(static_cast<int>(c.key)) + " at " + std::to_string(static_cast<int>(c.at)) +
+                 (c.listOpen ? " list open" : ""));
+    setVariables(0, 0, L"");
+    RecordingKeys port;
+    port.at = c.at;
+    port.listOpen = c.listOpen;
+    DialogSteps steps(port, port);
+    const bool used = DialogKeyboard(port, steps).key(c.key);
+    EXPECT_EQ(used, c.effect != Effect::Pass);
+    const Log byKey = port.log;
+
+    setVariables(0, 0, L"");
+    RecordingDialog clicked;
+    DialogSteps clickSteps(clicked, clicked);
+    Log want;
+    switch (c.effect) {
+      case Effect::Pass: break;
+      case Effect::Focus: want = {std::wstring(L"focus ") + stopName(static_cast<F>(c.detail))}; break;
+      case Effect::Choose: clickSteps.chooseKind(c.detail), want = clicked.log; break;
+      case Effect::Confirm: clickSteps.confirm(), want = clicked.log; break;
+      case Effect::Cancel: clickSteps.cancel(), want = clicked.log; break;
+      case Effect::Link: want = {L"link"}; break;
+    }
+    EXPECT_EQ(byKey, want);
+  }
+}
+
 }  // namespace
 }  // namespace dialog

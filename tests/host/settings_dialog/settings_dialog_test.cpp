@@ -809,5 +809,240 @@ TEST_F(DialogTest, ClickingTheLinkOpensTheGuideBesideTheProgram) {
       << "the hourglass is gone again";
 }
 
+// ---- the keyboard ----
+
+// The modal loop's pump: each message goes to the dialog's key filter first.
+void pumpKeys(SettingsDialog& d, DWORD ms = 60) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (d.loaded() && d.keyMessage(msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(5);
+  } while (GetTickCount() - start < ms);
+}
+
+// Keys pressed and released one after the other on the system's input queue (Shift held for
+// the negative ones: -VK_TAB is Shift+Tab), each followed by the modal loop's pumping.
+void keys(SettingsDialog& d, std::initializer_list<int> pressed) {
+  for (int k : pressed) {
+    std::vector<INPUT> input;
+    auto add = [&](WORD vk, DWORD flags) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wVk = vk;
+      in.ki.dwFlags = flags;
+      input.push_back(in);
+    };
+    const auto vk = static_cast<WORD>(k < 0 ? -k : k);
+    if (k < 0) add(VK_SHIFT, 0);
+    add(vk, 0);
+    add(vk, KEYEVENTF_KEYUP);
+    if (k < 0) add(VK_SHIFT, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+    pumpKeys(d);
+  }
+}
+
+std::wstring windowText(HWND window) {
+  wchar_t text[128] = {};
+  GetWindowTextW(window, text, 128);
+  return text;
+}
+
+// Pixels of the column just left of a label, on the screen, that differ from the kept image
+// there: the dotted focus mark's left edge, and nothing else, crosses that column.
+int markDots(HWND window, const Canvas& image, const PixelRect& label) {
+  UpdateWindow(window);
+  HDC dc = GetDC(window);
+  int dots = 0;
+  for (int y = label.y; y < label.y + label.height; ++y) {
+    dots += GetPixel(dc, label.x - 1, y) != image.pixel(label.x - 1, y);
+  }
+  ReleaseDC(window, dc);
+  return dots;
+}
+
+class DialogKeysTest : public DialogTest {
+ protected:
+  // The dialog as the user finds it: in front, with the keyboard.
+  SettingsDialog& openInFront() {
+    SettingsDialog& d = open();
+    SetForegroundWindow(d.hwnd());
+    for (int i = 0; i < 200 && (GetForegroundWindow() != d.hwnd() || GetFocus() != d.hwnd()); ++i) pumpKeys(d, 10);
+    EXPECT_EQ(GetFocus(), d.hwnd()) << "nothing inside has the focus at first";
+    return d;
+  }
+  HWND repeatEdit(SettingsDialog& d) { return FindWindowExW(d.repeatBox(), nullptr, L"Edit", nullptr); }
+};
+
+TEST_F(DialogKeysTest, TabAndShiftTabGoThroughTheControlsInReadingOrderSkippingDisabledOnes) {
+  for (const int kind : {2, 1}) {
+    SCOPED_TRACE("kind " + std::to_string(kind));
+    BGMKind = static_cast<int16_t>(kind);
+    SettingsDialog& d = openInFront();
+    const HWND file = d.fileButton()->window(), set = d.setButton()->window(), cancel = d.cancelButton()->window();
+    // Kind 2 leaves the combo box disabled, kind 1 the file button.
+    const HWND second = kind == 2 ? file : repeatEdit(d);
+    const std::vector<std::pair<int, HWND>> steps = {
+        {VK_TAB, d.choiceFocus()}, {VK_TAB, second},        {VK_TAB, set},    {VK_TAB, cancel},
+        {VK_TAB, d.linkFocus()},   {VK_TAB, d.choiceFocus()}, {-VK_TAB, d.linkFocus()}, {-VK_TAB, cancel},
+        {-VK_TAB, set},            {-VK_TAB, second},
+    };
+    for (size_t i = 0; i < steps.size(); ++i) {
+      keys(d, {steps[i].first});
+      EXPECT_EQ(GetFocus(), steps[i].second) << "key " << i;
+    }
+    // Focus by the keyboard shows on a Command as its Selected image, and only while it lasts.
+    keys(d, {VK_TAB});
+    EXPECT_EQ(d.setButton()->core().members().State, controls::ButtonState::Selected);
+    EXPECT_EQ(d.setButton()->core().lastImage(), controls::FaceImage::Selected);
+    keys(d, {VK_TAB});
+    EXPECT_EQ(d.setButton()->core().lastImage(), controls::FaceImage::Normal);
+    EXPECT_EQ(d.cancelButton()->core().lastImage(), controls::FaceImage::Selected);
+    EXPECT_TRUE(d.loaded());
+    EXPECT_TRUE(g.writes.empty());
+    dialog_.reset();
+  }
+}
+
+TEST_F(DialogKeysTest, TheKeysGoOnWhenAPressDisablesTheFocusedTrackBox) {
+  BGMKind = 1;
+  SettingsDialog& d = openInFront();
+  keys(d, {VK_TAB, VK_TAB});
+  ASSERT_EQ(GetFocus(), repeatEdit(d));
+  SendMessageW(d.panel(), WM_LBUTTONDOWN, 0, centreOf(px(layout::lbl_BGM[0])));
+  EXPECT_FALSE(IsWindowEnabled(d.repeatBox()));
+  keys(d, {VK_TAB});
+  EXPECT_EQ(GetFocus(), d.choiceFocus());
+}
+
+TEST_F(DialogKeysTest, ArrowsInTheMusicGroupChooseAsAPressDoesAndTheDottedMarkFollows) {
+  BGMKind = 0;
+  SettingsDialog& d = openInFront();
+  auto label = [](int kind) { return px(layout::lbl_BGM[kind]); };
+  EXPECT_EQ(markDots(d.panel(), d.panelImage(), label(0)), 0) << "no mark before the group has the focus";
+  keys(d, {VK_TAB});
+  ASSERT_EQ(GetFocus(), d.choiceFocus());
+  EXPECT_EQ(windowText(d.choiceFocus()), L"なし");
+  EXPECT_GT(markDots(d.panel(), d.panelImage(), label(0)), 3);
+  const struct {
+    int key, kind;
+    const wchar_t* name;
+  } steps[] = {{VK_DOWN, 2, L"MP3、WAV"}, {VK_DOWN, 1, L"音楽CD"}, {VK_UP, 2, L"MP3、WAV"},
+               {VK_LEFT, 0, L"なし"},     {VK_RIGHT, 2, L"MP3、WAV"}, {VK_RIGHT, 1, L"音楽CD"}};
+  for (const auto& step : steps) {
+    keys(d, {step.key});
+    SCOPED_TRACE("to kind " + std::to_string(step.kind));
+    EXPECT_EQ(BGMKind, step.kind);
+    for (int i = 0; i < ChoiceCount; ++i) {
+      EXPECT_EQ(d.choicePicture(i), i == step.kind ? d.chosenPicture() : d.emptyPicture());
+    }
+    EXPECT_EQ(IsWindowEnabled(d.repeatBox()) != 0, step.kind == 1);
+    EXPECT_EQ(d.fileButton()->core().members().Enabled, step.kind == 2);
+    EXPECT_EQ(windowText(d.choiceFocus()), step.name);
+    for (int i = 0; i < ChoiceCount; ++i) {
+      EXPECT_EQ(markDots(d.panel(), d.panelImage(), label(i)) > 3, i == step.kind) << "mark at " << i;
+    }
+    EXPECT_EQ(GetFocus(), d.choiceFocus());
+  }
+  keys(d, {VK_TAB});
+  EXPECT_EQ(markDots(d.panel(), d.panelImage(), label(1)), 0) << "the mark goes with the focus";
+  EXPECT_TRUE(g.writes.empty());
+}
+
+TEST_F(DialogKeysTest, SpaceOnAFocusedButtonClicksItAndTheFocusComesBackFromTheChooser) {
+  BGMKind = 2;
+  const std::wstring song = makeFile(L"tone.wav");
+  SettingsDialog& d = openInFront();
+  keys(d, {VK_TAB, VK_TAB});
+  ASSERT_EQ(GetFocus(), d.fileButton()->window());
+  g.chooserAnswer = song;
+  keys(d, {VK_SPACE});
+  ASSERT_EQ(g.chooser.size(), 1u) << "Space clicked \"...\"";
+  EXPECT_EQ(BGMFile, song);
+  pumpKeys(d, 200);
+  EXPECT_EQ(GetFocus(), d.fileButton()->window()) << "back where it was";
+  EXPECT_EQ(d.fileButton()->core().lastImage(), controls::FaceImage::Selected) << "the button's face stays its own";
+  // Space on 設定: the click that saves and closes.
+  keys(d, {VK_TAB, VK_SPACE});
+  EXPECT_FALSE(d.loaded());
+  EXPECT_EQ(stored(KeyFile), ui::toAnsi(song));
+  EXPECT_EQ(stored(KeyKind), "2");
+}
+
+TEST_F(DialogKeysTest, ReturnConfirmsAndEscapeCancelsUnlessTheListIsOpen) {
+  // Return from the track's box: the typed track is saved, and the dialog closes.
+  BGMKind = 1;
+  SettingsDialog& d = openInFront();
+  keys(d, {VK_TAB, VK_TAB});
+  ASSERT_EQ(GetFocus(), repeatEdit(d));
+  type(d.repeatBox(), L"7");
+  SendMessageW(d.repeatBox(), CB_SHOWDROPDOWN, TRUE, 0);
+  keys(d, {VK_ESCAPE});
+  EXPECT_TRUE(d.loaded()) << "Escape closed the open list only";
+  EXPECT_FALSE(SendMessageW(d.repeatBox(), CB_GETDROPPEDSTATE, 0, 0));
+  SendMessageW(d.repeatBox(), CB_SHOWDROPDOWN, TRUE, 0);
+  keys(d, {VK_RETURN});
+  EXPECT_TRUE(d.loaded()) << "Return closed the open list only";
+  EXPECT_TRUE(g.writes.empty());
+  type(d.repeatBox(), L"7");
+  keys(d, {VK_RETURN});
+  EXPECT_FALSE(d.loaded());
+  EXPECT_EQ(stored(KeyRepeat), "7");
+  dialog_.reset();
+
+  // Escape anywhere else: nothing written.
+  DeleteFileW(iniPath().c_str());
+  g.writes.clear();
+  SettingsDialog& e = openInFront();
+  keys(e, {VK_TAB, VK_DOWN, VK_ESCAPE});
+  EXPECT_FALSE(e.loaded());
+  EXPECT_TRUE(g.writes.empty());
+  EXPECT_FALSE(iniExists());
+}
+
+TEST_F(DialogKeysTest, ReturnOnTheLinkOpensTheGuideAndTheDialogStays) {
+  SettingsDialog& d = openInFront();
+  keys(d, {-VK_TAB});
+  ASSERT_EQ(GetFocus(), d.linkFocus());
+  EXPECT_GT(markDots(d.hwnd(), d.formImage(), d.linkRect()), 3);
+  keys(d, {VK_RETURN});
+  ASSERT_EQ(g.shell.size(), 1u);
+  EXPECT_EQ(g.shell[0].operation, "open");
+  EXPECT_NE(g.shell[0].file.find("Pomarel.html"), std::string::npos);
+  EXPECT_TRUE(d.loaded());
+  EXPECT_TRUE(g.writes.empty());
+}
+
+// Screen readers name a control by its window text; the focus holders take no pointer input.
+TEST_F(DialogKeysTest, EveryFocusableControlIsNamedByItsCaptionAndThePointerGoesWhereItWent) {
+  BGMKind = 1;
+  SettingsDialog& d = open();
+  EXPECT_EQ(windowText(d.fileButton()->window()), L"...");
+  EXPECT_EQ(windowText(d.setButton()->window()), L"設定");
+  EXPECT_EQ(windowText(d.cancelButton()->window()), L"ｷｬﾝｾﾙ");
+  EXPECT_EQ(windowText(d.choiceFocus()), L"音楽CD");
+  EXPECT_EQ(windowText(d.linkFocus()), d.linkCaption());
+  auto screen = [](HWND window, const PixelRect& r) {
+    POINT at{r.x + r.width / 2, r.y + r.height / 2};
+    ClientToScreen(window, &at);
+    return at;
+  };
+  RECT group{};  // where a screen reader shows the group: over all three choices
+  GetWindowRect(d.choiceFocus(), &group);
+  for (int i = 0; i < ChoiceCount; ++i) {
+    for (const TwipsRect* part : {&layout::lbl_BGM[i], &layout::Img_BGM[i]}) {
+      const POINT at = screen(d.panel(), px(*part));
+      EXPECT_TRUE(PtInRect(&group, at)) << i;
+      EXPECT_EQ(WindowFromPoint(at), d.panel()) << i;
+    }
+  }
+  EXPECT_EQ(WindowFromPoint(screen(d.hwnd(), d.linkRect())), d.hwnd());
+}
+
 }  // namespace
 }  // namespace dialog
