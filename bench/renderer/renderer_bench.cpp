@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/full_pool.h"
 #include "renderer/scene/gl_api.h"
 #include "renderer/scene/scene.h"
 #include "renderer/window/window.h"
@@ -35,19 +36,6 @@ bool pumpMessages() {
     DispatchMessageA(&msg);
   }
   return true;
-}
-
-// Every slot launched, then held still inside the bounds so all 400 stay active and keep
-// tumbling: the heaviest picture the design allows, frame after frame.
-void fillPool() {
-  for (int i = 0; i < PieceCount; ++i) {
-    ConfettiPiece& p = pieces[i];
-    p.launch(LaunchKind::Scatter);
-    p.velocityX = p.velocityY = p.velocityZ = 0.0f;
-    p.gravity = 0.0f;
-    p.x = -12.0f + 24.0f * static_cast<float>(nextRandom()) / 32767.0f;
-    p.y = -6.0f + 22.0f * static_cast<float>(nextRandom()) / 32767.0f;
-  }
 }
 
 int activePieces() {

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "bench/full_pool.h"
 #include "renderer/scene/gl_api.h"
 #include "renderer/scene/scene.h"
 #include "renderer/web/web.h"
@@ -20,18 +21,6 @@ Phase phase = Phase::WarmUp;
 double phaseStart = 0;
 int phaseFrames = 0;
 bool filled = false;
-
-// As in bench/x11: every slot launched, then held still inside the bounds so all 400 stay
-// active and keep tumbling, the heaviest picture the choreography allows.
-void fillPool() {
-  for (ConfettiPiece& p : pieces) {
-    p.launch(LaunchKind::Scatter);
-    p.velocityX = p.velocityY = p.velocityZ = 0.0f;
-    p.gravity = 0.0f;
-    p.x = -12.0f + 24.0f * static_cast<float>(nextRandom()) / 32767.0f;
-    p.y = -6.0f + 22.0f * static_cast<float>(nextRandom()) / 32767.0f;
-  }
-}
 
 void report(const char* name, int frames, double millis) {
   char text[64];

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "bench/full_pool.h"
 #include "renderer/scene/gl_api.h"
 #include "renderer/scene/scene.h"
 #include "renderer/x11/x11.h"
@@ -26,18 +27,6 @@ double clockSeconds(clockid_t clock) {
 }
 
 const SceneHooks scene{resizeViewport, renderNextFrame};
-
-// As in the Windows bench: every slot launched and then held still inside the bounds, so all
-// 400 stay active and keep tumbling, the heaviest picture the choreography allows.
-void fillPool() {
-  for (ConfettiPiece& p : pieces) {
-    p.launch(LaunchKind::Scatter);
-    p.velocityX = p.velocityY = p.velocityZ = 0.0f;
-    p.gravity = 0.0f;
-    p.x = -12.0f + 24.0f * static_cast<float>(nextRandom()) / 32767.0f;
-    p.y = -6.0f + 22.0f * static_cast<float>(nextRandom()) / 32767.0f;
-  }
-}
 
 // User and system time of another process (the X server, which copies every frame of Mesa's
 // software renderer to the screen), from /proc; 0 when it cannot be read.
