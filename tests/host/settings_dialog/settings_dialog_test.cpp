@@ -592,7 +592,7 @@ TEST_F(DialogTest, ConfirmWritesKindTrackAndFileInThatOrderWhateverTheKind) {
     if (c.choose >= 0) SendMessageW(d.panel(), WM_LBUTTONDOWN, 0, centreOf(px(layout::lbl_BGM[c.choose])));
     click(d.setButton());
     ASSERT_EQ(g.writes.size(), 3u) << "kind " << c.kind;
-    const std::string path = ui::toAnsi(iniPath()) + ".saving";  // the copy that then replaces the file
+    const std::string path = ui::toAnsi(g.folder + L"\\Swirlbloom.new");  // the copy that then replaces the file
     const std::wstring trackText = FormatIniNumber(c.track);
     const std::vector<std::pair<std::wstring, std::wstring>> expected = {
         {KeyKind, c.kindText}, {KeyRepeat, trackText}, {KeyFile, c.file}};
