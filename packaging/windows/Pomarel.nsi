@@ -303,19 +303,20 @@ Section "$(Programs)" SecPrograms
 
   CreateDirectory "${MENU}"
   !insertmacro DELETE_SHORTCUTS
-  ; A program path of MAX_PATH characters or more is one the shell cannot start: the shortcut
-  ; then names the 8.3 forms, of the program and of the folder it starts in.
-  StrCpy $R0 "$INSTDIR\Pomarel.scr"
-  StrLen $R1 $R0
-  ${If} $R1 >= 260
-    GetFullPathName /SHORT $R0 $R0
+  ; Wine keeps a shortcut's target in the ANSI code page, and the shell starts no program from
+  ; a path of MAX_PATH characters or more: where the folder's own path does not fit the ANSI
+  ; calls, the shortcuts name its 8.3 form, as the folder they start in too.
+  StrCpy $R2 $INSTDIR
+  Call FitsAnsiCalls
+  StrCpy $R1 $INSTDIR
+  ${If} $R3 != 1
     GetFullPathName /SHORT $R1 $INSTDIR
     SetOutPath $R1
   ${EndIf}
-  CreateShortcut "${MENU}\$(MenuSettings).lnk" "$R0" "/c" "$R0" 0
+  CreateShortcut "${MENU}\$(MenuSettings).lnk" "$R1\Pomarel.scr" "/c" "$R1\Pomarel.scr" 0
+  CreateShortcut "${MENU}\$(MenuGuide).lnk" "$R1\Pomarel.html"
+  CreateShortcut "${MENU}\$(MenuUninstall).lnk" "$R1\${UNINSTALLER}"
   SetOutPath "$INSTDIR"
-  CreateShortcut "${MENU}\$(MenuGuide).lnk" "$INSTDIR\Pomarel.html"
-  CreateShortcut "${MENU}\$(MenuUninstall).lnk" "$INSTDIR\${UNINSTALLER}"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Pomarel"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"

@@ -1,7 +1,8 @@
 // Command-line helper for the end-to-end tests: finds windows by title (hidden ones too),
 // reports their class, styles and geometry as JSON (also every top-level window of a process),
 // posts and sends messages, reads the display mode and the monitors, prints manifests, keeps a
-// test "preview pane" alive while serving stdin commands, and answers a file chooser.
+// test "preview pane" alive while serving stdin commands, answers a file chooser and sets the
+// text of another program's control.
 // Console program; depends on user32, gdi32 and shell32.
 #include <windows.h>
 #include <shellapi.h>
@@ -231,7 +232,8 @@ int usage() {
   std::fprintf(stderr,
                "usage: pomarel_probe find TITLE | wait TITLE MS | gone TITLE MS | info TARGET |\n"
                "       children TARGET | post TARGET MSG WPARAM LPARAM | send TARGET MSG WPARAM LPARAM |\n"
-               "       mode | monitors | top PID | manifests FILE | pane W H | choose TARGET PATH\n"
+               "       mode | monitors | top PID | manifests FILE | pane W H | choose TARGET PATH |\n"
+               "       settext TARGET TEXT\n"
                "       (TARGET: a title or #hwnd)\n");
   return 2;
 }
@@ -305,6 +307,12 @@ int main(int argc, char** argv) {
   }
   if (command == "pane" && argc == 4) {
     return runPane(static_cast<int>(parseNumber(argv[2])), static_cast<int>(parseNumber(argv[3])));
+  }
+  if (command == "settext" && argc == 4) {  // TEXT as wide text into a control of another program
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    const HWND control = resolve(argv[2]);
+    return wide && count == 4 && control && SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide[3])) ? 0 : 1;
   }
   return usage();
 }
