@@ -197,8 +197,8 @@ uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path)
 
 // The path a handle to `path` ends at, with links followed; `path` where it cannot be opened.
 std::wstring FinalPathOf(const std::wstring& path) {
-  const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(ui::widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return path;
   std::wstring final(MAX_PATH, L'\0');
   DWORD length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
@@ -232,10 +232,12 @@ bool SettingsFile::step(uint32_t error) {
 
 std::wstring SettingsFile::finalPath(const std::wstring& path) { return FinalPathOf(path); }
 
-bool SettingsFile::checkWritable(const std::wstring& path) { return step(CheckSettingsWritable(path)); }
+// The file steps take the wide calls' form of each path (ui::widePath): a folder too long for
+// the ANSI calls is too long for the plain wide ones on Windows as well.
+bool SettingsFile::checkWritable(const std::wstring& path) { return step(CheckSettingsWritable(ui::widePath(path))); }
 
 bool SettingsFile::makeCopy(const std::wstring& path, const std::wstring& copy) {
-  return step(CopySettingsFile(path, copy, folderRefused_));
+  return step(CopySettingsFile(ui::widePath(path), ui::widePath(copy), folderRefused_));
 }
 
 int32_t SettingsFile::writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) {
@@ -244,12 +246,12 @@ int32_t SettingsFile::writeValue(const wchar_t* key, const std::wstring& value, 
   return LastApiResult;
 }
 
-bool SettingsFile::complete(const std::wstring& file) { return step(CheckSettingsComplete(file)); }
+bool SettingsFile::complete(const std::wstring& file) { return step(CheckSettingsComplete(ui::widePath(file))); }
 
 bool SettingsFile::replaceWith(const std::wstring& copy, const std::wstring& path) {
-  return step(ReplaceSettingsFile(copy, path));
+  return step(ReplaceSettingsFile(ui::widePath(copy), ui::widePath(path)));
 }
 
-void SettingsFile::removeFile(const std::wstring& path) { DeleteFileW(path.c_str()); }
+void SettingsFile::removeFile(const std::wstring& path) { DeleteFileW(ui::widePath(path).c_str()); }
 
 std::wstring SettingsFile::reason(uint32_t error) { return ui::systemErrorText(error); }

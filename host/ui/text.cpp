@@ -93,6 +93,12 @@ std::string ansiPath(const std::wstring& path) {
   return {};
 }
 
+std::wstring widePath(const std::wstring& path) {
+  if (path.size() < MAX_PATH || path.rfind(L"\\\\?\\", 0) == 0) return path;
+  if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);  // \\server\share\...
+  return L"\\\\?\\" + path;
+}
+
 std::wstring systemErrorText(uint32_t error) {
   if (error == 0) return std::wstring();
   wchar_t* text = nullptr;

@@ -26,6 +26,11 @@ std::wstring fromCodePage(const std::string& bytes, unsigned codePage);
 // the 8.3 form could not be had).
 std::string ansiPath(const std::wstring& path);
 
+// What a wide call that takes a full path can be given for `path`: `path` itself while it is
+// shorter than MAX_PATH; beyond that its "\\?\" form, the only one Windows takes there unless
+// the program declares itself long-path aware (Wine takes both).
+std::wstring widePath(const std::wstring& path);
+
 // FormatMessage's text for a system error code, without its line end; empty for 0 or a code
 // the system has no text for.
 std::wstring systemErrorText(uint32_t error);
