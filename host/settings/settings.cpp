@@ -127,7 +127,8 @@ uint32_t CopySettingsFile(const std::wstring& path, const std::wstring& copy, bo
   return CopyFileW(path.c_str(), copy.c_str(), FALSE) ? 0 : GetLastError();
 }
 
-// The first and last two bytes decide (see ProfileTextWhole).
+// The profile writer does not report a full disk and leaves the file cut mid-line: its first
+// and last two bytes tell (see ProfileTextWhole).
 uint32_t CheckSettingsComplete(const std::wstring& path) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
