@@ -1,6 +1,7 @@
 // The settings file through the real profile calls under Wine: what the program hands to the
 // calls (recorded on the way through), what lands in the file, what the loader makes of
-// hand-written files, the existence test and the program folder. Needs the settings library.
+// hand-written files, program folders the calls cannot name as they are, the existence test
+// and the program folder. Needs the settings library.
 #include "common/scoped_seam.h"
 #include "host/settings/settings.h"
 #include "host/settings/settings_rules.h"
