@@ -9,6 +9,7 @@
 #include "host/settings/settings.h"
 #include "host/ui/command_line.h"
 #include "host/ui/program_folder.h"
+#include "host/ui/text.h"
 
 SessionWindow::SessionWindow()
     : ui::Form("Swirlbloom_S"),
@@ -48,7 +49,13 @@ ui::Timer& SessionWindow::timer(host::SessionTimer which) {
 
 std::wstring SessionWindow::programFolder() { return ui::programFolder(); }
 
-bool SessionWindow::startRenderer(const std::wstring& path) { return renderer_.start(path, SW_SHOWNORMAL); }
+host::RendererStart SessionWindow::startRenderer(const std::wstring& path, std::wstring& reason) {
+  if (renderer_.start(path, SW_SHOWNORMAL)) return host::RendererStart::Started;
+  reason = ui::systemErrorText(GetLastError());
+  // Only a path that no ANSI call can take is the folder's fault; a renderer that is missing or
+  // no program fails like any other start.
+  return ui::ansiPath(path).empty() ? host::RendererStart::Unreachable : host::RendererStart::Failed;
+}
 
 bool SessionWindow::rendererWindowExists() { return FindWindowA(nullptr, host::RendererWindowTitle) != nullptr; }
 
@@ -93,7 +100,12 @@ std::wstring SessionWindow::musicFile() { return BGMFile; }
 std::wstring SessionWindow::commandArguments() { return sessionCalls().commandArguments(); }
 void SessionWindow::showCursor() { ShowCursor(TRUE); }
 void SessionWindow::unloadWindow() { unload(); }
-void SessionWindow::endProgram() { PostQuitMessage(0); }
+void SessionWindow::endProgram(int exitCode) { PostQuitMessage(exitCode); }
+
+void SessionWindow::showMessage(const std::wstring& message) {
+  // No owner: the session window is never shown. In front, since nothing else of the host is.
+  sessionCalls().messageBox(nullptr, message.c_str(), L"Pomarel", MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+}
 
 SessionSystem& sessionCalls() {
   static SessionSystem calls;

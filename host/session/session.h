@@ -16,11 +16,12 @@
 #include "host/ui/process.h"
 
 // The session's system calls, swapped by tests (ScopedSeam) to fake the monitor list or the
-// argument text the load and unload handlers read again.
+// argument text the load and unload handlers read again, or to answer the message box.
 struct SessionSystem {
   decltype(&EnumDisplayMonitors) enumDisplayMonitors = EnumDisplayMonitors;
   decltype(&GetMonitorInfoA) getMonitorInfo = GetMonitorInfoA;
   std::wstring (*commandArguments)() = ui::commandArguments;  // the process's command line
+  decltype(&MessageBoxW) messageBox = MessageBoxW;
 };
 SessionSystem& sessionCalls();
 
@@ -45,7 +46,7 @@ class SessionWindow : public ui::Form, private host::SessionPort {
   ui::Timer& timer(host::SessionTimer which);
 
   std::wstring programFolder() override;
-  bool startRenderer(const std::wstring& path) override;
+  host::RendererStart startRenderer(const std::wstring& path, std::wstring& reason) override;
   bool rendererWindowExists() override;
   bool rendererRunning() override;
   void setTimer(host::SessionTimer which, bool on) override;
@@ -57,7 +58,8 @@ class SessionWindow : public ui::Form, private host::SessionPort {
   std::wstring commandArguments() override;
   void showCursor() override;
   void unloadWindow() override;
-  void endProgram() override;
+  void endProgram(int exitCode) override;
+  void showMessage(const std::wstring& message) override;
   std::vector<host::Monitor> monitors() override;
   void placeCovers(const std::vector<host::ScreenRect>& covers) override;
 

@@ -10,15 +10,27 @@ bool musicFileEndsWith(const std::wstring& file, const wchar_t* suffix) {
   return file.size() >= 3 && text::upperAscii(std::wstring_view(file).substr(file.size() - 3)) == suffix;
 }
 
+std::wstring unreachableRendererMessage(const std::wstring& path, const std::wstring& reason) {
+  std::wstring message = L"ｽｸﾘｰﾝｾｰﾊﾞｰを起動できませんでした。\n\n" + path;
+  if (!reason.empty()) message += L"\n\n" + reason;
+  return message + L"\n\nﾌﾟﾛｸﾞﾗﾑを、短い英数字の名前のﾌｫﾙﾀﾞに移してください。";
+}
+
 void Session::load() {
   rendererSeen_ = false;
   unloaded_ = false;
+  failure_.clear();
   // Only the screensaver proper hides the other monitors; a run without a switch is the
   // user's own, next to their desktop.
   covering_ = text::modeLetter(port_.commandArguments()) == L'S';
   if (covering_) coverMonitors();
   rendererPath_ = port_.programFolder() + RendererFileName;
-  port_.startRenderer(rendererPath_);  // a failed start shows as a renderer that is not running
+  // A failed start shows as a renderer that is not running, and the watch ends the session.
+  std::wstring reason;
+  if (port_.startRenderer(rendererPath_, reason) == RendererStart::Unreachable) {
+    endUnreachable(reason);
+    return;
+  }
   const int16_t kind = port_.musicKind();
   if (kind == 1) {
     port_.music(MusicCall::CDOpen);
@@ -63,6 +75,16 @@ void Session::watchRenderer() {
   unload();
 }
 
+// A screensaver that never shows and a host that ends with 0 would leave the user guessing:
+// the screen is handed back at once, without music, and the user is told why. The message
+// comes before the window goes, so that no destroy message is still being handled under it.
+void Session::endUnreachable(const std::wstring& reason) {
+  port_.setTimer(SessionTimer::Timer3, false);
+  failure_ = unreachableRendererMessage(rendererPath_, reason);
+  unload();
+  port_.unloadWindow();
+}
+
 void Session::coverMonitors() { port_.placeCovers(coverRects(port_.monitors())); }
 
 void Session::displayChanged() {
@@ -86,7 +108,8 @@ void Session::unload() {
     }
   }
   if (text::modeLetter(port_.commandArguments()) == L'S') port_.showCursor();
-  port_.endProgram();
+  if (!failure_.empty()) port_.showMessage(failure_);
+  port_.endProgram(failure_.empty() ? 0 : 1);
 }
 
 }  // namespace host

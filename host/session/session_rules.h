@@ -16,6 +16,11 @@ enum class SessionTimer { Timer1, Timer2, Timer3 };  // MP3 check, CD check, ren
 
 enum class MusicCall { CDOpen, CDCheck, CDClose, MP3Open, MP3Check, MP3Close, WavPlay, WavStop };
 
+// How the renderer's start went. Unreachable: no form of its path fits the system's ANSI calls
+// (a folder too long, or named in characters the code page lacks, on a volume without 8.3
+// names), so nothing of the session can work from this folder.
+enum class RendererStart { Started, Failed, Unreachable };
+
 using contract::RendererFileName;
 using contract::RendererWindowTitle;
 
@@ -23,7 +28,8 @@ class SessionPort {
  public:
   virtual ~SessionPort() = default;
   virtual std::wstring programFolder() = 0;
-  virtual bool startRenderer(const std::wstring& path) = 0;  // show mode 1, no arguments
+  // Show mode 1, no arguments; `reason` gets the system's text for a start that failed.
+  virtual RendererStart startRenderer(const std::wstring& path, std::wstring& reason) = 0;
   virtual bool rendererWindowExists() = 0;
   virtual bool rendererRunning() = 0;  // the process started above has not ended
   virtual void setTimer(SessionTimer timer, bool on) = 0;
@@ -35,7 +41,8 @@ class SessionPort {
   virtual std::wstring commandArguments() = 0;
   virtual void showCursor() = 0;
   virtual void unloadWindow() = 0;  // destroys the window, which runs Session::unload
-  virtual void endProgram() = 0;
+  virtual void endProgram(int exitCode) = 0;
+  virtual void showMessage(const std::wstring& message) = 0;  // a message box of the host's own
   virtual std::vector<Monitor> monitors() = 0;
   // Exactly these covers from now on: moves, adds or removes windows; empty removes all.
   virtual void placeCovers(const std::vector<ScreenRect>& covers) = 0;
@@ -43,6 +50,10 @@ class SessionPort {
 
 // The last three characters, upper-cased (ASCII), equal `suffix` (given upper-case).
 bool musicFileEndsWith(const std::wstring& file, const wchar_t* suffix);
+
+// The message shown when the renderer cannot be reached from the program's folder: what
+// happened, the renderer's path, the system's reason (left out when empty) and what to do.
+std::wstring unreachableRendererMessage(const std::wstring& path, const std::wstring& reason);
 
 class Session {
  public:
@@ -60,12 +71,14 @@ class Session {
  private:
   void watchRenderer();
   void coverMonitors();
+  void endUnreachable(const std::wstring& reason);
 
   SessionPort& port_;
   std::wstring rendererPath_;
   bool rendererSeen_ = false;
   bool unloaded_ = false;
   bool covering_ = false;  // a /s session: every monitor but the primary is kept black
+  std::wstring failure_;   // shown once the screen is the user's again; the program then ends with 1
 };
 
 }  // namespace host

@@ -1,7 +1,8 @@
 // The settings file through the system profile calls (kernel32), the existence test of the
 // music file, the program-folder based path and the file steps of an all-or-nothing save.
-// Text crosses to the ANSI code page through host/ui/text.h; the decisions of the loader are
-// in settings_rules.cpp, the order of the save's steps in the settings dialog's rules.
+// Text and paths cross to the ANSI code page through host/ui/text.h; the decisions of the
+// loader are in settings_rules.cpp, the order of the save's steps in the settings dialog's
+// rules.
 #include "host/settings/settings.h"
 #include "host/settings/settings_rules.h"
 #include "host/ui/program_folder.h"
@@ -20,17 +21,24 @@ std::wstring ReadIniValue(const std::wstring& section, const std::wstring& key, 
   constexpr uint32_t size = 256;
   // One byte beyond what the call may fill, so the text always ends even if it does not.
   char buffer[size + 1] = {};
+  const std::string file = ui::ansiPath(path);
+  if (file.empty()) return std::wstring();  // no form of the path the call can take: as a missing file
   settingsCalls().getPrivateProfileString(ui::toAnsi(section).c_str(), ui::toCodePage(key, SettingsKeyCodePage).c_str(),
-                                          "", buffer, size, ui::toAnsi(path).c_str());
+                                          "", buffer, size, file.c_str());
   return ui::fromAnsi(buffer);
 }
 
 std::wstring WriteIniValue(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                            const std::wstring& path) {
+  const std::string file = ui::ansiPath(path);
+  if (file.empty()) {
+    LastApiResult = 0;  // a failed write; the last error says why
+    return std::wstring();
+  }
   // An empty value must stay "" (never null), or the call would delete the key.
   LastApiResult = settingsCalls().writePrivateProfileString(ui::toAnsi(section).c_str(),
                                                             ui::toCodePage(key, SettingsKeyCodePage).c_str(),
-                                                            ui::toAnsi(value).c_str(), ui::toAnsi(path).c_str());
+                                                            ui::toAnsi(value).c_str(), file.c_str());
   return std::wstring();
 }
 
@@ -61,6 +69,28 @@ void LoadSettings() {
 
 namespace {
 
+// While a save swaps the files, the settings file itself waits under this name beside them;
+// like the copy, it is left only by an interrupted save, and the uninstaller's removal of the
+// settings removes it too.
+constexpr wchar_t KeptFileName[] = L"Swirlbloom.old";
+
+std::wstring besideFile(const std::wstring& path, const wchar_t* name) {
+  const size_t slash = path.find_last_of(L'\\');
+  return (slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1)) + name;
+}
+
+// What an interrupted save left under `name` goes, whatever it is: a read-only file, or the
+// empty folder something else made there. Anything that stays is the caller's error.
+uint32_t ClearLeftover(const std::wstring& name) {
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+  if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  const BOOL gone = (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                        ? RemoveDirectoryW(name.c_str())
+                        : DeleteFileW(name.c_str());
+  return gone ? 0 : GetLastError();
+}
+
 // `path` can be written, or created where it is missing (it is then removed again), and its
 // folder has room for a copy and its rewrite.
 uint32_t CheckSettingsWritable(const std::wstring& path) {
@@ -81,55 +111,109 @@ uint32_t CheckSettingsWritable(const std::wstring& path) {
   return 0;
 }
 
-// `copy` becomes a copy of `path`, or an empty file where `path` does not exist.
-uint32_t CopySettingsFile(const std::wstring& path, const std::wstring& copy) {
-  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    return CopyFileW(path.c_str(), copy.c_str(), FALSE) ? 0 : GetLastError();
+// `copy` becomes a copy of `path`, or an empty file where `path` does not exist. The copy is
+// made anew first, so that a folder that takes no new file tells itself apart.
+uint32_t CopySettingsFile(const std::wstring& path, const std::wstring& copy, bool& folderRefused) {
+  folderRefused = false;
+  if (const uint32_t error = ClearLeftover(copy)) return error;
+  const HANDLE file = CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    folderRefused = error == ERROR_ACCESS_DENIED && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return error;
   }
-  const HANDLE file = CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError();
   CloseHandle(file);
-  return 0;
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+  return CopyFileW(path.c_str(), copy.c_str(), FALSE) ? 0 : GetLastError();
 }
 
-// The profile writer does not report a full disk and leaves the file cut mid-line: a whole
-// file ends with its last line's end.
-uint32_t CheckSettingsComplete(const std::wstring& copy) {
-  const HANDLE file = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+// The profile writer does not report a full disk and leaves the file cut mid-line: its first
+// and last two bytes tell (see ProfileTextWhole).
+uint32_t CheckSettingsComplete(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return GetLastError();
   LARGE_INTEGER size{};
-  char last = 0;
-  DWORD read = 0;
-  bool whole = GetFileSizeEx(file, &size) && size.QuadPart > 0;
-  if (whole) {
-    LARGE_INTEGER end{};
-    end.QuadPart = size.QuadPart - 1;
-    whole = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ReadFile(file, &last, 1, &read, nullptr) &&
-            read == 1 && last == '\n';
+  char start[2] = {}, end[2] = {};
+  DWORD startRead = 0, endRead = 0;
+  bool read = GetFileSizeEx(file, &size) && ReadFile(file, start, 2, &startRead, nullptr);
+  if (read && size.QuadPart > 0) {
+    LARGE_INTEGER at{};
+    at.QuadPart = size.QuadPart < 2 ? 0 : size.QuadPart - 2;
+    read = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ReadFile(file, end, 2, &endRead, nullptr);
   }
   CloseHandle(file);
-  return whole ? 0 : ERROR_DISK_FULL;
+  if (!read) return ERROR_READ_FAULT;
+  return ProfileTextWhole(std::string(start, startRead), std::string(end, endRead)) ? 0 : ERROR_DISK_FULL;
 }
 
-uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path) {
-  return MoveFileExW(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0
-                                                                                                     : GetLastError();
-}
-
-// FormatMessage's text for an error code, without the line end; empty for 0 or an unknown code.
-std::wstring SystemErrorText(uint32_t error) {
-  if (error == 0) return std::wstring();
-  wchar_t* text = nullptr;
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring result = length && text ? std::wstring(text, length) : std::wstring();
-  if (text) LocalFree(text);
-  while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' ')) {
-    result.pop_back();
+// `target` gets the bytes of `source`, in place: the same file, with its permissions, owner and
+// other names.
+uint32_t WriteInto(const std::wstring& source, const std::wstring& target) {
+  const HANDLE in = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return GetLastError();
+  const HANDLE out = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  uint32_t error = out == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  char buffer[16384];
+  DWORD got = 0;
+  while (!error) {
+    if (!ReadFile(in, buffer, sizeof buffer, &got, nullptr)) error = GetLastError();
+    if (error || got == 0) break;
+    DWORD put = 0;
+    if (!WriteFile(out, buffer, got, &put, nullptr)) {
+      error = GetLastError();
+    } else if (put != got) {
+      error = ERROR_DISK_FULL;
+    }
   }
-  return result;
+  if (!error && !SetEndOfFile(out)) error = GetLastError();
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  CloseHandle(in);
+  return error;
+}
+
+// Renaming the copy onto the file makes the change at once, but the copy is a new file with
+// the folder's default permissions (under Wine, the default Unix mode: a file of mode 600 or
+// 664 would become 644) and no other names. So the file is first given a second name, the
+// copy takes its place, the file gets the new bytes and then takes its name back: at every
+// moment the name shows the old settings or the new ones, whole. A file system without hard
+// links gets the plain rename.
+uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path) {
+  constexpr DWORD replace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  const std::wstring kept = besideFile(path, KeptFileName);
+  const bool keep = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && ClearLeftover(kept) == 0 &&
+                    CreateHardLinkW(kept.c_str(), path.c_str(), nullptr);
+  if (!MoveFileExW(copy.c_str(), path.c_str(), replace)) {
+    const DWORD error = GetLastError();
+    if (keep) DeleteFileW(kept.c_str());
+    return error;
+  }
+  // The new settings are in place; what follows only gives the file back its identity.
+  if (keep && (WriteInto(path, kept) != 0 || !MoveFileExW(kept.c_str(), path.c_str(), replace))) {
+    DeleteFileW(kept.c_str());
+  }
+  return 0;
+}
+
+// The path a handle to `path` ends at, with links followed; `path` where it cannot be opened.
+std::wstring FinalPathOf(const std::wstring& path) {
+  const HANDLE file = CreateFileW(ui::widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return path;
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+  if (length >= final.size()) {
+    final.assign(length, L'\0');
+    length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+  }
+  CloseHandle(file);
+  if (length == 0 || length >= final.size()) return path;
+  final.resize(length);
+  // "\\?\C:\..." and "\\?\UNC\server\share\...": the plain forms the rest of the program uses.
+  if (final.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + final.substr(8);
+  if (final.rfind(L"\\\\?\\", 0) == 0) return final.substr(4);
+  return final;
 }
 
 }  // namespace
@@ -147,10 +231,14 @@ bool SettingsFile::step(uint32_t error) {
   return error == 0;
 }
 
-bool SettingsFile::checkWritable(const std::wstring& path) { return step(CheckSettingsWritable(path)); }
+std::wstring SettingsFile::finalPath(const std::wstring& path) { return FinalPathOf(path); }
+
+// The file steps take the wide calls' form of each path (ui::widePath): a folder too long for
+// the ANSI calls is too long for the plain wide ones on Windows as well.
+bool SettingsFile::checkWritable(const std::wstring& path) { return step(CheckSettingsWritable(ui::widePath(path))); }
 
 bool SettingsFile::makeCopy(const std::wstring& path, const std::wstring& copy) {
-  return step(CopySettingsFile(path, copy));
+  return step(CopySettingsFile(ui::widePath(path), ui::widePath(copy), folderRefused_));
 }
 
 int32_t SettingsFile::writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) {
@@ -159,12 +247,12 @@ int32_t SettingsFile::writeValue(const wchar_t* key, const std::wstring& value, 
   return LastApiResult;
 }
 
-bool SettingsFile::copyComplete(const std::wstring& copy) { return step(CheckSettingsComplete(copy)); }
+bool SettingsFile::complete(const std::wstring& file) { return step(CheckSettingsComplete(ui::widePath(file))); }
 
 bool SettingsFile::replaceWith(const std::wstring& copy, const std::wstring& path) {
-  return step(ReplaceSettingsFile(copy, path));
+  return step(ReplaceSettingsFile(ui::widePath(copy), ui::widePath(path)));
 }
 
-void SettingsFile::removeFile(const std::wstring& path) { DeleteFileW(path.c_str()); }
+void SettingsFile::removeFile(const std::wstring& path) { DeleteFileW(ui::widePath(path).c_str()); }
 
-std::wstring SettingsFile::reason(uint32_t error) { return SystemErrorText(error); }
+std::wstring SettingsFile::reason(uint32_t error) { return ui::systemErrorText(error); }

@@ -15,10 +15,12 @@
 // The program folder followed by "\Swirlbloom.ini", built anew on every call.
 std::wstring SettingsPath();
 
-// Empty for a missing file, section or key; at most 255 bytes of the stored value.
+// Empty for a missing file, section or key; at most 255 bytes of the stored value. The path
+// reaches the call in a form it can take (ui::ansiPath); where there is none, empty as well.
 std::wstring ReadIniValue(const std::wstring& section, const std::wstring& key, const std::wstring& path);
 
-// Always returns empty; the call's result goes to LastApiResult and nothing else.
+// Always returns empty; the call's result goes to LastApiResult and nothing else (0, with the
+// last error set, where no form of the path fits the call).
 std::wstring WriteIniValue(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                            const std::wstring& path);
 
@@ -36,10 +38,12 @@ class SettingsFile final : public SettingsLoadPort, public SettingsSavePort {
   std::wstring programFolder() override;
 
   std::wstring settingsPath() override;
+  std::wstring finalPath(const std::wstring& path) override;
   bool checkWritable(const std::wstring& path) override;
   bool makeCopy(const std::wstring& path, const std::wstring& copy) override;
+  bool folderRefusedCopy() override { return folderRefused_; }
   int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) override;
-  bool copyComplete(const std::wstring& copy) override;
+  bool complete(const std::wstring& file) override;
   bool replaceWith(const std::wstring& copy, const std::wstring& path) override;
   void removeFile(const std::wstring& path) override;
   uint32_t lastError() override { return lastError_; }
@@ -49,6 +53,7 @@ class SettingsFile final : public SettingsLoadPort, public SettingsSavePort {
   bool step(uint32_t error);  // notes a file step's error code; true when there was none
 
   uint32_t lastError_ = 0;
+  bool folderRefused_ = false;
 };
 
 // The settings module's system calls. Tests swap single calls with ScopedSeam to see what the

@@ -1,5 +1,5 @@
 // The settings variables and the platform-free rules of the settings file: the number form,
-// the path helpers and the loader. No system call here; the loader reaches the file through
+// the path helpers, the loader and when a written file is whole. No system call here; the loader reaches the file through
 // SettingsLoadPort (settings_rules.h).
 #include "host/settings/settings_rules.h"
 
@@ -55,6 +55,13 @@ std::wstring FolderOf(const std::wstring& path) {
   std::wstring folder = last == std::wstring::npos ? std::wstring() : path.substr(0, last + 1);
   if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
   return folder;
+}
+
+bool ProfileTextWhole(const std::string& start, const std::string& end) {
+  if (end.empty()) return false;
+  if (start.rfind("\xFF\xFE", 0) == 0) return end == std::string("\n\0", 2);  // UTF-16, little end first
+  if (start.rfind("\xFE\xFF", 0) == 0) return end == std::string("\0\n", 2);  // UTF-16, big end first
+  return end.back() == '\n';
 }
 
 std::wstring SettingsPathIn(const std::wstring& folder) {

@@ -49,22 +49,34 @@ class SettingsLoadPort {
 // The loader over the given file: fills BGMKind, BGMRepeatTrack, BGMFolder and BGMFile.
 void LoadSettingsFrom(SettingsLoadPort& file);
 
+// A profile file the system's writer has finished ends with a line end in its own encoding:
+// the profile calls read and write a file that begins with a UTF-16 byte order mark as UTF-16,
+// whose line end is two bytes. `start` and `end` are the file's first and last (up to) two
+// bytes; an empty file is not whole.
+bool ProfileTextWhole(const std::string& start, const std::string& end);
+
 // The file steps of an all-or-nothing save (the settings dialog's confirmation, which decides
 // their order). A step that reports failure leaves its system error code in lastError().
 class SettingsSavePort {
  public:
   virtual ~SettingsSavePort() = default;
-  // The settings file's full path, as the profile calls are given it.
+  // The settings file's full path, as the program folder gives it.
   virtual std::wstring settingsPath() = 0;
+  // The file a save must change for `path`: the file a link leads to, or `path` itself.
+  virtual std::wstring finalPath(const std::wstring& path) = 0;
   // The file can be written, or created where it is missing, with room for a copy beside it;
   // a missing file stays missing.
   virtual bool checkWritable(const std::wstring& path) = 0;
-  // `copy` becomes a copy of `path`, or an empty file where there is no `path` yet.
+  // `copy` becomes a copy of `path`, or an empty file where there is no `path` yet, whatever
+  // an interrupted save left under its name (a read-only file, an empty folder).
   virtual bool makeCopy(const std::wstring& path, const std::wstring& copy) = 0;
+  // The last makeCopy failed only because the folder takes no new file.
+  virtual bool folderRefusedCopy() = 0;
   // WriteIniValue into section "Section" of `file`; the profile call's result (0: failed).
   virtual int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) = 0;
-  // The copy holds the whole file (the profile writer does not tell a full disk).
-  virtual bool copyComplete(const std::wstring& copy) = 0;
+  // The file holds the whole text (the profile writer does not tell a full disk).
+  virtual bool complete(const std::wstring& file) = 0;
+  // `copy` takes the place of `path` at once, and `path` keeps its permissions.
   virtual bool replaceWith(const std::wstring& copy, const std::wstring& path) = 0;
   virtual void removeFile(const std::wstring& path) = 0;
   virtual uint32_t lastError() = 0;                 // of the step that failed last

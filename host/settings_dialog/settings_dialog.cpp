@@ -447,8 +447,9 @@ void SettingsDialog::openLink() {
   busyPointer_ = true;
   SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
   // The guide lies beside the program; a bare file name would be looked for in whatever the
-  // current folder is (the system folder when the system starts the screensaver).
-  const std::string file = ui::toAnsi(guidePath(ui::programFolder()));
+  // current folder is (the system folder when the system starts the screensaver). A folder
+  // the ANSI call cannot name is reached through its 8.3 form.
+  const std::string file = ui::ansiPath(guidePath(ui::programFolder()));
   dialogCalls().shellExecute(hwnd(), "open", file.c_str(), "", "", SW_SHOWNORMAL);
   busyPointer_ = false;
   POINT at{};

@@ -185,7 +185,14 @@ void DialogSteps::chooseFile() {
   BGMFolder = FolderOf(BGMFile);
 }
 
-std::wstring savingCopyPath(const std::wstring& settingsPath) { return settingsPath + L".saving"; }
+// No longer than "Swirlbloom.ini": wherever the profile calls can reach the settings file, they
+// reach its copy.
+const wchar_t SavingCopyName[] = L"Swirlbloom.new";
+
+std::wstring savingCopyPath(const std::wstring& settingsPath) {
+  const size_t slash = settingsPath.find_last_of(L'\\');
+  return (slash == std::wstring::npos ? std::wstring() : settingsPath.substr(0, slash + 1)) + SavingCopyName;
+}
 
 std::wstring saveFailureMessage(const std::wstring& path, const std::wstring& reason) {
   std::wstring message = L"設定を保存できませんでした。\n\n" + path;
@@ -193,34 +200,39 @@ std::wstring saveFailureMessage(const std::wstring& path, const std::wstring& re
   return message + L"\n\nｷｬﾝｾﾙで閉じるか、ﾌﾟﾛｸﾞﾗﾑを書き込みのできるﾌｫﾙﾀﾞに移してください。";
 }
 
-void DialogSteps::reportSaveFailure(const std::wstring& path, uint32_t error) {
-  view_.showMessage(saveFailureMessage(path, file_.reason(error)));
+// Reports the failed step with the file it failed on; the copy, if one was begun, goes first.
+bool DialogSteps::saveFailed(const std::wstring& file, const std::wstring& copy) {
+  const uint32_t error = file_.lastError();
+  if (!copy.empty()) file_.removeFile(copy);
+  view_.showMessage(saveFailureMessage(file, file_.reason(error)));
+  return false;
+}
+
+bool DialogSteps::writeValues(const std::wstring& file) {
+  LastApiResult = file_.writeValue(KeyKind, FormatIniNumber(BGMKind), file);
+  if (LastApiResult == 0) return false;
+  BGMRepeatTrack = trackFromText(view_.repeatText());
+  LastApiResult = file_.writeValue(KeyRepeat, FormatIniNumber(BGMRepeatTrack), file);
+  if (LastApiResult == 0) return false;
+  LastApiResult = file_.writeValue(KeyFile, BGMFile, file);
+  return LastApiResult != 0 && file_.complete(file);
 }
 
 // All or nothing: the three values go into a copy of the file, which replaces the file only
-// when every write went through, so a failure anywhere leaves the old file byte for byte.
+// when every write went through, so a failure anywhere leaves the old file byte for byte. The
+// message names the file whose step failed: the settings file, or the copy.
 bool DialogSteps::save() {
-  const std::wstring path = file_.settingsPath();
-  if (!file_.checkWritable(path)) {
-    reportSaveFailure(path, file_.lastError());
-    return false;
-  }
+  const std::wstring path = file_.finalPath(file_.settingsPath());
+  if (!file_.checkWritable(path)) return saveFailed(path);
   const std::wstring copy = savingCopyPath(path);
-  auto fail = [&] {
-    const uint32_t error = file_.lastError();
-    file_.removeFile(copy);
-    reportSaveFailure(path, error);
-    return false;
-  };
-  if (!file_.makeCopy(path, copy)) return fail();
-  LastApiResult = file_.writeValue(KeyKind, FormatIniNumber(BGMKind), copy);
-  if (LastApiResult == 0) return fail();
-  BGMRepeatTrack = trackFromText(view_.repeatText());
-  LastApiResult = file_.writeValue(KeyRepeat, FormatIniNumber(BGMRepeatTrack), copy);
-  if (LastApiResult == 0) return fail();
-  LastApiResult = file_.writeValue(KeyFile, BGMFile, copy);
-  if (LastApiResult == 0) return fail();
-  if (!file_.copyComplete(copy) || !file_.replaceWith(copy, path)) return fail();
+  if (!file_.makeCopy(path, copy)) {
+    // A folder that takes no new file can still hold a settings file that may be written: the
+    // values then go into it directly, as they did before there was a copy.
+    if (file_.folderRefusedCopy()) return writeValues(path) || saveFailed(path);
+    return saveFailed(copy, copy);
+  }
+  if (!writeValues(copy)) return saveFailed(copy, copy);
+  if (!file_.replaceWith(copy, path)) return saveFailed(path, copy);
   return true;
 }
 

@@ -149,7 +149,8 @@ class DialogViewPort {
 };
 
 // Where a save writes before the result replaces the settings file: beside it, so that the
-// replacement stays on one volume.
+// replacement stays on one volume, as "Swirlbloom.new".
+extern const wchar_t SavingCopyName[];
 std::wstring savingCopyPath(const std::wstring& settingsPath);
 
 // The message shown when the settings could not be saved: what happened, the file, the
@@ -174,7 +175,8 @@ class DialogSteps {
  private:
   void showKind(int kind);
   bool save();
-  void reportSaveFailure(const std::wstring& path, uint32_t error);
+  bool writeValues(const std::wstring& file);  // the three values, then the check that the file is whole
+  bool saveFailed(const std::wstring& file, const std::wstring& copy = std::wstring());
 
   DialogViewPort& view_;
   SettingsSavePort& file_;

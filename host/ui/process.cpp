@@ -1,5 +1,5 @@
 // CreateProcessA with STARTUPINFO.wShowWindow: the show mode reaches the new program no matter
-// what its file is called. Depends on kernel32 and text.h for the ANSI path.
+// what its file is called. Depends on kernel32 and text.h for a path the ANSI call can take.
 #include "host/ui/process.h"
 
 #include <vector>
@@ -18,7 +18,9 @@ bool Process::start(const std::wstring& path, int showMode) {
     handle_ = nullptr;
     id_ = 0;
   }
-  const std::string file = toAnsi(path);
+  // The program's own folder may be too long for the call, or hold characters the code page
+  // cannot: its 8.3 form stands in then.
+  const std::string file = ansiPath(path);
   if (file.empty()) return false;
   // The program sees its own quoted path as argv[0] and no arguments.
   std::string line = "\"" + file + "\"";

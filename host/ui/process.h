@@ -16,7 +16,8 @@ class Process {
   Process& operator=(const Process&) = delete;
 
   // CreateProcess of `path` without arguments; `showMode` is the SW_ value the program's
-  // first ShowWindow receives. False when the system refuses (missing file, not a program).
+  // first ShowWindow receives. False when the system refuses (missing file, not a program) or
+  // when no form of the path fits the ANSI call (see ansiPath), the last error saying why.
   bool start(const std::wstring& path, int showMode);
   // True while the started process has not ended; false when none was started.
   bool running() const;

@@ -6,8 +6,9 @@
 ; OUTFILE and, when there is one, ICON.
 ;
 ; Silent use: /S, /D=<folder> (last, unquoted), /KEEPCURRENT leaves the chosen screensaver as it
-; is; the uninstaller takes /S and /REMOVESETTINGS. A failure, or a folder that cannot be used,
-; ends with exit code 2.
+; is; the uninstaller takes /S and /REMOVESETTINGS. A failure, or a folder that cannot be used
+; (not a full path on a drive that exists, or one the programs could not work in), ends with
+; exit code 2.
 
 !if "${ARCH}" == "x64"
   Target amd64-unicode
@@ -66,6 +67,7 @@ SpaceTexts "$SpaceLabel"
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -92,6 +94,8 @@ LangString Locked ${LANG_ENGLISH} "another program holds"
 LangString Locked ${LANG_JAPANESE} "別のプログラムが使用しています:"
 LangString BadFolder ${LANG_ENGLISH} "Pomarel cannot be installed into this folder:$\r$\n$\r$\n$R8$\r$\n$\r$\nGive the full path of a folder (such as C:\Pomarel) on a drive that exists; it is created if need be. Nothing has been changed."
 LangString BadFolder ${LANG_JAPANESE} "このフォルダーには Pomarel をインストールできません:$\r$\n$\r$\n$R8$\r$\n$\r$\n存在するドライブ上のフォルダーを C:\Pomarel のような完全なパスで指定してください (なければ作成されます)。何も変更されていません。"
+LangString FolderUnfit ${LANG_ENGLISH} "Pomarel cannot work in this folder:$\r$\n$\r$\n$R8$\r$\n$\r$\nIts path is too long, or holds characters outside this system's code page, and its short (8.3) form does not fit either. Choose a folder with a shorter path, such as C:\Pomarel. Nothing has been changed."
+LangString FolderUnfit ${LANG_JAPANESE} "このフォルダーでは Pomarel は動作できません:$\r$\n$\r$\n$R8$\r$\n$\r$\nパスが長すぎるか、このシステムのコード ページにない文字を含み、その短い (8.3 形式の) 名前も使えません。C:\Pomarel のような短いパスのフォルダーを選んでください。何も変更されていません。"
 LangString MenuSettings ${LANG_ENGLISH} "${SETTINGS_EN}"
 LangString MenuSettings ${LANG_JAPANESE} "${SETTINGS_JA}"
 LangString MenuGuide ${LANG_ENGLISH} "${GUIDE_EN}"
@@ -186,6 +190,75 @@ FunctionEnd
 !insertmacro PROGRAM_SIZES ""
 !insertmacro PROGRAM_SIZES "un."
 
+; Pomarel.scr reaches the files beside it (Pomarel.dll, Pomarel.html, Swirlbloom.ini and the
+; copies a save makes, none of them named longer than "Swirlbloom.ini") through the system's
+; ANSI calls, which take a path of fewer than 260 characters that the ANSI code page holds: the
+; folder's own path or its 8.3 form must be one, with room for "\Swirlbloom.ini".
+!define FOLDER_LIMIT 244
+
+; Sets $R3 to 1 when $R2 fits those calls, else to "". Uses $R6.
+Function FitsAnsiCalls
+  StrCpy $R3 ""
+  StrLen $R6 $R2
+  ${If} $R6 > ${FOLDER_LIMIT}
+    Return
+  ${EndIf}
+  ; The path to the ANSI code page, and back into $R6 as the system reads it there.
+  System::Call "kernel32::WideCharToMultiByte(i 0, i 0, w R2, i -1, m .R6, i ${NSIS_MAX_STRLEN}, p 0, p 0)"
+  ${If} $R6 S== $R2
+    StrCpy $R3 1
+  ${EndIf}
+FunctionEnd
+
+; Sets $R1 to 1 when Pomarel can work in the folder $R0, else to "", and $R4 to the part of
+; the folder that exists already. Each name of the part still to be made counts as the 12
+; characters an 8.3 name may take, the most its short form can have. Uses $R2 to $R6.
+Function FolderFits
+  StrCpy $R1 ""
+  StrCpy $R4 $R0
+  StrCpy $R5 0
+  ${DoUntil} ${FileExists} "$R4\*.*"
+    ${GetParent} $R4 $R4
+    IntOp $R5 $R5 + 1
+    ${If} $R4 == ""
+      Return
+    ${EndIf}
+  ${Loop}
+  StrCpy $R2 $R0
+  Call FitsAnsiCalls
+  ${If} $R3 == 1
+    StrCpy $R1 1
+    Return
+  ${EndIf}
+  ClearErrors
+  ; "\." keeps a drive root (C:) from naming the current folder on that drive.
+  GetFullPathName /SHORT $R2 "$R4\."
+  ${If} ${Errors}
+  ${OrIf} $R2 == ""
+    Return
+  ${EndIf}
+  StrCpy $R6 $R2 1 -1
+  ${If} $R6 == "\"
+    StrCpy $R2 $R2 -1
+  ${EndIf}
+  ${DoWhile} $R5 > 0
+    StrCpy $R2 "$R2\XXXXXXXX.XXX"
+    IntOp $R5 $R5 - 1
+  ${Loop}
+  Call FitsAnsiCalls
+  StrCpy $R1 $R3
+FunctionEnd
+
+Function DirectoryLeave
+  StrCpy $R0 $INSTDIR
+  Call FolderFits
+  ${If} $R1 != 1
+    StrCpy $R8 $INSTDIR
+    MessageBox MB_OK|MB_ICONSTOP "$(FolderUnfit)"
+    Abort
+  ${EndIf}
+FunctionEnd
+
 !macro DELETE_SHORTCUTS
   Delete "${MENU}\${SETTINGS_EN}.lnk"
   Delete "${MENU}\${SETTINGS_JA}.lnk"
@@ -198,6 +271,28 @@ FunctionEnd
 Section "$(Programs)" SecPrograms
   SectionIn RO
   Call WaitUntilFree
+  ; The folder made, and checked again with its own 8.3 form, which a volume that keeps no 8.3
+  ; names does not give it; what was made for it goes again if it does not fit after all.
+  StrCpy $R0 $INSTDIR
+  Call FolderFits
+  StrCpy $R7 $R4
+  CreateDirectory "$INSTDIR"
+  Call FolderFits
+  ${If} $R1 != 1
+    StrCpy $R0 $INSTDIR
+    ${Do}
+      ${If} $R0 == $R7
+      ${OrIf} $R0 == ""
+        ${ExitDo}
+      ${EndIf}
+      RMDir $R0
+      ${GetParent} $R0 $R0
+    ${Loop}
+    StrCpy $R8 $INSTDIR
+    MessageBox MB_OK|MB_ICONSTOP "$(FolderUnfit)" /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
   SetOutPath "$INSTDIR"
   File "${BIN}/Pomarel.scr"
   File "${BIN}/Pomarel.dll"
@@ -208,9 +303,20 @@ Section "$(Programs)" SecPrograms
 
   CreateDirectory "${MENU}"
   !insertmacro DELETE_SHORTCUTS
-  CreateShortcut "${MENU}\$(MenuSettings).lnk" "$INSTDIR\Pomarel.scr" "/c" "$INSTDIR\Pomarel.scr" 0
-  CreateShortcut "${MENU}\$(MenuGuide).lnk" "$INSTDIR\Pomarel.html"
-  CreateShortcut "${MENU}\$(MenuUninstall).lnk" "$INSTDIR\${UNINSTALLER}"
+  ; Wine keeps a shortcut's target in the ANSI code page, and the shell starts no program from
+  ; a path of MAX_PATH characters or more: where the folder's own path does not fit the ANSI
+  ; calls, the shortcuts name its 8.3 form, as the folder they start in too.
+  StrCpy $R2 $INSTDIR
+  Call FitsAnsiCalls
+  StrCpy $R1 $INSTDIR
+  ${If} $R3 != 1
+    GetFullPathName /SHORT $R1 $INSTDIR
+    SetOutPath $R1
+  ${EndIf}
+  CreateShortcut "${MENU}\$(MenuSettings).lnk" "$R1\Pomarel.scr" "/c" "$R1\Pomarel.scr" 0
+  CreateShortcut "${MENU}\$(MenuGuide).lnk" "$R1\Pomarel.html"
+  CreateShortcut "${MENU}\$(MenuUninstall).lnk" "$R1\${UNINSTALLER}"
+  SetOutPath "$INSTDIR"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Pomarel"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -298,6 +404,17 @@ Function .onInit
     SetErrorLevel 2
     Abort
   ${EndIf}
+  ; The folder page checks a folder chosen there when the user goes on.
+  ${If} ${Silent}
+    StrCpy $R0 $INSTDIR
+    Call FolderFits
+    ${If} $R1 != 1
+      StrCpy $R8 $INSTDIR
+      MessageBox MB_OK|MB_ICONSTOP "$(FolderUnfit)" /SD IDOK
+      SetErrorLevel 2
+      Abort
+    ${EndIf}
+  ${EndIf}
   StrCpy $SpaceLabel "$(SpaceNeeded)"
   ${GetParameters} $0
   ClearErrors
@@ -336,10 +453,20 @@ Section "un.$(Programs)" SecUnPrograms
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
 
+; What an interrupted save leaves behind is part of the settings: its copy, the settings file
+; waiting under a second name, and the copy that earlier builds made.
+!macro SETTINGS_FILES do
+  !insertmacro ${do} "Swirlbloom.ini"
+  !insertmacro ${do} "Swirlbloom.new"
+  !insertmacro ${do} "Swirlbloom.old"
+  !insertmacro ${do} "Swirlbloom.ini.saving"
+!macroend
+!macro DELETE_FILE name
+  Delete "$INSTDIR\${name}"
+!macroend
+
 Section /o "un.$(RemoveSettings)" SecRemoveSettings
-  Delete "$INSTDIR\Swirlbloom.ini"
-  ; The copy an interrupted save leaves behind is part of the settings.
-  Delete "$INSTDIR\Swirlbloom.ini.saving"
+  !insertmacro SETTINGS_FILES DELETE_FILE
 SectionEnd
 
 Section "-un.Folder"
@@ -354,8 +481,7 @@ Function un.onInit
   Call un.ProgramSizes
   SectionSetSize ${SecUnPrograms} $R6
   StrCpy $R6 0
-  !insertmacro ADD_FILE_SIZE "Swirlbloom.ini"
-  !insertmacro ADD_FILE_SIZE "Swirlbloom.ini.saving"
+  !insertmacro SETTINGS_FILES ADD_FILE_SIZE
   SectionSetSize ${SecRemoveSettings} $R6
   ${GetParameters} $0
   ClearErrors

@@ -3,6 +3,7 @@ x64 one installed, run, upgraded and uninstalled silently under Wine, in a prefi
 module's own (they change the user's registry), and read back from the file system and the
 registry, also in Japanese and with folders it must refuse; the x86 one, which this kernel
 cannot run, checked as a file."""
+import json
 import os
 import re
 import struct
@@ -12,7 +13,8 @@ from pathlib import Path
 
 import pytest
 
-from harness import BIN, WM_COMMAND, child_windows, post, run_wine, screenshot, wait_gone, wait_window, wine
+from harness import (BIN, WM_COMMAND, child_windows, post, probe, run_wine, screenshot, wait_gone, wait_window, window_info,
+                     wine)
 from test_host import end_renderer
 from test_renderer import histogram
 from test_settings_dialog import CMD_SET, Dialog
@@ -180,8 +182,18 @@ def test_install_run_upgrade_and_uninstall(prefix, installers, tmp_path):
     assert (after["SCRNSAVE.EXE"], after["ScreenSaveActive"]) == (other, "1"), "another saver is left alone"
 
 
-def test_folder_with_blanks_and_accents_and_removing_the_settings(prefix, installers):
-    target = r"C:\Meine Bildschirmschoner\Pomarel für Änne"
+# A folder past MAX_PATH whose 8.3 form is short, and one the ANSI code page (1252 here) cannot
+# hold: the programs reach their files through the 8.3 forms, the shortcut's dialog included.
+LONG_FOLDER = "C:\\Pomarel long" + "\\a folder name far longer than eight and three" * 6
+# The longest folder of names that are their own 8.3 forms: 244 characters, "\\Swirlbloom.ini" after
+# it makes 259, one less than MAX_PATH; one more is refused.
+TOO_LONG = ("C:" + "\\Pomarel0" * 28)[:245]
+FOLDERS = {"blanks and accents": r"C:\Meine Bildschirmschoner\Pomarel für Änne", "japanese": r"C:\Sp3\日本語",
+           "long": LONG_FOLDER, "longest without 8.3 forms": TOO_LONG[:244]}
+
+
+@pytest.mark.parametrize("target", FOLDERS.values(), ids=FOLDERS.keys())
+def test_other_folders_the_settings_shortcut_and_removing_the_settings(prefix, installers, target):
     assert install(installers("x64"), folder=target) == 0
     folder = unix(target)
     assert {p.name for p in folder.iterdir()} == {*PROGRAMS, UNINSTALLER}
@@ -192,8 +204,15 @@ def test_folder_with_blanks_and_accents_and_removing_the_settings(prefix, instal
     print("SCRNSAVE.EXE:", saver)
     assert " " not in saver and unix(saver).samefile(folder / "Pomarel.scr"), "the short form"
 
-    (folder / "Swirlbloom.ini").write_bytes(b"[Section]\r\n")
-    (folder / "Swirlbloom.ini.saving").write_bytes(b"[Section]\r\n")  # left by an interrupted save
+    roaming = run_wine("cmd", "/c", "echo %APPDATA%").stdout.strip()
+    shortcut = roaming + r"\Microsoft\Windows\Start Menu\Programs\Pomarel\Pomarel settings.lnk"
+    Dialog(folder, command=("start", shortcut)).button(CMD_SET)
+    assert wait_gone("<Pomarel>", timeout=30), "the settings were not saved"
+    assert "BGM区分".encode("cp932") + b"=0" in (folder / "Swirlbloom.ini").read_bytes()
+
+    # What interrupted saves of this and earlier versions leave behind goes with the settings.
+    for name in ("Swirlbloom.new", "Swirlbloom.old", "Swirlbloom.ini.saving"):
+        (folder / name).write_bytes(b"[Section]\r\n")
     uninstall(entry, "/REMOVESETTINGS", last=folder)
     assert registry(UNINSTALL) is None
     assert registry(DESKTOP) == desktop, "SCRNSAVE.EXE cleared, nothing else changed"
@@ -224,13 +243,35 @@ def shows_our_picture(children, shot):
     return float(difference.stdout) < 0.03
 
 
+def refuses_on_the_folder_page(window, children):
+    """A folder Pomarel cannot work in, typed on the folder page: Next says so and stays."""
+    edit = next(c for c in children if c["cls"] == "Edit" and c["visible"])
+    assert probe("settext", "#%d" % edit["hwnd"], TOO_LONG).returncode == 0
+    assert post(window, WM_COMMAND, 1)
+    pid = window_info(window)["pid"]
+    began = time.monotonic()
+    while True:
+        boxes = [w for w in json.loads(probe("top", str(pid)).stdout) if w["owner"] == window and w["visible"]]
+        if boxes or time.monotonic() - began > 30:
+            break
+        time.sleep(0.3)
+    assert boxes, "no message on the folder page"
+    text = " ".join(c["title"] for c in child_windows(boxes[0]["hwnd"]))
+    assert "cannot work in this folder" in text and TOO_LONG in text, text
+    assert post(boxes[0]["hwnd"], WM_COMMAND, 1)
+    wizard_page(window, "Choose Install Location")
+    assert probe("settext", "#%d" % edit["hwnd"], r"C:\Pomarel wizard").returncode == 0
+
+
 def test_the_wizard_shows_our_picture_and_the_uninstaller_what_it_frees(prefix, installers, tmp_path):
     """Clicked through as a person would: Next, Install and Finish are the wizard's IDOK."""
     setup = wine(installers("x64"), env=UTF8)
     window = wait_window("Pomarel Setup", timeout=60)
     assert shows_our_picture(wizard_page(window, "Welcome to"), tmp_path / "welcome.png")
     for text in ("Welcome to", "Choose Components", "Choose Install Location"):
-        wizard_page(window, text)
+        children = wizard_page(window, text)
+        if text == "Choose Install Location":
+            refuses_on_the_folder_page(window, children)
         assert post(window, WM_COMMAND, 1)
         time.sleep(0.5)
     assert shows_our_picture(wizard_page(window, "Completing"), tmp_path / "finish.png")
@@ -265,8 +306,8 @@ def test_each_installer_has_its_machine_and_the_project_version(installers, arch
 
 
 @pytest.mark.parametrize("folder", [r"C:\pomarel-file", r"C:\pomarel-file\Pomarel", r"Q:\Pomarel", "",
-                                    r"Programs\Pomarel"],
-                         ids=["a file", "under a file", "no such drive", "empty", "relative"])
+                                    r"Programs\Pomarel", TOO_LONG],
+                         ids=["a file", "under a file", "no such drive", "empty", "relative", "too long"])
 def test_a_folder_it_cannot_use_is_refused_and_nothing_changes(prefix, installers, folder):
     drive_c = Path(os.environ["WINEPREFIX"]) / "drive_c"
     (drive_c / "pomarel-file").write_bytes(b"a file, not a folder")

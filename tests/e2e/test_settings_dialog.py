@@ -55,9 +55,9 @@ def read_settings(folder):
 class Dialog:
     """A running Pomarel.scr /c (or what `command` starts, a shortcut to it) and its window."""
 
-    def __init__(self, folder, env=None, command=None):
+    def __init__(self, folder, env=None, command=None, cwd=None):
         self.folder = folder
-        self.proc = wine(*(command or (folder / "Pomarel.scr", "/c")), env=env)
+        self.proc = wine(*(command or (folder / "Pomarel.scr", "/c")), env=env, cwd=cwd)
         self.hwnd = wait_window(TITLE, timeout=60)
         assert self.hwnd, "no settings dialog"
         info = window_info(self.hwnd)
@@ -290,7 +290,7 @@ def refused_save(program):
     assert wait_gone("Pomarel", timeout=30)
     time.sleep(0.3)
     assert d.proc.poll() is None, "the dialog stays open"
-    assert ini.read_bytes() == before and not (program / "Swirlbloom.ini.saving").exists()
+    assert ini.read_bytes() == before and not (program / "Swirlbloom.new").exists()
     d.button(CMD_CAN)
     assert d.ended()
     print(text)
@@ -300,17 +300,61 @@ def refused_save(program):
 
 
 # Wine runs as root here, so only an immutable file or folder (chattr +i) cannot be written.
-@pytest.mark.parametrize("locked", ["file", "folder"])
-def test_a_settings_file_that_cannot_be_written_is_reported_and_kept(program, locked):
+def test_a_settings_file_that_cannot_be_written_is_reported_and_kept(program):
     write_settings(program, b" 2", b" 3", b"")
     with open(program / "Swirlbloom.ini", "ab") as ini:
         ini.write(OTHER_SECTION)
-    target = program / "Swirlbloom.ini" if locked == "file" else program
-    subprocess.run(["chattr", "+i", str(target)], check=True, timeout=30)
+    subprocess.run(["chattr", "+i", str(program / "Swirlbloom.ini")], check=True, timeout=30)
     try:
         refused_save(program)
     finally:
-        subprocess.run(["chattr", "-i", str(target)], timeout=30)
+        subprocess.run(["chattr", "-i", str(program / "Swirlbloom.ini")], timeout=30)
+
+
+def save_cd(program):
+    """Confirms audio CD in Pomarel.scr /c; the dialog must close."""
+    d = Dialog(program)
+    d.click(LABELS["cd"], panel=True)
+    d.button(CMD_SET)
+    assert d.ended(), "the save was refused"
+
+
+# An immutable folder takes no new file, but its files can still be written.
+def test_a_folder_that_takes_no_new_file_gets_the_values_in_place(program):
+    write_settings(program, b" 2", b" 3", b"")
+    with open(program / "Swirlbloom.ini", "ab") as ini:
+        ini.write(OTHER_SECTION)
+    subprocess.run(["chattr", "+i", str(program)], check=True, timeout=30)
+    try:
+        save_cd(program)
+    finally:
+        subprocess.run(["chattr", "-i", str(program)], timeout=30)
+    assert read_settings(program) == {KIND: "1", REPEAT: "3", FILE: "", "keep": "me"}
+    assert sorted(p.name for p in program.iterdir()) == ["Pomarel.scr", "Swirlbloom.ini"]
+
+
+# Seen from the Unix side: a save must not turn a file of mode 600 or 664 into the default
+# 644, nor a link into a plain file while the file it leads to keeps the old settings.
+@pytest.mark.parametrize("kind", [0o600, 0o664, "link"], ids=["600", "664", "link"])
+def test_a_save_keeps_the_files_permissions_and_its_link(program, tmp_path, kind):
+    ini = program / "Swirlbloom.ini"
+    if kind == "link":
+        (tmp_path / "elsewhere").mkdir()
+        write_settings(tmp_path / "elsewhere", b" 2", b" 3", b"")
+        target = tmp_path / "elsewhere" / "settings.ini"
+        os.rename(tmp_path / "elsewhere" / "Swirlbloom.ini", target)
+        ini.symlink_to(target)
+    else:
+        write_settings(program, b" 2", b" 3", b"")
+        os.chmod(ini, kind)
+        target = ini
+    mode = os.stat(target).st_mode & 0o777
+    save_cd(program)
+    assert read_settings(program) == {KIND: "1", REPEAT: "3", FILE: ""}
+    assert os.stat(target).st_mode & 0o777 == mode
+    assert ini.is_symlink() == (kind == "link") and ini.resolve() == target
+    leftovers = {"Swirlbloom.new", "Swirlbloom.old"}
+    assert not leftovers & {p.name for p in [*program.iterdir(), *target.parent.iterdir()]}
 
 
 def test_a_missing_file_in_a_writable_folder_is_created_as_before(program):
@@ -321,7 +365,7 @@ def test_a_missing_file_in_a_writable_folder_is_created_as_before(program):
     assert (program / "Swirlbloom.ini").read_bytes() == b"".join(
         b"%s\r\n" % line for line in (b"[Section]", KIND.encode("cp932") + b"=1", REPEAT.encode("cp932") + b"=0",
                                       FILE.encode("cp932") + b"="))
-    assert not (program / "Swirlbloom.ini.saving").exists()
+    assert not (program / "Swirlbloom.new").exists()
 
 
 def test_a_full_disk_is_reported_and_the_file_kept_whole(tmp_path):

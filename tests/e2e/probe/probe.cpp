@@ -1,8 +1,9 @@
 // Command-line helper for the end-to-end tests: finds windows by title (hidden ones too),
 // reports their class, styles and geometry as JSON (also every top-level window of a process),
 // posts and sends messages, reads the display mode and the monitors, prints manifests, keeps a
-// test "preview pane" alive while serving stdin commands, answers a file chooser and tells
-// which window has the keyboard focus. Console program; depends on user32, gdi32 and shell32.
+// test "preview pane" alive while serving stdin commands, answers a file chooser, tells which
+// window has the keyboard focus and sets the text of another program's control.
+// Console program; depends on user32, gdi32 and shell32.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -232,7 +233,7 @@ int usage() {
                "usage: pomarel_probe find TITLE | wait TITLE MS | gone TITLE MS | info TARGET |\n"
                "       children TARGET | post TARGET MSG WPARAM LPARAM | send TARGET MSG WPARAM LPARAM |\n"
                "       mode | monitors | top PID | manifests FILE | pane W H | choose TARGET PATH |\n"
-               "       focus TARGET\n"
+               "       focus TARGET | settext TARGET TEXT\n"
                "       (TARGET: a title or #hwnd)\n");
   return 2;
 }
@@ -314,6 +315,12 @@ int main(int argc, char** argv) {
     if (!hwnd || !GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) || !info.hwndFocus) return 1;
     std::printf("%s\n", describe(info.hwndFocus).c_str());
     return 0;
+  }
+  if (command == "settext" && argc == 4) {  // TEXT as wide text into a control of another program
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    const HWND control = resolve(argv[2]);
+    return wide && count == 4 && control && SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide[3])) ? 0 : 1;
   }
   return usage();
 }

@@ -42,7 +42,8 @@ class RecordingSession : public host::SessionPort {
   std::wstring file;
   std::wstring arguments = L"/s";
   std::wstring folder = L"C:\\Saver";
-  bool startWorks = true;
+  host::RendererStart start = host::RendererStart::Started;
+  std::wstring message;
   bool window = false;
   bool running = false;
   bool alive = true;
@@ -52,11 +53,12 @@ class RecordingSession : public host::SessionPort {
   Session* session = nullptr;
 
   std::wstring programFolder() override { return folder; }
-  bool startRenderer(const std::wstring& path) override {
+  host::RendererStart startRenderer(const std::wstring& path, std::wstring& reason) override {
     startedPath = path;
     log.push_back("start renderer");
-    running = startWorks;
-    return startWorks;
+    running = start == host::RendererStart::Started;
+    if (!running) reason = L"The filename or extension is too long.";
+    return start;
   }
   bool rendererWindowExists() override { return window; }
   bool rendererRunning() override { return running; }
@@ -75,7 +77,11 @@ class RecordingSession : public host::SessionPort {
     log.push_back("unload window");
     if (session) session->unload();  // as the window's destruction does
   }
-  void endProgram() override { log.push_back("end"); }
+  void endProgram(int exitCode) override { log.push_back(exitCode ? "end with " + std::to_string(exitCode) : "end"); }
+  void showMessage(const std::wstring& text) override {
+    log.push_back("message");
+    message = text;
+  }
 
   // Kept apart from `log`: the covers come and go around the steps listed there.
   std::vector<host::Monitor> layout;
@@ -136,6 +142,28 @@ TEST(SessionLoad, RendererPathUsesTheFolderAsReported) {
   EXPECT_EQ(session.rendererPath(), L"C:\\\\Pomarel.dll");
 }
 
+// A renderer that no form of its path lets the system start (a folder too long, or named in
+// characters the code page lacks, without 8.3 names) ends the session at once, without music,
+// and says so once the screen is the user's again; the program ends with 1. A renderer that is
+// merely missing stays the quiet end the watch brings.
+TEST(SessionLoad, AnUnreachableRendererEndsAtOnceAndSaysWhy) {
+  for (const wchar_t* arguments : {L"/s", L""}) {
+    RecordingSession port(2, L"C:\\a.wav");
+    port.arguments = arguments;
+    port.layout = {{{0, 0, 1024, 768}, true}, {{1024, 0, 1824, 600}, false}};
+    port.start = host::RendererStart::Unreachable;
+    Session session(port);
+    port.session = &session;
+    session.load();
+    Log want = {"start renderer", "Timer3 off", "WavStop"};
+    if (*arguments) want.push_back("show cursor");
+    want.insert(want.end(), {"message", "end with 1", "unload window"});
+    EXPECT_EQ(port.log, want) << arguments;
+    EXPECT_TRUE(port.placed.empty() || port.placed.back().empty()) << "no cover stays";
+    EXPECT_NE(port.message.find(L"C:\\Saver\\Pomarel.dll\n\nThe filename or extension is too long."), std::wstring::npos);
+  }
+}
+
 TEST(SessionTimers, CdCheckFollowsAliveAndMp3CheckRuns) {
   RecordingSession port(1);
   Session session(port);
@@ -152,25 +180,26 @@ TEST(SessionTimers, CdCheckFollowsAliveAndMp3CheckRuns) {
 // Each scenario: what the watch sees at each tick (window present, process running), and
 // the tick at which the session must end (-1: never within the scenario).
 TEST(RendererWatch, EndsOnlyWhenTheRendererHasGone) {
+  constexpr host::RendererStart Started = host::RendererStart::Started, Failed = host::RendererStart::Failed;
   struct Tick {
     bool window, running;
   };
   const struct {
     const char* what;
-    bool startWorks;
+    host::RendererStart start;
     std::vector<Tick> ticks;
     int endsAt;
   } cases[] = {
-      {"window up at once, then closed", true, {{true, true}, {true, true}, {false, false}}, 2},
-      {"slow to open its window", true, {{false, true}, {false, true}, {false, true}, {true, true}, {false, true}}, 4},
-      {"window gone while the process still tidies up", true, {{true, true}, {false, true}}, 1},
-      {"ended without ever showing a window", true, {{false, true}, {false, false}}, 1},
-      {"could not be started", false, {{false, false}}, 0},
-      {"running with its window", true, {{true, true}, {true, true}, {true, true}}, -1},
+      {"window up at once, then closed", Started, {{true, true}, {true, true}, {false, false}}, 2},
+      {"slow to open its window", Started, {{false, true}, {false, true}, {false, true}, {true, true}, {false, true}}, 4},
+      {"window gone while the process still tidies up", Started, {{true, true}, {false, true}}, 1},
+      {"ended without ever showing a window", Started, {{false, true}, {false, false}}, 1},
+      {"could not be started", Failed, {{false, false}}, 0},
+      {"running with its window", Started, {{true, true}, {true, true}, {true, true}}, -1},
   };
   for (const auto& c : cases) {
     RecordingSession port;
-    port.startWorks = c.startWorks;
+    port.start = c.start;
     Session session(port);
     port.session = &session;
     session.load();

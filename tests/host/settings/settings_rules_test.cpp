@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -115,6 +116,22 @@ struct LoadCase {
   std::set<std::wstring> files;
   Variables after;
 };
+
+// The profile calls keep a file's encoding, UTF-16 ones included (with their byte order mark):
+// a whole file ends with a line end of its own encoding, a cut one does not.
+TEST(ProfileText, IsWholeWhenItEndsWithALineEndOfItsEncoding) {
+  using namespace std::string_literals;
+  const struct {
+    std::string start, end;
+    bool whole;
+  } cases[] = {
+      {"[S", "\r\n", true},           {"[S", "=1", false},         {"\n", "\n", true},
+      {"", "", false},                {"\xEF\xBB", "\r\n", true},    {"\xFF\xFE", "\n\0"s, true},
+      {"\xFF\xFE", "1\0"s, false},     {"\xFF\xFE", "\0\n"s, false}, {"\xFF\xFE", "\r\0"s, false},
+      {"\xFE\xFF", "\0\n"s, true},    {"\xFE\xFF", "\n\0"s, false}, {"\xFF\xFE", "\xFF\xFE", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ProfileTextWhole(c.start, c.end), c.whole) << testing::PrintToString(c.end);
+}
 
 TEST(SettingsLoader, FillsAndCorrectsTheVariables) {
   const std::wstring song = L"C:\\My Music\\song.mp3";

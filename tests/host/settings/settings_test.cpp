@@ -1,6 +1,7 @@
 // The settings file through the real profile calls under Wine: what the program hands to the
 // calls (recorded on the way through), what lands in the file, what the loader makes of
-// hand-written files, the existence test and the program folder. Needs the settings library.
+// hand-written files, program folders the calls cannot name as they are, the existence test
+// and the program folder. Needs the settings library.
 #include "common/scoped_seam.h"
 #include "host/settings/settings.h"
 #include "host/settings/settings_rules.h"
@@ -48,6 +49,14 @@ BOOL WINAPI recordingWrite(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path
 }
 
 std::wstring injected() { return injectedFolder; }
+
+// A volume that keeps no 8.3 names: the long path comes back.
+DWORD WINAPI noShortNames(LPCWSTR path, LPWSTR out, DWORD size) {
+  const DWORD length = static_cast<DWORD>(wcslen(path));
+  if (length >= size) return length + 1;
+  wcscpy(out, path);
+  return length;
+}
 
 std::string fileBytes(const std::wstring& path) {
   std::ifstream in(fs::path(path), std::ios::binary);
@@ -222,6 +231,49 @@ TEST_F(SettingsFile, HandWrittenFilesLoadByTheRules) {
     EXPECT_EQ(BGMFile, c.expectFileKept ? file : L"");
     EXPECT_EQ(BGMFolder, c.expectFileKept ? FolderOf(file) : folder);
   }
+}
+
+// A program folder too long for the profile calls, or named in characters the code page
+// lacks, is reached through its 8.3 form: the file lands beside the program and reads back,
+// and nothing is ever written into the current folder (Wine's profile calls, handed a path of
+// MAX_PATH characters or more, once wrote a file with a garbage name there). Where the volume
+// keeps no 8.3 names the write fails with the reason, and writes nothing anywhere.
+TEST_F(SettingsFile, AFolderTheCallsCannotNameIsReachedByItsShortFormOrNotAtAll) {
+  std::wstring deep = folder;
+  while (deep.size() < 250) {
+    deep += L"\\a folder name that is far longer than eight and three";
+    fs::create_directories(fs::path(deep));
+  }
+  const std::wstring foreign = folder + L"\\\u05de\u05d5\u05d6\u05d9\u05e7\u05d4";  // held by neither 1252 nor 932
+  fs::create_directories(fs::path(foreign));
+  const std::wstring current = fs::current_path().wstring();
+  auto listing = [&] {
+    std::vector<fs::path> names;
+    for (const auto& entry : fs::directory_iterator(fs::path(current))) names.push_back(entry.path());
+    return names;
+  };
+  const auto before = listing();
+  for (const std::wstring& program : {deep, foreign}) {
+    injectedFolder = program;
+    writes.clear();
+    WriteIniValue(SettingsSection, KeyKind, L" 1", SettingsPath());
+    EXPECT_NE(LastApiResult, 0);
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_LT(writes[0].path.size(), static_cast<size_t>(MAX_PATH));
+    EXPECT_TRUE(fs::exists(fs::path(program + L"\\Swirlbloom.ini")));
+    EXPECT_EQ(ReadIniValue(SettingsSection, KeyKind, SettingsPath()), L"1");
+
+    ScopedSeam<ui::TextSystem> seam(ui::textCalls(), ui::TextSystem{noShortNames});
+    fs::remove(fs::path(program + L"\\Swirlbloom.ini"));
+    writes.clear();
+    WriteIniValue(SettingsSection, KeyKind, L" 1", SettingsPath());
+    EXPECT_EQ(LastApiResult, 0);
+    EXPECT_EQ(GetLastError(), program == deep ? ERROR_FILENAME_EXCED_RANGE : ERROR_INVALID_NAME);
+    EXPECT_TRUE(writes.empty());
+    EXPECT_FALSE(fs::exists(fs::path(program + L"\\Swirlbloom.ini")));
+    EXPECT_EQ(ReadIniValue(SettingsSection, KeyKind, SettingsPath()), L"");
+  }
+  EXPECT_EQ(listing(), before);
 }
 
 TEST_F(SettingsFile, AProgramInADriveRootUsesTwoBackslashes) {

@@ -4,6 +4,7 @@
 // the handlers' steps against a recording port.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -280,12 +281,15 @@ struct RecordingDialog : DialogViewPort, SettingsSavePort {
   Log log;
   size_t entries = 0;
   int32_t cursorResult = 1, chooserResult = 1;
-  std::wstring answer, typed, failAt, message;
+  std::wstring answer, typed, failAt, failAt2, message;
   std::map<std::wstring, std::wstring> shortNames;
   uint32_t error = 5;
+  std::wstring linkTarget;  // where the settings file's link leads; none when empty
+  std::wstring copyPath = L"C:\\Saver\\Swirlbloom.new";
+  bool folderRefused = false;
 
   void note(const std::wstring& what) { log.push_back(what); }
-  bool step(const std::wstring& what) { return note(what), what != failAt; }
+  bool step(const std::wstring& what) { return note(what), what != failAt && what != failAt2; }
   static std::wstring at(Point16 o) { return std::to_wstring(o.x) + L"," + std::to_wstring(o.y); }
 
   void placeWindow() override { note(L"place"); }
@@ -314,13 +318,18 @@ struct RecordingDialog : DialogViewPort, SettingsSavePort {
   std::wstring shortPath(const std::wstring& path) override { return shortNames[path]; }
   std::wstring repeatText() override { return typed; }
   std::wstring settingsPath() override { return L"C:\\Saver\\Swirlbloom.ini"; }
+  std::wstring finalPath(const std::wstring& path) override { return linkTarget.empty() ? path : linkTarget; }
   bool checkWritable(const std::wstring& path) override { return step(L"check " + path); }
   bool makeCopy(const std::wstring&, const std::wstring& copy) override { return step(L"copy to " + copy); }
+  bool folderRefusedCopy() override { return folderRefused; }
+  std::wstring in(const std::wstring& file) { return file == copyPath ? L"" : L" in " + file; }
   int32_t writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) override {
-    return step(std::wstring(key) + L"=" + value + (file == savingCopyPath(settingsPath()) ? L"" : L" in " + file));
+    return step(std::wstring(key) + L"=" + value + in(file));
   }
-  bool copyComplete(const std::wstring&) override { return step(L"complete"); }
-  bool replaceWith(const std::wstring&, const std::wstring&) override { return step(L"replace"); }
+  bool complete(const std::wstring& file) override { return step(L"complete" + in(file)); }
+  bool replaceWith(const std::wstring& copy, const std::wstring& path) override {
+    return step(L"replace" + (path == settingsPath() ? L"" : L" in " + path));
+  }
   void removeFile(const std::wstring& path) override { note(L"remove " + path); }
   uint32_t lastError() override { return error; }
   std::wstring reason(uint32_t code) override { return code ? L"reason " + std::to_wstring(code) : L""; }
@@ -431,7 +440,7 @@ TEST(DialogConfirm, WritesKindTrackAndFileInOrderIntoACopyThatReplacesTheFileThe
     RecordingDialog port;
     port.typed = c.typed;
     DialogSteps(port, port).confirm();
-    const Log want = {L"check C:\\Saver\\Swirlbloom.ini", L"copy to C:\\Saver\\Swirlbloom.ini.saving",
+    const Log want = {L"check C:\\Saver\\Swirlbloom.ini", L"copy to C:\\Saver\\Swirlbloom.new",
                       std::wstring(KeyKind) + L"=" + FormatIniNumber(c.kind),
                       std::wstring(KeyRepeat) + L"=" + FormatIniNumber(c.track),
                       std::wstring(KeyFile) + L"=" + c.file, L"complete", L"replace", L"unload"};
@@ -440,9 +449,39 @@ TEST(DialogConfirm, WritesKindTrackAndFileInOrderIntoACopyThatReplacesTheFileThe
   }
 }
 
+// A settings file that is a link is saved where the link leads, its copy beside it; one in a
+// folder that takes no new file gets the values in place, as before there was a copy.
+TEST(DialogConfirm, SavesThroughALinkAndInPlaceWhereTheFolderTakesNoCopy) {
+  setVariables(1, 0, L"");
+  RecordingDialog linked;
+  linked.linkTarget = L"D:\\Real\\settings.ini";
+  linked.copyPath = L"D:\\Real\\Swirlbloom.new";
+  DialogSteps(linked, linked).confirm();
+  EXPECT_EQ(linked.log, (Log{L"check D:\\Real\\settings.ini", L"copy to D:\\Real\\Swirlbloom.new",
+                             std::wstring(KeyKind) + L"= 1", std::wstring(KeyRepeat) + L"= 0",
+                             std::wstring(KeyFile) + L"=", L"complete", L"replace in D:\\Real\\settings.ini",
+                             L"unload"}));
+
+  const std::wstring in = L" in C:\\Saver\\Swirlbloom.ini";
+  const Log inPlace = {std::wstring(KeyKind) + L"= 1" + in, std::wstring(KeyRepeat) + L"= 0" + in,
+                       std::wstring(KeyFile) + L"=" + in, L"complete" + in};
+  for (size_t failing = 0; failing <= inPlace.size(); ++failing) {
+    RecordingDialog port;
+    port.failAt = L"copy to C:\\Saver\\Swirlbloom.new";
+    port.folderRefused = true;
+    if (failing < inPlace.size()) port.failAt2 = inPlace[failing];
+    DialogSteps(port, port).confirm();
+    Log want = {L"check C:\\Saver\\Swirlbloom.ini", L"copy to C:\\Saver\\Swirlbloom.new"};
+    want.insert(want.end(), inPlace.begin(), inPlace.begin() + static_cast<std::ptrdiff_t>(std::min(failing + 1, inPlace.size())));
+    want.push_back(failing < inPlace.size() ? L"report" : L"unload");  // nothing to remove either way
+    EXPECT_EQ(port.log, want) << failing;
+    if (failing < inPlace.size()) EXPECT_EQ(port.message.find(L"C:\\Saver\\Swirlbloom.ini\n"), 16u) << failing;
+  }
+}
+
 // Whichever step fails: nothing further is written, the copy goes once it may exist, the user
-// is told what, where and why (the reason left out when the system gives none), and the
-// dialog stays open.
+// is told what, on which file (the copy for the copy's own steps) and why (the reason left out
+// when the system gives none), and the dialog stays open.
 TEST(DialogConfirm, AFailedStepRemovesTheCopyReportsAndKeepsTheDialogOpen) {
   setVariables(2, 0, L"");
   RecordingDialog saved;
@@ -455,10 +494,12 @@ TEST(DialogConfirm, AFailedStepRemovesTheCopyReportsAndKeepsTheDialogOpen) {
       port.error = error;
       DialogSteps(port, port).confirm();
       Log want(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-      if (i > 0) want.push_back(L"remove C:\\Saver\\Swirlbloom.ini.saving");
+      if (i > 0) want.push_back(L"remove C:\\Saver\\Swirlbloom.new");
       want.push_back(L"report");
       EXPECT_EQ(port.log, want) << steps[i];
-      EXPECT_EQ(port.message.find(L"設定を保存できませんでした。\n\nC:\\Saver\\Swirlbloom.ini\n\n"), 0u);
+      const bool ofTheFile = i == 0 || i + 1 == steps.size();  // the check and the replacement
+      const std::wstring named = ofTheFile ? L"C:\\Saver\\Swirlbloom.ini" : L"C:\\Saver\\Swirlbloom.new";
+      EXPECT_EQ(port.message.find(L"設定を保存できませんでした。\n\n" + named + L"\n\n"), 0u) << steps[i];
       EXPECT_EQ(port.message.find(L"reason 5") != std::wstring::npos, error != 0) << steps[i];
     }
   }

@@ -592,7 +592,7 @@ TEST_F(DialogTest, ConfirmWritesKindTrackAndFileInThatOrderWhateverTheKind) {
     if (c.choose >= 0) SendMessageW(d.panel(), WM_LBUTTONDOWN, 0, centreOf(px(layout::lbl_BGM[c.choose])));
     click(d.setButton());
     ASSERT_EQ(g.writes.size(), 3u) << "kind " << c.kind;
-    const std::string path = ui::toAnsi(iniPath()) + ".saving";  // the copy that then replaces the file
+    const std::string path = ui::toAnsi(g.folder + L"\\Swirlbloom.new");  // the copy that then replaces the file
     const std::wstring trackText = FormatIniNumber(c.track);
     const std::vector<std::pair<std::wstring, std::wstring>> expected = {
         {KeyKind, c.kindText}, {KeyRepeat, trackText}, {KeyFile, c.file}};
@@ -631,6 +631,73 @@ TEST_F(DialogTest, CancelAndTheCloseBoxWriteNothing) {
     EXPECT_TRUE(g.writes.empty()) << "way " << way;
     EXPECT_FALSE(iniExists()) << "way " << way;
     EXPECT_EQ(BGMKind, 2) << "the choice stays in memory";
+    dialog_.reset();
+  }
+}
+
+// Whatever an interrupted save left under the names the save uses (a read-only file, an empty
+// folder) goes; what cannot go (a folder with something in it) is refused, named in the
+// message, and the file is kept.
+TEST_F(DialogTest, ALeftoverOfAnInterruptedSaveNeverBlocksTheNext) {
+  const std::string old = "[Section]\r\n" + cp932(KeyKind) + "=2\r\n[Other]\r\nkeep=me\r\n";
+  for (const wchar_t* name : {L"Swirlbloom.new", L"Swirlbloom.old"}) {
+    for (int kind = 0; kind < 3; ++kind) {  // a read-only file, an empty folder, a folder in use
+      const std::wstring leftover = g.folder + L"\\" + name;
+      std::ofstream(ui::toAnsi(iniPath()), std::ios::binary) << old;
+      if (kind == 0) {
+        std::ofstream(ui::toAnsi(leftover), std::ios::binary) << "[Section]\r\n";
+        SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_READONLY);
+      } else {
+        CreateDirectoryW(leftover.c_str(), nullptr);
+        if (kind == 2) CloseHandle(CreateFileW((leftover + L"\\x").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+      }
+      g.messages.clear();
+      BGMKind = 1;
+      SettingsDialog& d = open();
+      click(d.setButton());
+      const bool blocked = kind == 2 && std::wstring(name) == L"Swirlbloom.new";
+      EXPECT_EQ(d.loaded(), blocked) << ui::toAnsi(name) << kind;
+      if (blocked) {
+        ASSERT_EQ(g.messages.size(), 1u);
+        EXPECT_NE(g.messages[0].find(leftover + L"\n"), std::wstring::npos) << ui::toAnsi(g.messages[0]);
+        EXPECT_EQ(iniText(), old);
+      } else {
+        EXPECT_TRUE(g.messages.empty()) << ui::toAnsi(name) << kind;
+        EXPECT_EQ(stored(KeyKind), "1") << ui::toAnsi(name) << kind;
+        EXPECT_NE(iniText().find("keep=me"), std::string::npos);
+      }
+      EXPECT_EQ(GetFileAttributesW(leftover.c_str()) == INVALID_FILE_ATTRIBUTES, kind != 2) << ui::toAnsi(name) << kind;
+      dialog_.reset();
+      DeleteFileW((leftover + L"\\x").c_str());
+      RemoveDirectoryW(leftover.c_str());
+    }
+  }
+}
+
+// The profile calls read and write a file with a UTF-16 byte order mark as UTF-16; such a file
+// is saved as one, whole, with its other sections.
+TEST_F(DialogTest, AUtf16SettingsFileIsSavedAsUtf16) {
+  for (const char* mark : {"\xFF\xFE", "\xFE\xFF"}) {
+    const bool little = mark[0] == '\xFF';
+    std::string text(mark, 2);
+    for (char c : std::string("[Section]\r\nold=1\r\n[Other]\r\nkeep=me\r\n")) {
+      text += little ? std::string{c, '\0'} : std::string{'\0', c};
+    }
+    std::ofstream(ui::toAnsi(iniPath()), std::ios::binary) << text;
+    g.messages.clear();
+    BGMKind = 2;
+    BGMRepeatTrack = 0;
+    BGMFile = L"C:\\Music\\song.mp3";
+    SettingsDialog& d = open();
+    click(d.setButton());
+    EXPECT_TRUE(g.messages.empty()) << (g.messages.empty() ? "" : ui::toAnsi(g.messages[0]));
+    EXPECT_FALSE(d.loaded());
+    EXPECT_EQ(iniText().substr(0, 2), std::string(mark, 2));
+    EXPECT_EQ(stored(KeyKind), "2");
+    EXPECT_EQ(stored(KeyFile), "C:\\Music\\song.mp3");
+    char kept[16] = {};
+    GetPrivateProfileStringA("Other", "keep", "", kept, sizeof kept, ui::toAnsi(iniPath()).c_str());
+    EXPECT_STREQ(kept, "me");
     dialog_.reset();
   }
 }

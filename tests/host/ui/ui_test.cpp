@@ -1,6 +1,7 @@
 // The host's window layer for real under Wine: a form's timers, load and unload, its class
-// brush, the process start of a program named .dll with its show mode, the system's JPEG
-// decoder on the preview still and on garbage, and fonts made from and read back as a look.
+// brush, paths the ANSI calls can take, the process start of a program named .dll with its
+// show mode (also from a folder too long for the ANSI call), the system's JPEG decoder on the
+// preview still and on garbage, and fonts made from and read back as a look.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@
 #include "host/ui/form.h"
 #include "host/ui/picture.h"
 #include "host/ui/process.h"
+#include "host/ui/text.h"
+#include "common/scoped_seam.h"
 
 #include "tests/host/support/support.h"
 
@@ -81,23 +84,100 @@ TEST(Form, ASecondFormOfTheClassPaintsWithALiveBrush) {
   }
 }
 
-TEST(Process, StartsAProgramNamedDllWithTheGivenShowMode) {
-  const std::wstring copy = support::tempFolder() + L"pomarel_stand_in.dll";
-  ASSERT_TRUE(CopyFileW(support::ownPath().c_str(), copy.c_str(), FALSE));
-  for (int showMode : {SW_SHOWNORMAL, SW_SHOWMINNOACTIVE}) {
-    ui::Process process;
-    ASSERT_TRUE(process.start(copy, showMode));
-    EXPECT_NE(process.id(), 0u);
-    const HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.id());
-    ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(WaitForSingleObject(handle, 30000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(handle, &code);
-    CloseHandle(handle);
-    EXPECT_EQ(code, static_cast<DWORD>(showMode));
-    EXPECT_FALSE(process.running());
+// A folder under the temp folder at least `length` characters long, made of 40-character
+// names (whose 8.3 forms are short), the last one `last`.
+std::wstring deepFolder(size_t length, const std::wstring& last = L"end") {
+  std::wstring path = support::tempFolder() + L"pomarel long " + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(path.c_str(), nullptr);
+  while (path.size() + 1 + last.size() < length) {
+    path += L'\\' + std::wstring(40, L'n');
+    CreateDirectoryW(path.c_str(), nullptr);
   }
-  DeleteFileW(copy.c_str());
+  path += L'\\' + last;
+  CreateDirectoryW(path.c_str(), nullptr);
+  return path;
+}
+
+void removeTree(const std::wstring& top, const std::wstring& folder) {
+  for (std::wstring f = folder; f.size() >= top.size(); f = f.substr(0, f.find_last_of(L'\\'))) {
+    RemoveDirectoryW(f.c_str());
+  }
+}
+
+DWORD WINAPI noShortNames(LPCWSTR path, LPWSTR out, DWORD size) {
+  if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return SetLastError(ERROR_FILE_NOT_FOUND), 0;
+  const DWORD length = static_cast<DWORD>(wcslen(path));
+  if (length >= size) return length + 1;
+  wcscpy(out, path);
+  return length;
+}
+
+// What the ANSI calls are given: the path itself while it fits and the code page holds it, else
+// its 8.3 form (its folder's, for a file not made yet), which names the same file; nothing
+// where the volume keeps no 8.3 names.
+TEST(AnsiPath, IsThePathOrItsShortFormOrNothingWithTheReason) {
+  const std::wstring top = support::tempFolder() + L"pomarel long " + std::to_wstring(GetCurrentProcessId());
+  const std::wstring fits = deepFolder(200), tooLong = deepFolder(300), foreign = deepFolder(60, L"\u05de\u05d5\u05d6");
+  for (const std::wstring& folder : {fits, tooLong, foreign}) {
+    CloseHandle(CreateFileW((folder + L"\\made.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  }
+  const struct {
+    std::wstring path;
+    bool shortened, noShortNamesFails;
+    DWORD reason;
+  } cases[] = {
+      {fits + L"\\made.ini", false, false, 0},
+      {tooLong + L"\\made.ini", true, true, ERROR_FILENAME_EXCED_RANGE},
+      {tooLong + L"\\missing.ini", true, true, ERROR_FILENAME_EXCED_RANGE},
+      {foreign + L"\\made.ini", true, true, ERROR_INVALID_NAME},
+      {foreign + L"\\missing.ini", true, true, ERROR_INVALID_NAME},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ui::toAnsi(c.path.substr(c.path.size() - 12)) + (c.shortened ? " shortened" : ""));
+    const std::string ansi = ui::ansiPath(c.path);
+    ASSERT_FALSE(ansi.empty());
+    EXPECT_LT(ansi.size(), static_cast<size_t>(MAX_PATH));
+    EXPECT_EQ(ansi != ui::toAnsi(c.path), c.shortened) << ansi;
+    EXPECT_EQ(ansi.substr(ansi.size() - 4), ".ini");
+    // The same file, or the same folder for a file not made yet.
+    const std::string folderA = ansi.substr(0, ansi.find_last_of('\\'));
+    const std::wstring folderW = c.path.substr(0, c.path.find_last_of(L'\\'));
+    EXPECT_EQ(GetFileAttributesA(folderA.c_str()), GetFileAttributesW(folderW.c_str()));
+    EXPECT_EQ(GetFileAttributesA(ansi.c_str()), GetFileAttributesW(c.path.c_str()));
+
+    ScopedSeam<ui::TextSystem> seam(ui::textCalls(), ui::TextSystem{noShortNames});
+    SetLastError(0);
+    EXPECT_EQ(ui::ansiPath(c.path).empty(), c.noShortNamesFails);
+    if (c.noShortNamesFails) EXPECT_EQ(GetLastError(), c.reason);
+  }
+  for (const std::wstring& folder : {fits, tooLong, foreign}) {
+    DeleteFileW((folder + L"\\made.ini").c_str());
+    removeTree(top, folder);
+  }
+}
+
+TEST(Process, StartsAProgramNamedDllWithTheGivenShowMode) {
+  const std::wstring top = support::tempFolder() + L"pomarel long " + std::to_wstring(GetCurrentProcessId());
+  const std::wstring deep = deepFolder(280);  // the program's path too long for CreateProcessA
+  for (const std::wstring& folder : {support::tempFolder(), deep + L"\\"}) {
+    const std::wstring copy = folder + L"pomarel_stand_in.dll";
+    ASSERT_TRUE(CopyFileW(support::ownPath().c_str(), copy.c_str(), FALSE));
+    for (int showMode : {SW_SHOWNORMAL, SW_SHOWMINNOACTIVE}) {
+      ui::Process process;
+      ASSERT_TRUE(process.start(copy, showMode)) << ui::toAnsi(copy);
+      EXPECT_NE(process.id(), 0u);
+      const HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.id());
+      ASSERT_NE(handle, nullptr);
+      EXPECT_EQ(WaitForSingleObject(handle, 30000), WAIT_OBJECT_0);
+      DWORD code = 0;
+      GetExitCodeProcess(handle, &code);
+      CloseHandle(handle);
+      EXPECT_EQ(code, static_cast<DWORD>(showMode));
+      EXPECT_FALSE(process.running());
+    }
+    DeleteFileW(copy.c_str());
+  }
+  removeTree(top, deep);
 
   ui::Process missing;
   EXPECT_FALSE(missing.start(support::tempFolder() + L"no_such_renderer.dll", SW_SHOWNORMAL));
