@@ -12,6 +12,7 @@ from harness import (BIN, keep_wine_up, IDNO, IDYES, PROBE, SC_MINIMIZE, SC_MONI
                      WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, display_mode, mouse_move,
                      click, key, post, run_wine, screenshot, send, wait_gone, wait_window, wine,
                      window_info, xdotool)
+from x11_helpers import brightness_series
 
 TITLE = "Swirlbloom_VC"
 QUESTION = "Vexa GL"
@@ -67,12 +68,6 @@ def hold_key(keysym, seconds=0.6, activate=True):
     xdotool("keyup", keysym)
 
 
-def mean_brightness(png):
-    out = subprocess.run(["convert", str(png), "-colorspace", "Gray", "-format", "%[fx:255*mean]",
-                          "info:"], capture_output=True, text=True, check=True, timeout=60)
-    return float(out.stdout.strip())
-
-
 def histogram(png):
     """{(r, g, b): pixel count} of the whole picture."""
     out = subprocess.run(["convert", str(png), "-depth", "8", "-format", "%c", "histogram:info:-"],
@@ -116,12 +111,7 @@ def test_window_picture_and_first_flash(tmp_path):
     assert len({max(range(3), key=lambda i: rgb[i]) for rgb in pieces}) == 3, "red, green, blue"
 
     # The first flash 7.2 s after the first frame: shots from well before to well after it.
-    shots = []
-    time.sleep(max(0.0, appeared + 5.5 - time.monotonic()))
-    while time.monotonic() < appeared + 13.0:
-        at = time.monotonic() - appeared
-        shots.append((at, screenshot(tmp_path / ("flash-%02d.png" % len(shots)))))
-    series = [(at, mean_brightness(png)) for at, png in shots]
+    series = brightness_series(appeared, appeared + 5.5, appeared + 13.0)
     peak = max(range(len(series)), key=lambda i: series[i][1])
     assert series[peak][1] > 150, series
     assert 5.5 < series[peak][0] < 12.0, series

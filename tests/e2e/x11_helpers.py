@@ -1,6 +1,7 @@
 """Wine-free helpers for the end-to-end tests of the Linux program `pomarel`: starting it, a
 window of the test's own made through libX11 with ctypes (the window XScreenSaver would hand
-over), and screenshots read back as colour counts.
+over), screenshots read back as colour counts, and the screen's brightness read straight from the
+X server.
 
 The display comes from tools/lib/testenv.sh; POMAREL_NATIVE_BIN names the program.
 """
@@ -81,8 +82,19 @@ class SetWindowAttributes(ctypes.Structure):
                 ("cursor", ctypes.c_ulong)]
 
 
+class XImage(ctypes.Structure):
+    """The head of Xlib's XImage, up to the fields the tests read."""
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
+                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
+
+
 CW_OVERRIDE_REDIRECT = 1 << 9
 INPUT_ONLY = 2
+Z_PIXMAP = 2
+ALL_PLANES = (1 << 64) - 1
 
 
 @functools.lru_cache(maxsize=None)
@@ -108,6 +120,12 @@ def xlib():
                        ("XResizeWindow", [ctypes.c_ulong, ctypes.c_uint, ctypes.c_uint]),
                        ("XSync", [ctypes.c_int]), ("XCloseDisplay", [])):
         getattr(lib, name).argtypes = [ctypes.c_void_p, *args]
+    lib.XGetImage.restype = ctypes.POINTER(XImage)
+    lib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                              ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+    lib.XDestroyImage.argtypes = [ctypes.POINTER(XImage)]
+    for name in ("XDisplayWidth", "XDisplayHeight"):
+        getattr(lib, name).argtypes = [ctypes.c_void_p, ctypes.c_int]
     return lib
 
 
@@ -182,10 +200,32 @@ def colours(png, x, y, width, height):
     return Counter(zip(data[0::3], data[1::3], data[2::3]))
 
 
-def mean_brightness(png):
-    out = subprocess.run(["convert", str(png), "-colorspace", "Gray", "-format", "%[fx:255*mean]",
-                          "info:"], capture_output=True, text=True, check=True, timeout=30)
-    return float(out.stdout)
+def brightness_series(since, start, end):
+    """[(seconds after `since`, mean grey 0-255 of the screen)] from `start` to `end` (monotonic
+    times), read straight from the X server: a sample takes milliseconds, where a screenshot
+    file takes up to a second on a busy machine and can miss a flash's brightest frames. The
+    grey is the plain mean of red, green and blue over every 7th pixel (24-bit screens)."""
+    x11 = xlib()
+    display = open_display()
+    try:
+        root = x11.XDefaultRootWindow(display)
+        width, height = x11.XDisplayWidth(display, 0), x11.XDisplayHeight(display, 0)
+        time.sleep(max(0.0, start - time.monotonic()))
+        series = []
+        while time.monotonic() < end:
+            at = time.monotonic() - since
+            image = x11.XGetImage(display, root, 0, 0, width, height, ALL_PLANES, Z_PIXMAP)
+            assert image and image.contents.bits_per_pixel == 32, "a 24-bit screen"
+            size = image.contents.bytes_per_line * image.contents.height
+            pixels = ctypes.string_at(image.contents.data, size)
+            x11.XDestroyImage(image)
+            stride = 4 * 7
+            total = sum(pixels[0::stride]) + sum(pixels[1::stride]) + sum(pixels[2::stride])
+            series.append((round(at, 2), total / (3 * len(pixels[0::stride]))))
+            time.sleep(0.02)
+        return series
+    finally:
+        close_display(display)
 
 
 def cpu_seconds(pid):
