@@ -59,7 +59,8 @@ class Dialog:
         self.folder = folder
         self.proc = wine(*(command or (folder / "Pomarel.scr", "/c")), env=env, cwd=cwd)
         self.hwnd = wait_window(TITLE, timeout=60)
-        assert self.hwnd, "no settings dialog"
+        assert self.hwnd, "no settings dialog; the program %s" % (
+            "still runs" if self.proc.poll() is None else "ended with %d" % self.proc.returncode)
         info = window_info(self.hwnd)
         left, top, right, bottom = info["rect"]
         cw, ch = info["client"]

@@ -140,14 +140,10 @@ class Browser:
         for kind in ("mousePressed", "mouseReleased"):
             self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
 
-    def screenshot(self, scale=1.0):
-        """The page as PNG bytes; a scale below 1 gives a small picture fast (for brightness)."""
-        clip = {}
-        if scale != 1.0:
-            width, height = self.js("[innerWidth, innerHeight]")
-            clip = {"clip": {"x": 0, "y": 0, "width": width, "height": height, "scale": scale}}
-        return base64.b64decode(self.call("Page.captureScreenshot", format="png", optimizeForSpeed=True,
-                                          **clip)["data"])
+    def screenshot(self):
+        """The page as PNG bytes."""
+        return base64.b64decode(self.call("Page.captureScreenshot", format="png",
+                                          optimizeForSpeed=True)["data"])
 
     def errors(self):
         return [e["params"]["exceptionDetails"] for e in self.events
