@@ -297,8 +297,15 @@ def install_copy(tmp_path, renderer=True):
 
 
 def windows_path(path):
-    return subprocess.run(["winepath", "-w", str(path)], capture_output=True, text=True, env=_env(),
-                          check=True, timeout=30).stdout.strip()
+    # winepath is a Wine program like any other; on a loaded machine its first start in a fresh
+    # prefix has failed once in many runs, so one more try before giving up.
+    for attempt in range(2):
+        result = subprocess.run(["winepath", "-w", str(path)], capture_output=True, text=True,
+                                env=_env(), timeout=30)
+        if result.returncode == 0 and result.stdout.strip():
+            return result.stdout.strip()
+        time.sleep(1.0)
+    raise AssertionError("winepath -w %s: exit %d: %s" % (path, result.returncode, result.stderr[-500:]))
 
 
 def unix_pids(*markers):
