@@ -218,48 +218,49 @@ def test_other_folders_the_settings_shortcut_and_removing_the_settings(prefix, i
     assert registry(DESKTOP) == desktop, "SCRNSAVE.EXE cleared, nothing else changed"
 
 
-def wizard_page(window, text, timeout=60):
-    """The children of the wizard `window` once one of them shows `text`."""
+def wizard_page(window, text, having=None, timeout=60):
+    """The children of the wizard `window` once one of them shows `text` and, if given, one is
+    `having` (a test of a child). A new page's texts are there, still hidden, before its other
+    controls are shown and sized, so a test of a control waits for the control itself."""
     began = time.monotonic()
     while time.monotonic() - began < timeout:
         children = child_windows(window)
-        if any(text in child["title"] for child in children):
+        if any(text in child["title"] for child in children) and (having is None or any(map(having, children))):
             return children
         time.sleep(0.3)
-    raise AssertionError("no page showing %r: %s" % (text, [c["title"] for c in child_windows(window)]))
+    raise AssertionError("no page showing %r: %s" % (text, [(c["cls"], c["title"], c["client"], c["visible"])
+                                                           for c in child_windows(window)]))
+
+
+def is_picture(child):
+    """The picture at the wizard's left, which it stretches to its control: 314 pixels high at 96 dpi."""
+    return child["cls"] == "Static" and child["visible"] and child["client"][1] == 314 and child["client"][0] < 300
 
 
 def shows_our_picture(window, text, shot, timeout=30):
-    """True when the picture at the wizard's left on the page showing `text`, which the wizard
-    stretches to its control (314 pixels high at 96 dpi), is packaging/windows/wizard.bmp. NSIS's
-    own picture differs by about 0.17. The finish page shows its texts before its picture, and a
-    picture just shown may not be painted yet, so both are waited for."""
+    """True when the picture on the page showing `text` is packaging/windows/wizard.bmp. NSIS's
+    own picture differs by about 0.17. A picture just shown may not be painted yet."""
     began = time.monotonic()
     while True:
-        children = wizard_page(window, text)
-        pictures = [c["rect"] for c in children if c["cls"] == "Static" and c["visible"]
-                    and c["client"][1] == 314 and c["client"][0] < 300]
-        if pictures:
-            left, top, right, bottom = pictures[0]
-            screenshot(shot)
-            difference = subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (right - left, bottom - top,
-                                                                                  left, top),
-                                         "+repage", "-filter", "point", "-resize", "164x314!",
-                                         ROOT / "packaging/windows/wizard.bmp", "-compose", "difference",
-                                         "-composite", "-format", "%[fx:mean]", "info:"],
-                                        capture_output=True, text=True, timeout=60)
-            print("the picture differs from wizard.bmp by", difference.stdout)
-            if float(difference.stdout) < 0.03:
-                return True
-        if time.monotonic() - began > timeout:
-            print("statics:", [(c["client"], c["visible"]) for c in children if c["cls"] == "Static"])
-            return False
+        left, top, right, bottom = next(c["rect"] for c in wizard_page(window, text, is_picture) if is_picture(c))
+        screenshot(shot)
+        difference = subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
+                                     "+repage", "-filter", "point", "-resize", "164x314!",
+                                     ROOT / "packaging/windows/wizard.bmp", "-compose", "difference", "-composite",
+                                     "-format", "%[fx:mean]", "info:"], capture_output=True, text=True, timeout=60)
+        print("the picture differs from wizard.bmp by", difference.stdout)
+        if float(difference.stdout) < 0.03 or time.monotonic() - began > timeout:
+            return float(difference.stdout) < 0.03
         time.sleep(0.5)
 
 
-def refuses_on_the_folder_page(window, children):
+def is_edit(child):
+    return child["cls"] == "Edit" and child["visible"]
+
+
+def refuses_on_the_folder_page(window):
     """A folder Pomarel cannot work in, typed on the folder page: Next says so and stays."""
-    edit = next(c for c in children if c["cls"] == "Edit" and c["visible"])
+    edit = next(c for c in wizard_page(window, "Choose Install Location", is_edit) if is_edit(c))
     assert probe("settext", "#%d" % edit["hwnd"], TOO_LONG).returncode == 0
     assert post(window, WM_COMMAND, 1)
     pid = window_info(window)["pid"]
@@ -283,9 +284,9 @@ def test_the_wizard_shows_our_picture_and_the_uninstaller_what_it_frees(prefix, 
     window = wait_window("Pomarel Setup", timeout=60)
     assert shows_our_picture(window, "Welcome to", tmp_path / "welcome.png")
     for text in ("Welcome to", "Choose Components", "Choose Install Location"):
-        children = wizard_page(window, text)
+        wizard_page(window, text)
         if text == "Choose Install Location":
-            refuses_on_the_folder_page(window, children)
+            refuses_on_the_folder_page(window)
         assert post(window, WM_COMMAND, 1)
         time.sleep(0.5)
     assert shows_our_picture(window, "Completing", tmp_path / "finish.png")
