@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws pomarel's icon: paper confetti (squares, triangles and dots in the screensaver's bright
 colours, tumbling at different angles) around a white flash on a dark tile. Writes the SVG and
-renders the hicolor PNGs from it with rsvg-convert (librsvg2-bin). Deterministic; the files it
-writes are committed and installed by tools/package.
+renders the hicolor PNGs from it with rsvg-convert (librsvg2-bin), and the browser edition's
+192 and 512 pixel icons into renderer/web/res. Deterministic; the files it writes are committed
+and installed by tools/package.
 Usage: make_icons.py [output folder]   (default: icons/ beside this script)
 """
 import subprocess
@@ -10,6 +11,8 @@ import sys
 from pathlib import Path
 
 SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+WEB_SIZES = (192, 512)  # what a web app manifest needs to be installable
+WEB_ICONS = Path(__file__).resolve().parents[2] / "renderer" / "web" / "res"
 VIEW = 256
 
 # (shape, centre x, centre y, size, degrees, colour). Few and large, so that the pieces still
@@ -64,12 +67,13 @@ def main():
     scalable = out / "hicolor" / "scalable" / "apps" / "pomarel.svg"
     scalable.parent.mkdir(parents=True, exist_ok=True)
     scalable.write_text(svg())
-    for size in SIZES:
-        png = out / "hicolor" / ("%dx%d" % (size, size)) / "apps" / "pomarel.png"
+    pngs = [(size, out / "hicolor" / ("%dx%d" % (size, size)) / "apps" / "pomarel.png") for size in SIZES]
+    pngs += [(size, WEB_ICONS / ("icon-%d.png" % size)) for size in WEB_SIZES]
+    for size, png in pngs:
         png.parent.mkdir(parents=True, exist_ok=True)
         subprocess.run(["rsvg-convert", "-w", str(size), "-h", str(size), "-o", str(png), str(scalable)],
                        check=True)
-    print("icons written to", out)
+    print("icons written to", out, "and", WEB_ICONS)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
 // Entry point of the browser edition: the one place where the web layer meets the scene,
-// which never include each other. The page passes its query string as the one argument; only
-// the test replay's seed, steps and frames are read from it.
+// which never include each other. The page passes its query string, from which only the test
+// replay's seed, steps and frames are read, and "still" where it wants the reduced-motion still.
 #include <cstdint>
 #include <string>
 
@@ -15,13 +15,15 @@ uint32_t replaySeed = 0;
 uint32_t seedOfReplay() { return replaySeed; }
 
 void announceChecksum() { announceWeb("replayChecksum", simulationChecksum().c_str()); }
+void announceStill() { announceWeb("still", "drawn"); }
 
 }  // namespace
 
 extern "C" uint32_t timeGetTime() { return webClockMillis(); }
 
 int main(int argc, char** argv) {
-  const WebReplay replay = parseReplayQuery(argc > 1 ? argv[1] : "");
+  const bool still = argc > 2 && std::string(argv[2]) == "still";
+  const WebReplay replay = still ? stillReplay() : parseReplayQuery(argc > 1 ? argv[1] : "");
   if (!replay.error.empty()) {
     announceWeb("replayRefused", replay.error.c_str());  // and plays as usual
   }
@@ -30,5 +32,6 @@ int main(int argc, char** argv) {
     calendarSeconds = seedOfReplay;
   }
   // The runtime stays after main returns (no EXIT_RUNTIME): the browser calls the frames.
-  return runWeb(replay, SceneHooks{resizeViewport, renderNextFrame}, announceChecksum) ? 0 : 1;
+  const SceneHooks scene{resizeViewport, renderNextFrame};
+  return runWeb(replay, scene, still ? announceStill : announceChecksum) ? 0 : 1;
 }

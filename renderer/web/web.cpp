@@ -20,9 +20,12 @@ struct Shell {
   int width = 0;
   int height = 0;
   bool looping = false;
-  bool holding = false;  // a replay that has drawn its last frame
+  bool holding = false;   // a replay that has drawn its last frame
+  bool still = false;     // the replay is the reduced-motion still, held until playWeb()
+  bool resuming = false;  // motion takes over from the still at the next frame
   int frames = 0;
   uint32_t clockMillis = 0;
+  uint32_t clockShift = 0;  // added to the browser's clock, so motion goes on from the still
 };
 
 Shell shell;
@@ -38,16 +41,27 @@ bool pageHidden() {
 // viewport and the scene keeps its 4:3 perspective, so a window of another shape stretches
 // the picture, as the Windows and Linux programs stretch theirs: letterboxing would need a
 // viewport the scene never sets, and the same picture on every platform comes first.
-void followCanvasSize() {
+bool followCanvasSize() {
   double cssWidth = 0, cssHeight = 0;
   emscripten_get_element_css_size(WebCanvas, &cssWidth, &cssHeight);
   const CanvasSize size = canvasSize(cssWidth, cssHeight, emscripten_get_device_pixel_ratio());
   glBatch.pixelScale = size.pixelScale;
-  if (size.width == shell.width && size.height == shell.height) return;
+  if (size.width == shell.width && size.height == shell.height) return false;
   shell.width = size.width;
   shell.height = size.height;
   emscripten_set_canvas_element_size(WebCanvas, size.width, size.height);
   shell.scene.resize(size.width, size.height);
+  return true;
+}
+
+// The still shows at once: every frame of its replay before the last is simulated and its
+// drawing thrown away in one go; the loop draws the last like any frame.
+void skipToStill() {
+  for (; shell.frames + 1 < shell.replay.frames; ++shell.frames) {
+    shell.clockMillis = replayMillis(shell.replay, shell.frames);
+    shell.scene.frame();
+    glBatch.startFrame();
+  }
 }
 
 EM_BOOL onFrame(double browserMillis, void*) {
@@ -55,26 +69,41 @@ EM_BOOL onFrame(double browserMillis, void*) {
     shell.looping = false;  // the visibility callback starts the loop again
     return EM_FALSE;
   }
-  followCanvasSize();
+  const bool resized = followCanvasSize();
+  if (shell.holding) {
+    // Only the still holds with the loop running: a new size clears the canvas, so the same
+    // moment is drawn again (a frame of no time).
+    if (resized) {
+      shell.scene.frame();
+      presentWebGl();
+    }
+    return EM_TRUE;
+  }
+  if (shell.still) skipToStill();
   // The frame's time is the browser's frame clock, the one every animation of the page uses;
   // a replay reads its script instead. Either way the scene takes differences modulo 2^32.
+  const uint32_t browserClock = static_cast<uint32_t>(static_cast<uint64_t>(browserMillis));
+  if (shell.resuming) {
+    shell.clockShift = shell.clockMillis - browserClock;
+    shell.resuming = false;
+  }
   shell.clockMillis = shell.replay.on ? replayMillis(shell.replay, shell.frames)
-                                      : static_cast<uint32_t>(static_cast<uint64_t>(browserMillis));
+                                      : browserClock + shell.clockShift;
   shell.scene.frame();
   const int draws = presentWebGl();
   ++shell.frames;
   EM_ASM({ Module.frames = $0; Module.drawsLastFrame = $1; }, shell.frames, draws);
   if (shell.replay.on && shell.frames == shell.replay.frames) {
     shell.holding = true;
-    shell.looping = false;
+    shell.looping = shell.still;
     if (shell.replayDone) shell.replayDone();
-    return EM_FALSE;
+    return shell.still ? EM_TRUE : EM_FALSE;
   }
   return EM_TRUE;
 }
 
 void startLoop() {
-  if (shell.looping || shell.holding) return;
+  if (shell.looping || (shell.holding && !shell.still)) return;
   shell.looping = true;
   emscripten_request_animation_frame_loop(onFrame, nullptr);
 }
@@ -93,6 +122,7 @@ bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)
   shell.scene = scene;
   shell.replay = replay;
   shell.replayDone = replayDone;
+  shell.still = replay.still;
   if (!openWebGl(WebCanvas)) {
     announceWeb("failed", "webgl");
     return false;
@@ -105,4 +135,11 @@ bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)
 
 void announceWeb(const char* name, const char* value) {
   EM_ASM({ if (Module.announce) Module.announce(UTF8ToString($0), UTF8ToString($1)); }, name, value);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void playWeb() {
+  if (!shell.still) return;
+  shell.still = shell.holding = shell.replay.on = false;
+  shell.resuming = true;
+  startLoop();
 }

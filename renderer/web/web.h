@@ -19,5 +19,8 @@ bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)
 // The browser's frame clock in milliseconds (or the replay's script), for the scene's counter.
 uint32_t webClockMillis();
 
+// The page's Play (Module._playWeb) ends a still: motion goes on from its moment.
+extern "C" void playWeb();
+
 // Tells the page a value by name (window.pomarel[name]), for its tests and benchmarks.
 void announceWeb(const char* name, const char* value);

@@ -22,17 +22,19 @@ bool parseCount(const char* begin, const char* end, uint32_t* out) {
 
 bool parseSteps(const char* begin, const char* end, WebReplay& r) {
   r.stepCount = 0;
+  bool moves = false;
   while (begin < end) {
     const char* comma = static_cast<const char*>(std::memchr(begin, ',', end - begin));
     const char* stop = comma ? comma : end;
     if (r.stepCount == ReplayStepCapacity || !parseCount(begin, stop, &r.steps[r.stepCount])) {
       return false;
     }
+    moves = moves || r.steps[r.stepCount] > 0;
     ++r.stepCount;
     begin = comma ? comma + 1 : end;
     if (comma && begin == end) return false;  // a trailing comma
   }
-  return r.stepCount > 0;
+  return moves;
 }
 
 }  // namespace
@@ -76,7 +78,7 @@ WebReplay parseReplayQuery(const char* query) {
       } else if (name == "steps") {
         any = true;
         haveSteps = parseSteps(value, valueEnd, r);
-        if (!haveSteps) r.error = "steps must be up to 16 whole milliseconds, separated by commas";
+        if (!haveSteps) r.error = "steps must be up to 16 whole milliseconds, separated by commas, not all 0";
       }
     }
     p = amp ? amp + 1 : end;
@@ -87,6 +89,13 @@ WebReplay parseReplayQuery(const char* query) {
   }
   r.on = r.error.empty();
   if (!r.on) r.stepCount = 0;
+  return r;
+}
+
+WebReplay stillReplay() {
+  // 30 frames a second with seed 7: frame 270 is 9 s in, the first flash gone.
+  WebReplay r = parseReplayQuery("seed=7&steps=33,34,33&frames=270");
+  r.still = true;
   return r;
 }
 

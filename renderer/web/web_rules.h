@@ -22,7 +22,8 @@ CanvasSize canvasSize(double cssWidth, double cssHeight, double pixelRatio);
 
 // "?seed=7&steps=33,34&frames=230": the scene is seeded with `seed` and its counter advances
 // by the steps in turn, one step a frame (milliseconds), and the page holds still after
-// `frames` frames. All three or none; anything else in the query is ignored.
+// `frames` frames. All three or none; anything else in the query is ignored. Steps that are
+// all 0 are refused: the counter would never move and the canvas would stay black.
 constexpr int ReplayStepCapacity = 16;
 struct WebReplay {
   bool on = false;
@@ -31,8 +32,13 @@ struct WebReplay {
   uint32_t steps[ReplayStepCapacity] = {};
   int stepCount = 0;
   std::string error;  // why a replay query was refused; empty when there was none or it is good
+  bool still = false;  // the reduced-motion still: its last frame shown, held until play
 };
 WebReplay parseReplayQuery(const char* query);
+
+// The still that stands in for motion where the device asks for reduced motion: one fixed
+// moment of the choreography (a burst spread over the screen, no flash), the same every time.
+WebReplay stillReplay();
 
 // The scripted counter at a frame: frame 0 reads 0, each later frame one step more.
 uint32_t replayMillis(const WebReplay& replay, int frame);

@@ -33,7 +33,8 @@ def free_port():
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
-                          **{".wasm": "application/wasm", ".js": "text/javascript"})
+                          **{".wasm": "application/wasm", ".js": "text/javascript",
+                             ".webmanifest": "application/manifest+json"})
 
     def log_message(self, *args):
         pass

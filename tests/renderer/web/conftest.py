@@ -21,7 +21,7 @@ NATIVE_TESTS = Path(os.environ.get("POMAREL_NATIVE_TESTS", ROOT / "build/native/
 
 
 def pytest_collection_modifyitems(config, items):
-    missing = [str(p) for p in (WEB / "index.html", WEB / "pomarel.wasm", WEB_NODE,
+    missing = [str(p) for p in (WEB / "index.html", WEB / "pomarel.js", WEB_NODE,
                                 NATIVE_TESTS / "linux_frame") if not p.exists()]
     if missing:
         raise pytest.UsageError("build the web and native presets first (tools/test web); "

@@ -1,11 +1,13 @@
-"""The browser edition in headless Chromium (software WebGL), served over http: the confetti
-and its first flash, the canvas's size, full screen, the page's requests, the music, reduced
-motion, a browser without WebGL or WebAssembly; and the test replay, whose checksum must match
-the native and node builds and whose frames must look like the Linux program's.
+"""The browser edition in headless Chromium (software WebGL), served over http and opened from
+the disk: the confetti and its first flash, the canvas's size, full screen, the page's requests,
+the music, reduced motion, a browser without WebGL or WebAssembly, a program that fails to load,
+installing and offline visits; and the test replay, whose checksum must match the native and
+node builds and whose frames must look like the Linux program's.
 """
 import json
 import math
 import os
+import shutil
 import struct
 import subprocess
 import time
@@ -14,8 +16,8 @@ from collections import Counter
 
 import pytest
 
-from browser import Browser
-from conftest import NATIVE_TESTS, WEB_NODE
+from browser import Browser, PageServer
+from conftest import NATIVE_TESTS, WEB, WEB_NODE
 
 # 30 frames a second, seed 7: frame 226 is 0.2 s into the first flash, frame 270 shows the
 # burst of 7.3 s spread over the screen once the flash has gone.
@@ -184,16 +186,19 @@ def test_music_plays_a_wav_and_refuses_what_cannot_play_keeping_it(browser, serv
         assert browser.js("!document.getElementById('audio').paused"), "the music before it goes on"
 
 
-def test_reduced_motion_draws_nothing_until_play(browser, server):
+def test_reduced_motion_shows_the_drawn_still_and_play_leaves_the_focus_on_a_control(browser, server):
     browser.call("Emulation.setEmulatedMedia", features=[{"name": "prefers-reduced-motion", "value": "reduce"}])
     try:
         browser.open(server.url())
-        time.sleep(1.5)
-        assert browser.js("pomarel.frames") == 0
-        assert not any(url.endswith("pomarel.wasm") for url in browser.requests())
-        assert browser.js("!document.getElementById('still').hidden")
-        browser.key("Enter", "Enter", "\r")  # the Play button has the focus
-        assert browser.wait_for("pomarel.frames > 0")
+        assert browser.wait_for("pomarel.still") == "drawn"
+        held = browser.js("pomarel.frames")
+        assert len(confetti_colours(colours(browser.screenshot()))) >= 20
+        assert browser.js("[document.activeElement.id, getComputedStyle(document.activeElement).outlineStyle]") \
+            == ["play", "solid"], "Play has the focus, with its ring"
+        assert browser.js("pomarel.frames") == held
+        browser.key("Enter", "Enter", "\r")
+        assert browser.wait_for("pomarel.frames > %d" % held)
+        assert browser.js("document.getElementById('still').hidden && document.activeElement.id") == "full"
     finally:
         browser.call("Emulation.setEmulatedMedia", features=[])
 
@@ -211,6 +216,46 @@ def test_without_webgl_or_webassembly_a_message_not_a_blank_page(browser, server
     finally:
         if other is not browser:
             other.close()
+
+
+def test_plays_opened_from_the_disk(browser):
+    browser.open((WEB / "index.html").as_uri())
+    assert browser.wait_for("pomarel.frames > 0"), message(browser)
+
+
+# A program that never starts: its script missing (the blocked load of a page opened from the
+# disk looks the same to the page), or one whose start-up is refused without onAbort, as a
+# blocked .wasm fetch once did.
+@pytest.mark.parametrize("script", [None, "window.Pomarel = () => Promise.reject(new TypeError('Failed to fetch'));"],
+                         ids=["missing", "refused"])
+def test_a_program_that_fails_to_load_leaves_the_message_not_a_black_page(browser, tmp_path, script):
+    shutil.copy(WEB / "index.html", tmp_path)
+    if script:
+        (tmp_path / "pomarel.js").write_text(script)
+    browser.open((tmp_path / "index.html").as_uri())
+    assert "could not be loaded" in browser.wait_for("document.getElementById('message').textContent", timeout=10)
+
+
+def test_installable_and_a_second_visit_plays_with_the_server_gone_and_no_network(browser):
+    own = PageServer(WEB)  # an origin of its own: its worker and cache belong to this test
+    url = own.url()
+    try:
+        browser.open(url)
+        assert browser.wait_for("pomarel.frames > 0")
+        assert browser.wait_for("Promise.race([navigator.serviceWorker.ready.then((r) => !!r.active),"
+                                " new Promise((done) => setTimeout(done, 500, false))])")
+        assert browser.call("Page.getInstallabilityErrors")["installabilityErrors"] == []
+    finally:
+        own.close()
+    offline = dict(latency=0, downloadThroughput=-1, uploadThroughput=-1)
+    browser.call("Network.setCacheDisabled", cacheDisabled=True)
+    browser.call("Network.emulateNetworkConditions", offline=True, **offline)
+    try:
+        browser.open(url)
+        assert browser.wait_for("pomarel.frames > 0"), message(browser)
+    finally:
+        browser.call("Network.emulateNetworkConditions", offline=False, **offline)
+        browser.call("Network.setCacheDisabled", cacheDisabled=False)
 
 
 def test_same_simulation_natively_in_node_and_in_the_browser(replays):
@@ -268,11 +313,12 @@ def test_texts_follow_the_browsers_language(browser, server, language, play):
 def test_guide_preview_plays_only_when_play_is_pressed(browser, server):
     browser.open(server.url("guide.html"))
     preview = "document.querySelector('iframe').contentWindow"
-    assert browser.wait_for("%s.pomarel && %s.document.readyState === 'complete'" % (preview, preview))
+    assert browser.wait_for("%s.pomarel && %s.pomarel.still" % (preview, preview))
+    held = browser.js("%s.pomarel.frames" % preview)
     time.sleep(1.0)
-    assert browser.js("%s.pomarel.frames" % preview) == 0
+    assert browser.js("%s.pomarel.frames" % preview) == held
     browser.js("%s.document.getElementById('play').click()" % preview)
-    assert browser.wait_for("%s.pomarel.frames > 0" % preview)
+    assert browser.wait_for("%s.pomarel.frames > %d" % (preview, held))
 
 
 def test_no_frames_while_the_page_is_hidden(browser, server):

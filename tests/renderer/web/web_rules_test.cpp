@@ -53,6 +53,8 @@ TEST(WebRules, ReplayQueryAndScriptedCounter) {
       {"?seed=1&steps=33,&frames=2", false, 0, 0, {}, "steps"},
       {"?seed=1&steps=&frames=2", false, 0, 0, {}, "steps"},
       {"?seed=1&steps=1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17&frames=2", false, 0, 0, {}, "steps"},
+      {"?seed=1&steps=0&frames=1000000", false, 0, 0, {}, "not all 0"},  // would stay black
+      {"?seed=1&steps=0,0,1&frames=9", true, 1, 9, {0, 0, 1}, ""},
       {"?seed=1&steps=16&frames=0", false, 0, 0, {}, "frames"},
       {"?seed=1&steps=16&frames=2x", false, 0, 0, {}, "frames"},
   };
