@@ -135,7 +135,7 @@ class Browser:
     def key(self, key, code, text=""):
         for kind in ("keyDown", "keyUp"):
             self.call("Input.dispatchKeyEvent", type=kind, key=key, code=code, text=text if kind == "keyDown" else "",
-                      windowsVirtualKeyCode=ord(key.upper()) if len(key) == 1 else 27)
+                      windowsVirtualKeyCode=ord(key.upper()) if len(key) == 1 else {"Tab": 9, "Enter": 13}.get(key, 27))
 
     def click(self, x, y):
         for kind in ("mousePressed", "mouseReleased"):

@@ -188,18 +188,21 @@ def test_music_plays_a_wav_and_refuses_what_cannot_play_keeping_it(browser, serv
 
 def test_reduced_motion_shows_the_drawn_still_and_play_leaves_the_focus_on_a_control(browser, server):
     browser.call("Emulation.setEmulatedMedia", features=[{"name": "prefers-reduced-motion", "value": "reduce"}])
+    browser.call("Emulation.setFocusEmulationEnabled", enabled=True)  # the page has the focus
+    focused = "[document.activeElement.id, getComputedStyle(document.activeElement).outlineStyle]"
     try:
         browser.open(server.url())
         assert browser.wait_for("pomarel.still") == "drawn"
         held = browser.js("pomarel.frames")
         assert len(confetti_colours(colours(browser.screenshot()))) >= 20
-        assert browser.js("[document.activeElement.id, getComputedStyle(document.activeElement).outlineStyle]") \
-            == ["play", "solid"], "Play has the focus, with its ring"
+        browser.key("Tab", "Tab")
+        assert browser.js(focused) == ["play", "solid"], "the first Tab shows Play with its ring"
         assert browser.js("pomarel.frames") == held
         browser.key("Enter", "Enter", "\r")
         assert browser.wait_for("pomarel.frames > %d" % held)
         assert browser.js("document.getElementById('still').hidden && document.activeElement.id") == "full"
     finally:
+        browser.call("Emulation.setFocusEmulationEnabled", enabled=False)
         browser.call("Emulation.setEmulatedMedia", features=[])
 
 
