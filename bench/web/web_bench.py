@@ -2,9 +2,10 @@
 bench beside it in the same run: frames per second of the full scene against a bare clear
 loop at 1024 x 768 (headless Chromium, SwiftShader, no frame limit; bench/x11 on an Xvfb with
 Mesa), the processor time per frame of all of Chromium's processes, and the sizes of the page's
-files, raw and gzip'd.
-Usage: /usr/bin/python3 bench/web/web_bench.py   (after the web and bench presets are built:
-  cmake --build --preset web --target pomarel_web web_bench; cmake --build --preset bench --target x11_bench)
+files, raw and gzip'd (gzip -9, as a web server would send them).
+Usage: /usr/bin/python3 bench/web/web_bench.py [--sizes]   (after the web and bench presets are built:
+  cmake --build --preset web --target pomarel_web web_bench; cmake --build --preset bench --target x11_bench;
+  --sizes needs only pomarel_web and prints only the sizes)
 """
 import gzip
 import os
@@ -80,18 +81,36 @@ def web_bench():
     return bare_fps / full_fps
 
 
+# What the page needs to play (its program's WebAssembly is inside pomarel.js), then what a
+# visit over http adds (the favicon, the manifest and the service worker, which also fetches the
+# guide), and the icon only an install fetches.
+PAGE = ("index.html", "pomarel.js")
+VISIT = ("icon-192.png", "manifest.webmanifest", "sw.js", "guide.html")
+INSTALL = ("icon-512.png",)
+PAGE_GOAL_GZIP = 60 * 1024
+
+
 def sizes():
-    total_raw = total_gz = 0
-    for name in ("index.html", "pomarel.js", "pomarel.wasm"):
+    groups = (("the page, to play", PAGE), ("a first visit over http", PAGE + VISIT),
+              ("every file", PAGE + VISIT + INSTALL))
+    totals = {label: [0, 0] for label, _ in groups}
+    for name in PAGE + VISIT + INSTALL:
         data = (ROOT / "build/web/web" / name).read_bytes()
         packed = len(gzip.compress(data, 9, mtime=0))
-        total_raw += len(data)
-        total_gz += packed
-        print("%-13s %7d bytes, %6d gzip'd" % (name, len(data), packed))
-    print("%-13s %7d bytes, %6d gzip'd" % ("page in all", total_raw, total_gz))
+        print("%-23s %7d bytes, %6d gzip'd" % (name, len(data), packed))
+        for label, names in groups:
+            if name in names:
+                totals[label][0] += len(data)
+                totals[label][1] += packed
+    for label, _ in groups:
+        print("%-23s %7d bytes, %6d gzip'd" % (label, *totals[label]))
+    print("goal: the page under %d bytes gzip'd" % PAGE_GOAL_GZIP)
 
 
 def main():
+    if sys.argv[1:] == ["--sizes"]:
+        sizes()
+        return
     print("== native Linux program (bench/x11, Mesa llvmpipe on Xvfb, %d s a phase)" % NATIVE_SECONDS)
     native = native_bench()
     print(native.rstrip())
