@@ -86,6 +86,7 @@ class Browser:
         self.call("Page.enable")
         self.call("Network.enable")
         self.call("Runtime.enable")
+        self.call("Log.enable")
         self.size(1024, 768)
 
     def call(self, method, **params):
@@ -149,6 +150,11 @@ class Browser:
     def errors(self):
         return [e["params"]["exceptionDetails"] for e in self.events
                 if e.get("method") == "Runtime.exceptionThrown"]
+
+    def console_faults(self):
+        """What the browser itself logged as a warning or error (not the page's console calls)."""
+        return [e["params"]["entry"]["text"] for e in self.events
+                if e.get("method") == "Log.entryAdded" and e["params"]["entry"]["level"] in ("warning", "error")]
 
     def requests(self):
         return [e["params"]["request"]["url"] for e in self.events
