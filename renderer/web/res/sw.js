@@ -5,8 +5,12 @@
 const CACHE = 'pomarel-@PROJECT_VERSION@';
 const FILES = [@web_cached_files@];
 
+// The folder's own address is kept too where the server answers it (not every server lists
+// index.html for it); without it the worker still keeps the page.
 self.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
+  event.waitUntil(caches.open(CACHE)
+    .then((cache) => cache.addAll(FILES).then(() => cache.add('./').catch(() => {})))
+    .then(() => self.skipWaiting()));
 });
 
 // A new release's worker takes over at once and drops every older release's cache.
