@@ -71,9 +71,14 @@ EM_BOOL onFrame(double browserMillis, void*) {
   }
   const bool resized = followCanvasSize();
   if (shell.holding) {
-    // Only the still holds with the loop running: a new size clears the canvas, so the same
-    // moment is drawn again (a frame of no time).
-    if (resized) {
+    // Only the still holds with the loop running: a new size, or a context given back after
+    // a loss, leaves the canvas blank, so the same moment is drawn again (a frame of no time).
+    const bool restored = EM_ASM_INT({
+      const restored = Module.contextRestored | 0;
+      Module.contextRestored = 0;
+      return restored;
+    });
+    if (resized || restored) {
       shell.scene.frame();
       presentWebGl();
     }
@@ -128,6 +133,9 @@ bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)
     return false;
   }
   followCanvasSize();
+  EM_ASM({ document.querySelector(UTF8ToString($0)).addEventListener('webglcontextrestored',
+                                                                      () => { Module.contextRestored = 1; }); },
+         WebCanvas);
   emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibility);
   startLoop();
   return true;
