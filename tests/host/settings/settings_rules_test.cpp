@@ -133,17 +133,6 @@ TEST(ProfileText, IsWholeWhenItEndsWithALineEndOfItsEncoding) {
   for (const auto& c : cases) EXPECT_EQ(ProfileTextWhole(c.start, c.end), c.whole) << testing::PrintToString(c.end);
 }
 
-// Only a byte order mark makes a file Unicode to the profile calls; text that merely looks
-// like UTF-8 or UTF-16 is ANSI.
-TEST(ProfileText, IsUnicodeAfterAByteOrderMark) {
-  using namespace std::string_literals;
-  const std::pair<std::string, bool> cases[] = {
-      {"\xFF\xFE[", true}, {"\xFE\xFF\0"s, true}, {"\xEF\xBB\xBF", true}, {"\xEF\xBB[", false},
-      {"[\0S"s, false},     {"\xE5\x8C\xBA", false}, {"\xFF", false},           {"", false},
-  };
-  for (const auto& [start, unicode] : cases) EXPECT_EQ(ProfileTextUnicode(start), unicode) << testing::PrintToString(start);
-}
-
 TEST(SettingsLoader, FillsAndCorrectsTheVariables) {
   const std::wstring song = L"C:\\My Music\\song.mp3";
   const std::wstring wav = L"D:\\loop.wav";
