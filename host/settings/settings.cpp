@@ -1,9 +1,8 @@
 // The settings file through the system profile calls (kernel32), the existence test of the
 // music file, the program-folder based path and the file steps of an all-or-nothing save.
 // Text and paths cross to the ANSI code page through host/ui/text.h (a Unicode settings file
-// goes through the wide profile calls); the decisions of the
-// loader are in settings_rules.cpp, the order of the save's steps in the settings dialog's
-// rules.
+// goes through the wide profile calls); the decisions of the loader are in settings_rules.cpp,
+// the order of the save's steps in the settings dialog's rules.
 #include "host/settings/settings.h"
 #include "host/settings/settings_rules.h"
 #include "host/ui/program_folder.h"
@@ -226,14 +225,15 @@ DWORD NamesOf(const std::wstring& path) {
 uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path) {
   constexpr DWORD replace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
   const std::wstring kept = besideFile(path, KeptFileName);
-  const bool keep = NamesOf(path) == 1 && ClearLeftover(kept) == 0 && CreateHardLinkW(kept.c_str(), path.c_str(), nullptr);
+  const bool keep =
+      NamesOf(path) == 1 && ClearLeftover(kept) == 0 && CreateHardLinkW(kept.c_str(), path.c_str(), nullptr);
   if (!MoveFileExW(copy.c_str(), path.c_str(), replace)) {
     const DWORD error = GetLastError();
     if (keep) DeleteFileW(kept.c_str());
     return error;
   }
-  // The new settings are in place; what follows only gives the file back its identity. A
-  // name got another between the count and now is not written into either.
+  // The new settings are in place; what follows only gives the file back its identity. A file
+  // that was given another name since the count is not written into either.
   if (keep && (NamesOf(kept) != 1 || WriteInto(path, kept) != 0 || !MoveFileExW(kept.c_str(), path.c_str(), replace))) {
     // Left behind, the second name could hold a cut file: that is a failed save.
     if (!DeleteFileW(kept.c_str())) {
