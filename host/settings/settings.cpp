@@ -1,8 +1,8 @@
 // The settings file through the system profile calls (kernel32), the existence test of the
 // music file, the program-folder based path and the file steps of an all-or-nothing save.
-// Text and paths cross to the ANSI code page through host/ui/text.h; the decisions of the
-// loader are in settings_rules.cpp, the order of the save's steps in the settings dialog's
-// rules.
+// Text and paths cross to the ANSI code page through host/ui/text.h (a Unicode settings file
+// goes through the wide profile calls); the decisions of the loader are in settings_rules.cpp,
+// the order of the save's steps in the settings dialog's rules.
 #include "host/settings/settings.h"
 #include "host/settings/settings_rules.h"
 #include "host/ui/program_folder.h"
@@ -17,12 +17,37 @@ SettingsSystem& settingsCalls() {
 
 std::wstring SettingsPath() { return SettingsPathIn(settingsCalls().programFolder()); }
 
+namespace {
+
+// The profile calls read and write a file that begins with a byte order mark as Unicode, and
+// their ANSI forms turn key names into characters through the system's code page: the code
+// page 932 bytes of the Japanese keys then name other keys on any other system, and a save
+// adds those. Such a file is read and written through the wide calls, keys and values as the
+// characters they are; a file without one keeps its code page 932 key bytes.
+bool UnicodeProfile(const std::string& file) {
+  const HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  char start[3] = {};
+  DWORD got = 0;
+  const bool read = ReadFile(handle, start, sizeof start, &got, nullptr);
+  CloseHandle(handle);
+  return read && ProfileTextUnicode(std::string(start, got));
+}
+
+}  // namespace
+
 std::wstring ReadIniValue(const std::wstring& section, const std::wstring& key, const std::wstring& path) {
   constexpr uint32_t size = 256;
-  // One byte beyond what the call may fill, so the text always ends even if it does not.
-  char buffer[size + 1] = {};
   const std::string file = ui::ansiPath(path);
   if (file.empty()) return std::wstring();  // no form of the path the call can take: as a missing file
+  if (UnicodeProfile(file)) {
+    wchar_t wide[size + 1] = {};
+    GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", wide, size, ui::fromAnsi(file).c_str());
+    return wide;
+  }
+  // One byte beyond what the call may fill, so the text always ends even if it does not.
+  char buffer[size + 1] = {};
   settingsCalls().getPrivateProfileString(ui::toAnsi(section).c_str(), ui::toCodePage(key, SettingsKeyCodePage).c_str(),
                                           "", buffer, size, file.c_str());
   return ui::fromAnsi(buffer);
@@ -36,6 +61,10 @@ std::wstring WriteIniValue(const std::wstring& section, const std::wstring& key,
     return std::wstring();
   }
   // An empty value must stay "" (never null), or the call would delete the key.
+  if (UnicodeProfile(file)) {
+    LastApiResult = WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), ui::fromAnsi(file).c_str());
+    return std::wstring();
+  }
   LastApiResult = settingsCalls().writePrivateProfileString(ui::toAnsi(section).c_str(),
                                                             ui::toCodePage(key, SettingsKeyCodePage).c_str(),
                                                             ui::toAnsi(value).c_str(), file.c_str());
@@ -173,25 +202,44 @@ uint32_t WriteInto(const std::wstring& source, const std::wstring& target) {
   return error;
 }
 
+// The number of names `path` has; 0 where that cannot be told.
+DWORD NamesOf(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  return known ? info.nNumberOfLinks : 0;
+}
+
 // Renaming the copy onto the file makes the change at once, but the copy is a new file with
 // the folder's default permissions (under Wine, the default Unix mode: a file of mode 600 or
-// 664 would become 644) and no other names. So the file is first given a second name, the
-// copy takes its place, the file gets the new bytes and then takes its name back: at every
-// moment the name shows the old settings or the new ones, whole. A file system without hard
-// links gets the plain rename.
+// 664 would become 644) and no other names. So a file with no other name is first given a
+// second one, the copy takes its place, the file gets the new bytes and then takes its name
+// back: at every moment the name shows the old settings or the new ones, whole. The new bytes
+// go into a file that the second name alone holds by then, so a full disk cuts only that name,
+// which then goes. A file with other names (a hard link someone made, as a backup) is never
+// written into, since a full disk would leave those names cut: it gets the plain rename, and
+// keeps its old settings under them. So does a file system without hard links.
 uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path) {
   constexpr DWORD replace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
   const std::wstring kept = besideFile(path, KeptFileName);
-  const bool keep = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && ClearLeftover(kept) == 0 &&
-                    CreateHardLinkW(kept.c_str(), path.c_str(), nullptr);
+  const bool keep =
+      NamesOf(path) == 1 && ClearLeftover(kept) == 0 && CreateHardLinkW(kept.c_str(), path.c_str(), nullptr);
   if (!MoveFileExW(copy.c_str(), path.c_str(), replace)) {
     const DWORD error = GetLastError();
     if (keep) DeleteFileW(kept.c_str());
     return error;
   }
-  // The new settings are in place; what follows only gives the file back its identity.
-  if (keep && (WriteInto(path, kept) != 0 || !MoveFileExW(kept.c_str(), path.c_str(), replace))) {
-    DeleteFileW(kept.c_str());
+  // The new settings are in place; what follows only gives the file back its identity. A file
+  // that was given another name since the count is not written into either.
+  if (keep && (NamesOf(kept) != 1 || WriteInto(path, kept) != 0 || !MoveFileExW(kept.c_str(), path.c_str(), replace))) {
+    // Left behind, the second name could hold a cut file: that is a failed save.
+    if (!DeleteFileW(kept.c_str())) {
+      const DWORD error = GetLastError();
+      if (GetFileAttributesW(kept.c_str()) != INVALID_FILE_ATTRIBUTES) return error;
+    }
   }
   return 0;
 }

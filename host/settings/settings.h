@@ -15,7 +15,8 @@
 // The program folder followed by "\Swirlbloom.ini", built anew on every call.
 std::wstring SettingsPath();
 
-// Empty for a missing file, section or key; at most 255 bytes of the stored value. The path
+// Empty for a missing file, section or key; at most 255 bytes of the stored value (255
+// characters in a file that begins with a byte order mark, which the wide calls read). The path
 // reaches the call in a form it can take (ui::ansiPath); where there is none, empty as well.
 std::wstring ReadIniValue(const std::wstring& section, const std::wstring& key, const std::wstring& path);
 
@@ -66,6 +67,6 @@ struct SettingsSystem {
 };
 SettingsSystem& settingsCalls();
 
-// The code page the key names are sent in, whatever the system's ANSI code page: the names
-// are Japanese and a file must read the same on every system.
+// The code page the key names are sent in to the ANSI calls, whatever the system's ANSI code
+// page: the names are Japanese and a file must read the same on every system.
 constexpr unsigned SettingsKeyCodePage = 932;

@@ -64,6 +64,10 @@ bool ProfileTextWhole(const std::string& start, const std::string& end) {
   return end.back() == '\n';
 }
 
+bool ProfileTextUnicode(const std::string& start) {
+  return start.rfind("\xFF\xFE", 0) == 0 || start.rfind("\xFE\xFF", 0) == 0 || start.rfind("\xEF\xBB\xBF", 0) == 0;
+}
+
 std::wstring SettingsPathIn(const std::wstring& folder) {
   // A drive root is reported as "C:\", so the path then holds two backslashes in a row; the
   // profile calls accept that, and the file stays where earlier versions put it.

@@ -55,6 +55,10 @@ void LoadSettingsFrom(SettingsLoadPort& file);
 // bytes; an empty file is not whole.
 bool ProfileTextWhole(const std::string& start, const std::string& end);
 
+// A profile file that begins with `start` (its first up to three bytes) holds Unicode text for
+// the profile calls: a UTF-16 byte order mark, either way round, or UTF-8's.
+bool ProfileTextUnicode(const std::string& start);
+
 // The file steps of an all-or-nothing save (the settings dialog's confirmation, which decides
 // their order). A step that reports failure leaves its system error code in lastError().
 class SettingsSavePort {

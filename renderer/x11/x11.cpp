@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 
 uint64_t monotonicMicros() {
   timespec now;
@@ -56,12 +57,13 @@ int (*previousErrorHandler)(Display*, XErrorEvent*) = nullptr;
 // Outlives the shell's state, since errors of the release arrive while the connection closes.
 bool xErrorSeen = false;
 
-// SIGTERM and SIGINT set the flag and wake a wait on the pipe, so a signal that arrives just
-// before poll() is not slept through.
+// The signals that ask a program to end (a closed terminal sends SIGHUP) set the flag and wake
+// a wait on the pipe, so a signal that arrives just before poll() is not slept through; the
+// loop then ends as after Escape, which restores the root window.
 volatile sig_atomic_t signalled = 0;
 int wakePipe[2] = {-1, -1};
-struct sigaction previousTerm;
-struct sigaction previousInt;
+constexpr int EndingSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+struct sigaction previousActions[std::size(EndingSignals)];
 
 void onSignal(int) {
   const int saved = errno;
@@ -80,13 +82,11 @@ void catchSignals() {
   std::memset(&action, 0, sizeof action);
   action.sa_handler = onSignal;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, &previousTerm);
-  sigaction(SIGINT, &action, &previousInt);
+  for (size_t i = 0; i < std::size(EndingSignals); ++i) sigaction(EndingSignals[i], &action, &previousActions[i]);
 }
 
 void releaseSignals() {
-  sigaction(SIGTERM, &previousTerm, nullptr);
-  sigaction(SIGINT, &previousInt, nullptr);
+  for (size_t i = 0; i < std::size(EndingSignals); ++i) sigaction(EndingSignals[i], &previousActions[i], nullptr);
   for (int& fd : wakePipe) {
     if (fd >= 0) close(fd);
     fd = -1;
@@ -315,7 +315,7 @@ bool openX11Window(const X11Options& options, const SceneHooks& scene) {
   const char* name = options.display.empty() ? nullptr : options.display.c_str();
   shell.display = XOpenDisplay(name);
   if (!shell.display) {
-    complain("cannot open display \"%s\"", XDisplayName(name));
+    complain("%s", displayRefusal(XDisplayName(name)).c_str());
     closeX11Window();
     return false;
   }

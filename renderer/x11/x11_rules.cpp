@@ -140,6 +140,11 @@ X11Arguments parseX11Arguments(int argc, const char* const* argv, const char* sc
   return result;
 }
 
+std::string displayRefusal(const std::string& name) {
+  if (name.empty()) return "no display is set: set DISPLAY or give --display";
+  return "cannot open display \"" + name + "\"";
+}
+
 uint32_t framePeriodMicros(uint32_t delayMicros, int64_t rateNumerator, int64_t rateDenominator) {
   double hertz = 60.0;
   if (rateNumerator > 0 && rateDenominator > 0) {

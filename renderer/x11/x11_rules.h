@@ -61,4 +61,8 @@ struct FramePacer {
   void frameStarted(uint64_t nowMicros);
 };
 
+// Why the display `name` (as Xlib resolves --display or $DISPLAY) could not be opened: an
+// empty name means none was given at all, which Xlib would report as display "".
+std::string displayRefusal(const std::string& name);
+
 extern const char X11Usage[];

@@ -13,6 +13,7 @@ import pytest
 from harness import (ANSI, BIN, child_windows, click, end_wine_processes, find_window, install_copy,
                      make_tone, PROBE, record_sound, region_stats, run_wine, screenshot, wait_gone, wait_window, wine,
                      window_info, windows_path, xdotool, post, send, WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND)
+from music_helpers import MUSIC_PROBE
 
 TITLE = "<Pomarel>"
 BIN_SCR = BIN / "Pomarel.scr"
@@ -369,23 +370,69 @@ def test_a_missing_file_in_a_writable_folder_is_created_as_before(program):
     assert not (program / "Swirlbloom.new").exists()
 
 
-def test_a_full_disk_is_reported_and_the_file_kept_whole(tmp_path):
+# A settings file in Unicode (it begins with a byte order mark) names its keys in characters,
+# the same on every system: it loads as written whatever the code page, and a save writes the
+# same keys back in the same encoding and adds none.
+@pytest.mark.parametrize("encoding", ["utf-16", "utf-8-sig"])
+def test_a_unicode_settings_file_loads_and_saves_its_own_keys(program, tmp_path, encoding):
+    (tmp_path / "music").mkdir()
+    tone = windows_path(make_tone(tmp_path / "music" / "loop.wav", seconds=0.2))
+    ini = program / "Swirlbloom.ini"
+    ini.write_bytes("[Section]\r\n{}= 1\r\n{}= 5\r\n{}={}\r\n".format(KIND, REPEAT, FILE, tone).encode(encoding))
+    d = Dialog(program)
+    d.button(CMD_SET)
+    assert d.ended()
+    saved = ini.read_bytes()
+    assert saved.startswith("".encode(encoding)), saved[:16]
+    values = dict(line.split("=", 1) for line in saved.decode(encoding).split("\r\n") if "=" in line)
+    assert {key: value.strip() for key, value in values.items()} == {KIND: "1", REPEAT: "5", FILE: tone}
+
+
+@contextlib.contextmanager
+def small_disk(tmp_path, kilobytes):
+    """A file system of its own, `kilobytes` large; fill() then takes all its room left."""
     disk = tmp_path / "disk"
     disk.mkdir()
-    size = (BIN_SCR.stat().st_size // 1024) + 64
-    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%dk" % size, "tmpfs", str(disk)], check=True, timeout=30)
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%dk" % kilobytes, "tmpfs", str(disk)], check=True, timeout=30)
     try:
+        yield disk
+    finally:
+        end_wine_processes()
+        subprocess.run(["umount", "-l", str(disk)], timeout=30)
+
+
+def fill(disk):
+    with contextlib.suppress(OSError), open(disk / "filler", "wb", buffering=0) as filler:
+        while filler.write(b"\0" * 4096):
+            pass
+
+
+def test_a_full_disk_is_reported_and_the_file_kept_whole(tmp_path):
+    with small_disk(tmp_path, (BIN_SCR.stat().st_size // 1024) + 64) as disk:
         program = install_copy(disk, renderer=False)
         write_settings(program, b" 2", b" 3", b"")
         with open(program / "Swirlbloom.ini", "ab") as ini:
             ini.write(OTHER_SECTION)
-        with contextlib.suppress(OSError), open(disk / "filler", "wb", buffering=0) as filler:
-            while filler.write(b"\0" * 4096):
-                pass
+        fill(disk)
         refused_save(program)
-    finally:
-        end_wine_processes()
-        subprocess.run(["umount", "-l", str(disk)], timeout=30)
+
+
+# The save's last step gives the file back its identity (its permissions) by writing the new
+# bytes into it. A file with another name, a hard link made as a backup, must not be written
+# into: a disk that filled meanwhile would leave that name cut. Here the disk is full when that
+# step begins, and the new text needs pages the old one does not have.
+def test_a_full_disk_at_the_last_step_cuts_no_name_of_the_file(tmp_path):
+    with small_disk(tmp_path, 64) as disk:
+        old = write_settings(disk, b" 2", b" 3", b"")
+        os.link(disk / "Swirlbloom.ini", disk / "backup.ini")
+        new = old + OTHER_SECTION + b"long=" + b"v" * 12000 + b"\r\n"
+        (disk / "Swirlbloom.new").write_bytes(new)
+        fill(disk)
+        done = run_wine(MUSIC_PROBE, "replace", windows_path(disk / "Swirlbloom.new"),
+                        windows_path(disk / "Swirlbloom.ini"))
+        assert (disk / "backup.ini").read_bytes() == old
+        assert (disk / "Swirlbloom.ini").read_bytes() == new
+        assert done.stdout == "replaced\n" and not (disk / "Swirlbloom.old").exists(), done.stdout
 
 
 # ---- music files whose names the ANSI code page cannot hold ----

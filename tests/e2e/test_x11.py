@@ -88,7 +88,9 @@ def test_given_window_inside_only_resized_unmapped_destroyed(tmp_path, handed_ov
         assert finish(proc) == (0, "")
 
 
-@pytest.mark.parametrize("sig, args", [(signal.SIGTERM, []), (signal.SIGINT, ["--root", "--fps"])])
+# Each signal that asks a program to end (SIGHUP: its terminal closed) ends it as Escape does.
+@pytest.mark.parametrize("sig, args", [(signal.SIGTERM, []), (signal.SIGINT, ["--root", "--fps"]),
+                                       (signal.SIGHUP, ["--root"]), (signal.SIGQUIT, [])])
 def test_signal_ends_it_promptly_and_quietly(tmp_path, sig, args):
     proc = start(*args)
     if args:
@@ -134,10 +136,11 @@ def test_input_only_window_is_refused_with_one_message():
                           % hex(window_id))
 
 
-@pytest.mark.parametrize("args, code, message", [
-    (["--window-id", "0x1fffffff"], 1, "pomarel: there is no window 0x1fffffff\n"),
-    (["--window-id", "banana"], 2, "pomarel: --window-id: 'banana' is not a window id\nusage:"),
+@pytest.mark.parametrize("args, env, code, message", [
+    (["--window-id", "0x1fffffff"], {}, 1, "pomarel: there is no window 0x1fffffff\n"),
+    (["--window-id", "banana"], {}, 2, "pomarel: --window-id: 'banana' is not a window id\nusage:"),
+    ([], {"DISPLAY": ""}, 1, "pomarel: no display is set: set DISPLAY or give --display\n"),
 ])
-def test_refusals_are_clear(args, code, message):
-    got, err = finish(start(*args))
+def test_refusals_are_clear(args, env, code, message):
+    got, err = finish(start(*args, env=env))
     assert got == code and err.startswith(message), err

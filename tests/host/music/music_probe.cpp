@@ -1,7 +1,9 @@
 // music_probe: a console stand-in for the screensaver session so the end-to-end tests can hear
 // the music module. Loads the settings (from --folder DIR when given), starts the music by kind
 // and file ending, runs the CD and MP3 checks on their intervals, and stops on "stop" (stdin).
+// "replace" runs only the settings save's last file step, for tests that fill the disk first.
 //   music_probe [--folder DIR] load|play
+//   music_probe replace COPY PATH
 #include "host/music/music.h"
 #include "host/settings/settings.h"
 #include "host/ui/text.h"
@@ -94,14 +96,23 @@ int main() {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring mode;
+  std::vector<std::wstring> operands;
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
     if (arg == L"--folder" && i + 1 < argc) {
       probe.folder = argv[++i];
       settingsCalls().programFolder = injectedFolder;
-    } else {
+    } else if (mode.empty()) {
       mode = arg;
+    } else {
+      operands.push_back(arg);
     }
+  }
+  if (mode == L"replace" && operands.size() == 2) {
+    SettingsFile file;
+    const bool replaced = file.replaceWith(operands[0], operands[1]);
+    say(replaced ? L"replaced" : L"refused: " + file.reason(file.lastError()));
+    return replaced ? 0 : 1;
   }
   LoadSettings();
   say(L"{\"kind\": " + std::to_wstring(BGMKind) + L", \"repeat\": " + std::to_wstring(BGMRepeatTrack) +

@@ -675,8 +675,14 @@ TEST_F(DialogTest, ALeftoverOfAnInterruptedSaveNeverBlocksTheNext) {
 }
 
 // The profile calls read and write a file with a UTF-16 byte order mark as UTF-16; such a file
-// is saved as one, whole, with its other sections.
+// is saved as one, whole, with its other sections, and with its keys as the characters they
+// are (read back through the wide call: this prefix's code page is 1252, not 932).
 TEST_F(DialogTest, AUtf16SettingsFileIsSavedAsUtf16) {
+  auto storedWide = [&](const wchar_t* key) {
+    wchar_t value[256] = {};
+    GetPrivateProfileStringW(L"Section", key, L"(missing)", value, 256, iniPath().c_str());
+    return std::wstring(value);
+  };
   for (const char* mark : {"\xFF\xFE", "\xFE\xFF"}) {
     const bool little = mark[0] == '\xFF';
     std::string text(mark, 2);
@@ -693,8 +699,8 @@ TEST_F(DialogTest, AUtf16SettingsFileIsSavedAsUtf16) {
     EXPECT_TRUE(g.messages.empty()) << (g.messages.empty() ? "" : ui::toAnsi(g.messages[0]));
     EXPECT_FALSE(d.loaded());
     EXPECT_EQ(iniText().substr(0, 2), std::string(mark, 2));
-    EXPECT_EQ(stored(KeyKind), "2");
-    EXPECT_EQ(stored(KeyFile), "C:\\Music\\song.mp3");
+    EXPECT_EQ(storedWide(KeyKind), L"2");
+    EXPECT_EQ(storedWide(KeyFile), L"C:\\Music\\song.mp3");
     char kept[16] = {};
     GetPrivateProfileStringA("Other", "keep", "", kept, sizeof kept, ui::toAnsi(iniPath()).c_str());
     EXPECT_STREQ(kept, "me");
