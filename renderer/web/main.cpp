@@ -30,5 +30,5 @@ int main(int argc, char** argv) {
     calendarSeconds = seedOfReplay;
   }
   // The runtime stays after main returns (no EXIT_RUNTIME): the browser calls the frames.
-  return runWeb(replay, SceneHooks{resizeViewport, renderNextFrame}, announceChecksum) ? 0 : 1;
+  return runWeb(replay, SceneHooks{resizeViewportKeepingShape, renderNextFrame}, announceChecksum) ? 0 : 1;
 }

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
+#include "renderer/counter/counter_rules.h"
 #include "renderer/web/webgl.h"
-#include "renderer/web/webgl_rules.h"
 
 namespace {
 
@@ -22,6 +22,7 @@ struct Shell {
   bool looping = false;
   bool holding = false;  // a replay that has drawn its last frame
   int frames = 0;
+  SceneCounter counter;
   uint32_t clockMillis = 0;
 };
 
@@ -35,14 +36,11 @@ bool pageHidden() {
 // The canvas is laid out by the page's style to fill the window; its drawing buffer follows
 // that size times the pixel ratio, checked every frame so that resizes, zoom and moves to a
 // screen of another ratio all take effect at the next frame. The whole buffer is the scene's
-// viewport and the scene keeps its 4:3 perspective, so a window of another shape stretches
-// the picture, as the Windows and Linux programs stretch theirs: letterboxing would need a
-// viewport the scene never sets, and the same picture on every platform comes first.
+// viewport; the scene fits its view and its dots to the buffer's shape and height.
 void followCanvasSize() {
   double cssWidth = 0, cssHeight = 0;
   emscripten_get_element_css_size(WebCanvas, &cssWidth, &cssHeight);
   const CanvasSize size = canvasSize(cssWidth, cssHeight, emscripten_get_device_pixel_ratio());
-  glBatch.pixelScale = size.pixelScale;
   if (size.width == shell.width && size.height == shell.height) return;
   shell.width = size.width;
   shell.height = size.height;
@@ -56,10 +54,10 @@ EM_BOOL onFrame(double browserMillis, void*) {
     return EM_FALSE;
   }
   followCanvasSize();
-  // The frame's time is the browser's frame clock, the one every animation of the page uses;
-  // a replay reads its script instead. Either way the scene takes differences modulo 2^32.
+  // The frame's time is the browser's frame clock, the one every animation of the page uses,
+  // less the time the loop was stopped; a replay reads its script instead.
   shell.clockMillis = shell.replay.on ? replayMillis(shell.replay, shell.frames)
-                                      : static_cast<uint32_t>(static_cast<uint64_t>(browserMillis));
+                                      : shell.counter.read(static_cast<uint64_t>(browserMillis * 1000.0));
   shell.scene.frame();
   const int draws = presentWebGl();
   ++shell.frames;
@@ -80,6 +78,8 @@ void startLoop() {
 }
 
 EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* state, void*) {
+  // The browser holds back the frames of a hidden page; the picture goes on where it stopped.
+  if (state->hidden) shell.counter.stop();
   if (!state->hidden) startLoop();
   return EM_FALSE;
 }

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
                  replay.error.c_str());
     return 2;
   }
-  const SceneHooks scene{resizeViewport, renderNextFrame};
+  const SceneHooks scene{resizeViewportKeepingShape, renderNextFrame};  // as main.cpp
   if (!openX11Window(X11Options{}, scene)) return 1;
   if (!pumpX11Events(scene)) return 1;  // mapped
   seed = replay.seed;
