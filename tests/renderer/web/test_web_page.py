@@ -1,11 +1,14 @@
 """The browser edition in headless Chromium (software WebGL), served over http: the confetti
 and its first flash, the canvas's size, full screen, the page's requests, the music, reduced
 motion, a browser without WebGL or WebAssembly; and the test replay, whose checksum must match
-the native and node builds and whose frames must look like the Linux program's.
+the native and node builds, whose frames must look like the Linux program's, and whose pieces
+and dots keep their shape and size on screens of any shape, as the Linux program's do.
 """
 import json
 import math
 import os
+import re
+import statistics
 import struct
 import subprocess
 import time
@@ -29,6 +32,26 @@ CONFETTI_FRAME = "?seed=7&steps=%s&frames=270" % STEPS
 # the two frames); a wrong colour order gave 0.62 and a missing flash 0.98.
 BLOCK = 8
 PICTURE_THRESHOLD = 0.05
+
+# Shapes on any screen, 9 s in (the burst of 7.3 s spread, the flash gone), measured on the
+# lit blobs (ImageMagick's connected components): the median height / width of the bounding
+# boxes of blobs of 60 pixels or more is about 1 when pieces keep their shape, 2.6-2.9 when the
+# 4:3 projection is stretched onto an upright screen. Dots, 3 pixels per 768 rows, are the
+# compact blobs of 5 to 400 pixels where paper is far larger (smaller blobs are the jagged rims
+# of paper seen edge on).
+SHAPE_FRAME = "?seed=7&steps=100&frames=90"
+SHAPE_THRESHOLD = 1.6
+
+
+def lit_blobs(image):
+    """[(width, height, pixels)] of every 8-connected lit blob."""
+    listing = subprocess.run(["convert", "png:-" if isinstance(image, bytes) else str(image), "-colorspace",
+                              "Gray", "-threshold", "6%", "-define", "connected-components:verbose=true",
+                              "-connected-components", "8", "null:"], input=image if isinstance(image, bytes) else None,
+                             capture_output=True, check=True, timeout=60).stdout.decode()
+    found = (re.match(r"\s*\d+: (\d+)x(\d+)\+\d+\+\d+ \S+ (\d+) gray\(255\)", line) for line in listing.splitlines())
+    return [tuple(map(int, m.groups())) for m in found if m]
+
 
 # The flash is drawn with the only additive blend of a frame; without it the frame is dark.
 NO_FLASH = """(() => {
@@ -240,6 +263,33 @@ def test_same_picture_as_the_linux_program(browser, server, replays, x_display, 
         faulty = block_means(replay(browser, server, query, before_load=NO_FLASH)[1])
     wrong_difference = picture_difference(faulty, linux_blocks)
     assert right < PICTURE_THRESHOLD < wrong_difference, (right, wrong_difference)
+
+
+@pytest.mark.parametrize("program, width, height, ratio, dot", [
+    ("page", 390, 844, 3, 9.9),    # a phone held upright
+    ("page", 3840, 2160, 1, 8.4),  # a 4K screen
+    ("linux", 500, 1000, 1, None),  # an upright window or preview pane
+], ids=["phone", "4K", "linux-upright"])
+def test_pieces_keep_their_shape_and_dots_their_size_on_any_screen(browser, server, x_display, tmp_path,
+                                                                  program, width, height, ratio, dot):
+    if program == "linux":
+        image = tmp_path / "linux.ppm"
+        subprocess.run([str(NATIVE_TESTS / "linux_frame"), SHAPE_FRAME, str(image), "%dx%d" % (width, height)],
+                       check=True, capture_output=True, timeout=120,
+                       env=dict(os.environ, DISPLAY=x_display, ASAN_OPTIONS="detect_leaks=0"))
+    else:
+        browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
+                     mobile=False)
+        try:
+            image = replay(browser, server, SHAPE_FRAME)[1]
+        finally:
+            browser.size(1024, 768)
+    blobs = lit_blobs(image)
+    shapes = [h / w for w, h, pixels in blobs if pixels >= 60]
+    dots = [w for w, h, pixels in blobs if 5 <= pixels < 400 and 0.5 <= h / w <= 2 and pixels >= 0.5 * w * h]
+    assert len(shapes) > 50 and statistics.median(shapes) < SHAPE_THRESHOLD, statistics.median(shapes)
+    if dot:
+        assert len(dots) > 20 and abs(statistics.median(dots) / dot - 1) < 0.25, statistics.median(dots)
 
 
 def test_drawing_resumes_after_the_context_is_lost(browser, server):
