@@ -61,7 +61,8 @@ EM_BOOL onFrame(double browserMillis, void*) {
   shell.scene.frame();
   const int draws = presentWebGl();
   ++shell.frames;
-  EM_ASM({ Module.frames = $0; Module.drawsLastFrame = $1; }, shell.frames, draws);
+  EM_ASM({ Module.frames = $0; Module.drawsLastFrame = $1; Module.sceneMillis = $2; }, shell.frames, draws,
+         shell.clockMillis);
   if (shell.replay.on && shell.frames == shell.replay.frames) {
     shell.holding = true;
     shell.looping = false;
