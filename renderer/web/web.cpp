@@ -80,8 +80,11 @@ void startLoop() {
 
 EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* state, void*) {
   // The browser holds back the frames of a hidden page; the picture goes on where it stopped.
-  if (state->hidden) shell.counter.stop();
-  if (!state->hidden) startLoop();
+  if (state->hidden) {
+    shell.counter.stop();
+  } else {
+    startLoop();
+  }
   return EM_FALSE;
 }
 
