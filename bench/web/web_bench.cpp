@@ -69,5 +69,5 @@ void benchFrame() {
 extern "C" uint32_t timeGetTime() { return webClockMillis(); }
 
 int main() {
-  return runWeb(WebReplay{}, SceneHooks{resizeViewport, benchFrame}, nullptr) ? 0 : 1;
+  return runWeb(WebReplay{}, SceneHooks{resizeViewportKeepingShape, benchFrame}, nullptr) ? 0 : 1;
 }

@@ -26,7 +26,7 @@ double clockSeconds(clockid_t clock) {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-const SceneHooks scene{resizeViewport, renderNextFrame};
+const SceneHooks scene{resizeViewportKeepingShape, renderNextFrame};
 
 // User and system time of another process (the X server, which copies every frame of Mesa's
 // software renderer to the screen), from /proc; 0 when it cannot be read.

@@ -3,6 +3,7 @@
 // for every OpenGL, GLU and counter call, so it builds natively against a stand-in.
 #include "renderer/scene/scene.h"
 
+#include <cmath>
 #include <ctime>
 
 #include "renderer/scene/gl_api.h"
@@ -26,11 +27,29 @@ constexpr int CanvasHeight = 480;
 
 void loadCanvasOrtho() { glOrtho(0, CanvasWidth, 0, CanvasHeight, -100, 100); }
 
-// Always 4:3 whatever the window's shape: a wider window stretches the picture to fill it.
+// The designed view: 45 degrees high at 4:3, with 3-pixel dots in its 768 rows.
+constexpr double DesignedFovy = 45.0;
+constexpr double DesignedAspect = 4.0 / 3.0;
+constexpr float DesignedDotPixels = 3.0f;
+constexpr int DesignedRows = 768;
+
+// What the last resize chose, loaded by setupScene and by every later resize.
+double viewAspect = DesignedAspect;
+float dotPixels = DesignedDotPixels;
+
+// A projection of another aspect still shows the whole designed view: a wider one keeps the
+// vertical field and shows more at the sides, a narrower one keeps the designed horizontal
+// extent and opens the vertical field to show more above and below.
 void loadPerspective() {
+  constexpr double DegreesPerRadian = 57.29577951308232;
+  double fovy = DesignedFovy;
+  if (viewAspect < DesignedAspect) {
+    const double halfHeight = std::tan(DesignedFovy / 2 / DegreesPerRadian) * DesignedAspect / viewAspect;
+    fovy = 2 * std::atan(halfHeight) * DegreesPerRadian;
+  }
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(45.0, 4.0 / 3.0, static_cast<double>(0.1f), 100.0);
+  gluPerspective(fovy, viewAspect, static_cast<double>(0.1f), 100.0);
   glTranslatef(0.0f, -5.0f, -30.0f);  // eye at (0, 5, 30); lives on the projection matrix
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
@@ -55,7 +74,7 @@ bool initGraphics() {
 }
 
 void setupScene() {
-  glPointSize(3.0f);
+  glPointSize(dotPixels);
   glEnable(GL_BLEND);
   glHint(GL_POINT_SMOOTH_HINT, GL_FASTEST);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -65,8 +84,9 @@ void setupScene() {
   perspectiveLoaded = true;
 }
 
-void resizeViewport(int width, int height) {
-  if (height == 0) height = 1;
+namespace {
+
+void setViewport(int width, int height) {
   glViewport(0, 0, width, height);
   // Before the first frame the canvas projection is a placeholder that setupScene replaces;
   // after it, a resize (restore from the task bar, the windowed fallback dragged) must keep
@@ -80,6 +100,22 @@ void resizeViewport(int width, int height) {
   loadCanvasOrtho();
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
+}
+
+}  // namespace
+
+void resizeViewport(int width, int height) {
+  if (height == 0) height = 1;
+  setViewport(width, height);
+}
+
+void resizeViewportKeepingShape(int width, int height) {
+  if (width < 1) width = 1;
+  if (height < 1) height = 1;
+  viewAspect = static_cast<double>(width) / height;
+  dotPixels = std::fmax(1.0f, DesignedDotPixels * static_cast<float>(height) / DesignedRows);
+  if (perspectiveLoaded) glPointSize(dotPixels);
+  setViewport(width, height);
 }
 
 void ConfettiPiece::draw() const {
@@ -174,5 +210,7 @@ void resetScene() {
   flashAlpha = 0.0f;
   flashSeconds = 0.0f;
   perspectiveLoaded = false;
+  viewAspect = DesignedAspect;
+  dotPixels = DesignedDotPixels;
   calendarSeconds = systemCalendarSeconds;
 }

@@ -1,5 +1,5 @@
-// The confetti scene in OpenGL 1.1 immediate mode: one-time graphics state, the 4:3
-// perspective, the viewport, the frame (pieces, flash) and the frame clock. Builds on the
+// The confetti scene in OpenGL 1.1 immediate mode: one-time graphics state, the perspective
+// of the designed 4:3 view, the viewport, the frame (pieces, flash) and the frame clock. Builds on the
 // confetti model; reaches OpenGL, GLU and the millisecond counter through gl_api.h only.
 #pragma once
 
@@ -21,7 +21,15 @@ extern uint32_t (*calendarSeconds)();
 
 bool initGraphics();
 void setupScene();
+// The two ways the view meets a drawing surface; each program's main.cpp hands its window
+// layer one of them, so the scene never asks which platform it is on.
+// The designed view, for a program that sets the display to 1024 x 768 (Windows): the 4:3
+// perspective stretched over any surface, and dots of 3 pixels.
 void resizeViewport(int width, int height);
+// For surfaces of any shape and size: the perspective takes the surface's aspect with the
+// whole 4:3 view in sight, so pieces keep their shape, and dots are 3 pixels per 768 rows,
+// never under 1 pixel.
+void resizeViewportKeepingShape(int width, int height);
 void drawFrame();
 bool drawFlash(uint8_t trigger, float fadeSeconds);
 

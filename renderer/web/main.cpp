@@ -32,6 +32,6 @@ int main(int argc, char** argv) {
     calendarSeconds = seedOfReplay;
   }
   // The runtime stays after main returns (no EXIT_RUNTIME): the browser calls the frames.
-  const SceneHooks scene{resizeViewport, renderNextFrame};
+  const SceneHooks scene{resizeViewportKeepingShape, renderNextFrame};
   return runWeb(replay, scene, still ? announceStill : announceChecksum) ? 0 : 1;
 }

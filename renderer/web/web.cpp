@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
+#include "renderer/counter/counter_rules.h"
 #include "renderer/web/webgl.h"
-#include "renderer/web/webgl_rules.h"
 
 namespace {
 
@@ -22,10 +22,9 @@ struct Shell {
   bool looping = false;
   bool holding = false;   // a replay that has drawn its last frame
   bool still = false;     // the replay is the reduced-motion still, held until playWeb()
-  bool resuming = false;  // motion takes over from the still at the next frame
   int frames = 0;
+  SceneCounter counter;
   uint32_t clockMillis = 0;
-  uint32_t clockShift = 0;  // added to the browser's clock, so motion goes on from the still
 };
 
 Shell shell;
@@ -38,14 +37,12 @@ bool pageHidden() {
 // The canvas is laid out by the page's style to fill the window; its drawing buffer follows
 // that size times the pixel ratio, checked every frame so that resizes, zoom and moves to a
 // screen of another ratio all take effect at the next frame. The whole buffer is the scene's
-// viewport and the scene keeps its 4:3 perspective, so a window of another shape stretches
-// the picture, as the Windows and Linux programs stretch theirs: letterboxing would need a
-// viewport the scene never sets, and the same picture on every platform comes first.
+// viewport; the scene fits its view and its dots to the buffer's shape and height. True when
+// the size changed.
 bool followCanvasSize() {
   double cssWidth = 0, cssHeight = 0;
   emscripten_get_element_css_size(WebCanvas, &cssWidth, &cssHeight);
   const CanvasSize size = canvasSize(cssWidth, cssHeight, emscripten_get_device_pixel_ratio());
-  glBatch.pixelScale = size.pixelScale;
   if (size.width == shell.width && size.height == shell.height) return false;
   shell.width = size.width;
   shell.height = size.height;
@@ -85,19 +82,15 @@ EM_BOOL onFrame(double browserMillis, void*) {
     return EM_TRUE;
   }
   if (shell.still) skipToStill();
-  // The frame's time is the browser's frame clock, the one every animation of the page uses;
-  // a replay reads its script instead. Either way the scene takes differences modulo 2^32.
-  const uint32_t browserClock = static_cast<uint32_t>(static_cast<uint64_t>(browserMillis));
-  if (shell.resuming) {
-    shell.clockShift = shell.clockMillis - browserClock;
-    shell.resuming = false;
-  }
+  // The frame's time is the browser's frame clock, the one every animation of the page uses,
+  // less the time the loop was stopped; a replay reads its script instead.
   shell.clockMillis = shell.replay.on ? replayMillis(shell.replay, shell.frames)
-                                      : browserClock + shell.clockShift;
+                                      : shell.counter.read(static_cast<uint64_t>(browserMillis * 1000.0));
   shell.scene.frame();
   const int draws = presentWebGl();
   ++shell.frames;
-  EM_ASM({ Module.frames = $0; Module.drawsLastFrame = $1; }, shell.frames, draws);
+  EM_ASM({ Module.frames = $0; Module.drawsLastFrame = $1; Module.sceneMillis = $2; }, shell.frames, draws,
+         shell.clockMillis);
   if (shell.replay.on && shell.frames == shell.replay.frames) {
     shell.holding = true;
     shell.looping = shell.still;
@@ -114,7 +107,12 @@ void startLoop() {
 }
 
 EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* state, void*) {
-  if (!state->hidden) startLoop();
+  // The browser holds back the frames of a hidden page; the picture goes on where it stopped.
+  if (state->hidden) {
+    shell.counter.stop();
+  } else {
+    startLoop();
+  }
   return EM_FALSE;
 }
 
@@ -148,6 +146,8 @@ void announceWeb(const char* name, const char* value) {
 extern "C" EMSCRIPTEN_KEEPALIVE void playWeb() {
   if (!shell.still) return;
   shell.still = shell.holding = shell.replay.on = false;
-  shell.resuming = true;
+  // Motion goes on from the still's moment: the counter starts again from the still's time.
+  shell.counter.countedMicros = static_cast<uint64_t>(shell.clockMillis) * 1000u;
+  shell.counter.stop();
   startLoop();
 }

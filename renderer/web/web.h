@@ -16,7 +16,8 @@ constexpr char WebCanvas[] = "#confetti";
 // follows its script and the loop holds still after its last frame, calling `replayDone`.
 bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)());
 
-// The browser's frame clock in milliseconds (or the replay's script), for the scene's counter.
+// The browser's frame clock in milliseconds, less the time the loop was stopped (or the
+// replay's script), for the scene's counter.
 uint32_t webClockMillis();
 
 // The page's Play (Module._playWeb) ends a still: motion goes on from its moment.

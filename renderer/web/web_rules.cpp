@@ -48,7 +48,7 @@ CanvasSize canvasSize(double cssWidth, double cssHeight, double pixelRatio) {
   if (longer > LargestCanvasSide) scale *= LargestCanvasSide / longer;
   const int width = static_cast<int>(std::fmax(1.0, std::round(cssWidth * scale)));
   const int height = static_cast<int>(std::fmax(1.0, std::round(cssHeight * scale)));
-  return {width, height, static_cast<float>(scale)};
+  return {width, height};
 }
 
 WebReplay parseReplayQuery(const char* query) {

@@ -9,7 +9,6 @@
 struct CanvasSize {
   int width;
   int height;
-  float pixelScale;  // device pixels per CSS pixel, after any cap
 };
 
 // Drawing buffers larger than this are refused or silently shrunk by browsers, which would

@@ -58,7 +58,7 @@ void emitTriangle(GlBatch& b, const BatchVertex& v0, const BatchVertex& v1, cons
 // A point as a square of two triangles around its centre; the dot values let the shader
 // offset the corners in pixels and, for a smoothed point, cut the square round.
 void emitDot(GlBatch& b, const BatchVertex& centre) {
-  const float size = b.pointSize * b.pixelScale;
+  const float size = b.pointSize;  // in the drawing buffer's pixels, as OpenGL's
   // Unsmoothed points are squares of the rounded size, at least one pixel.
   const float radius = b.pointSmooth ? size * 0.5f : -std::fmax(1.0f, std::round(size)) * 0.5f;
   const float reach = b.pointSmooth ? radius + DotFringe : -radius;
@@ -230,7 +230,6 @@ void resetGlBatch() {
   b.pointSmooth = b.blend = b.open = false;
   b.blendSource = GL_ONE;
   b.blendDestination = 0;
-  b.pixelScale = 1.0f;
   b.pendingCount = b.primitiveVertices = 0;
   b.mode = 0;
   b.startFrame();

@@ -61,8 +61,6 @@ struct GlBatch {
   bool blend = false;
   uint32_t blendSource = 1;       // GL_ONE
   uint32_t blendDestination = 0;  // GL_ZERO
-  // Device pixels per CSS pixel: a dot of size 3 is 3 CSS pixels across on any screen.
-  float pixelScale = 1.0f;
 
   // Inside glBegin/glEnd.
   bool open = false;

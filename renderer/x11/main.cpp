@@ -3,13 +3,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "renderer/counter/counter_rules.h"
 #include "renderer/scene/gl_api.h"
 #include "renderer/scene/scene.h"
 #include "renderer/x11/x11.h"
 
-// The scene's millisecond counter, from the shell's monotonic clock. Wrapping at 2^32 like
-// Windows' is harmless: the scene takes the difference of two readings modulo 2^32.
-extern "C" uint32_t timeGetTime() { return static_cast<uint32_t>(monotonicMicros() / 1000u); }
+namespace {
+// The shell's monotonic clock less the time the program was stopped (SIGSTOP, a machine that
+// slept), so that the picture goes on where it stopped.
+SceneCounter counter;
+}  // namespace
+
+extern "C" uint32_t timeGetTime() { return counter.read(monotonicMicros()); }
 
 int main(int argc, char** argv) {
   const X11Arguments arguments = parseX11Arguments(argc, argv, std::getenv("XSCREENSAVER_WINDOW"));
@@ -21,5 +26,6 @@ int main(int argc, char** argv) {
     std::fputs(X11Usage, stdout);
     return 0;
   }
-  return runX11(arguments.options, SceneHooks{resizeViewport, renderNextFrame});
+  counter.framePeriodMicros = arguments.options.delayMicros;  // a slow frame rate is no stop
+  return runX11(arguments.options, SceneHooks{resizeViewportKeepingShape, renderNextFrame});
 }

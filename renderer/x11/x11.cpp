@@ -160,7 +160,7 @@ void hideCursor(Display* d, Window w) {
 }
 
 // A window of our own: 1024 x 768 titled "Pomarel", or the whole screen. The display mode is
-// never changed; the scene keeps its 4:3 perspective at any size.
+// never changed; the scene fits its view to the window's shape.
 XVisualInfo* createOwnWindow(bool fullscreen) {
   Display* d = shell.display;
   const int screen = DefaultScreen(d);

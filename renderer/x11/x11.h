@@ -28,7 +28,7 @@ bool setX11SwapInterval(int interval);
 // The window's display refresh rate, numerator / denominator Hz, as GLX_OML_sync_control
 // reports it; 0 / 0 where GLX cannot tell (Xvfb, software OpenGL, some drivers).
 void x11RefreshRate(int64_t* numerator, int64_t* denominator);
-// CLOCK_MONOTONIC in microseconds; the scene's counter is its milliseconds.
+// CLOCK_MONOTONIC in microseconds; main.cpp makes the scene's counter of it.
 uint64_t monotonicMicros();
 
 // The program: open, frames paced to the display's refresh or --delay until the end, close.

@@ -1,7 +1,7 @@
 // What the scene's set-up shows, checked through the browser backend's recorder, which keeps
 // OpenGL's state and matrices on the CPU: where world points land on the screen (the framing
-// the choreography's bounds rely on), the blend and point state the pieces need, and the 4:3
-// picture kept across a resize to another shape.
+// the choreography's bounds rely on), the blend and point state the pieces need, the 4:3
+// picture kept across a resize to another shape, and the view that keeps pieces' shape.
 #include <gtest/gtest.h>
 
 #include "renderer/scene/gl_api.h"
@@ -93,6 +93,48 @@ TEST_F(SceneView, AWindowOfAnotherShapeShowsTheSame43PictureStretched) {
     EXPECT_FLOAT_EQ(after.x, before.x) << size.first << "x" << size.second;
     EXPECT_FLOAT_EQ(after.y, before.y) << size.first << "x" << size.second;
     EXPECT_EQ(glBatch.viewport[2], size.first);
+  }
+}
+
+TEST_F(SceneView, KeepingShapeShowsTheWhole43ViewWithSquarePixelsAndDotsByHeight) {
+  const struct {
+    int width, height;
+    float outsideX, outsideY;  // just beyond the designed view on the side that is kept
+    float dotPixels;
+  } cases[] = {
+      {1024, 768, 0, 17.7f, 3},
+      {3840, 2160, 0, 17.7f, 8.4375f},  // wider: more at the sides
+      {1170, 2532, 16.8f, 5, 9.890625f},  // a phone held upright: more above and below
+      {500, 1000, -16.8f, 5, 3.90625f},
+      {160, 100, 0, 17.7f, 1},  // a small preview: dots never under a pixel
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+    auto check = [&](const char* when) {
+      SCOPED_TRACE(when);
+      // The designed view's edges and the emitter's highest launches stay in sight.
+      for (const Ndc at : {whereDrawn(-16.5f, 5, 0), whereDrawn(16.5f, 5, 0), whereDrawn(0, 17.3f, 0),
+                           whereDrawn(0, -7.3f, 0)}) {
+        EXPECT_TRUE(at.x > -1 && at.x < 1 && at.y > -1 && at.y < 1) << at.x << ", " << at.y;
+      }
+      const Ndc beyond = whereDrawn(c.outsideX, c.outsideY, 0);
+      EXPECT_FALSE(beyond.x > -1 && beyond.x < 1 && beyond.y > -1 && beyond.y < 1) << beyond.x << ", " << beyond.y;
+      // A unit step across is as many pixels as a unit step up: squares stay square.
+      const Ndc centre = whereDrawn(0, 5, 0), right = whereDrawn(1, 5, 0), up = whereDrawn(0, 6, 0);
+      EXPECT_NEAR((right.x - centre.x) * c.width / ((up.y - centre.y) * c.height), 1.0, 1e-4);
+      EXPECT_FLOAT_EQ(glBatch.pointSize, c.dotPixels);
+      EXPECT_EQ(glBatch.viewport[3], c.height);
+    };
+    resetScene();
+    resetGlBatch();
+    calendarSeconds = fixedCalendar;
+    resizeViewportKeepingShape(c.width, c.height);
+    initGraphics();
+    setupScene();
+    check("sized before the first frame");
+    resizeViewportKeepingShape(1024, 768);
+    resizeViewportKeepingShape(c.width, c.height);
+    check("resized later");
   }
 }
 

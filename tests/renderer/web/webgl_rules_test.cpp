@@ -80,26 +80,26 @@ TEST_F(WebGlRules, PrimitivesBecomeTrianglesAndRoundDots) {
     GLenum mode;
     int vertices;
     bool smooth;
-    float pixelScale;
+    float pointSize;
     int recorded;
     float dotRadius;  // of the recorded vertices; 0 for paper, negative for a square dot
   } cases[] = {
-      {"square strip", GL_TRIANGLE_STRIP, 4, true, 1, 6, 0},
-      {"triangle strip", GL_TRIANGLE_STRIP, 3, true, 1, 3, 0},
-      {"strip too short", GL_TRIANGLE_STRIP, 2, true, 1, 0, 0},
-      {"flash quad", GL_QUADS, 4, true, 1, 6, 0},
-      {"unfinished quad", GL_QUADS, 7, true, 1, 6, 0},
-      {"smooth dot of 3", GL_POINTS, 1, true, 1, 6, 1.5f},
-      {"smooth dot on a screen of ratio 2", GL_POINTS, 1, true, 2, 6, 3.0f},
-      {"two dots", GL_POINTS, 2, true, 1, 12, 1.5f},
-      {"unsmoothed dot", GL_POINTS, 1, false, 1, 6, -1.5f},
-      {"not a primitive of the header", 0x0004, 3, true, 1, 0, 0},
+      {"square strip", GL_TRIANGLE_STRIP, 4, true, 3, 6, 0},
+      {"triangle strip", GL_TRIANGLE_STRIP, 3, true, 3, 3, 0},
+      {"strip too short", GL_TRIANGLE_STRIP, 2, true, 3, 0, 0},
+      {"flash quad", GL_QUADS, 4, true, 3, 6, 0},
+      {"unfinished quad", GL_QUADS, 7, true, 3, 6, 0},
+      {"smooth dot of 3", GL_POINTS, 1, true, 3, 6, 1.5f},
+      {"smooth dot of 8.5, in the buffer's pixels", GL_POINTS, 1, true, 8.5f, 6, 4.25f},
+      {"two dots", GL_POINTS, 2, true, 3, 12, 1.5f},
+      {"unsmoothed dot", GL_POINTS, 1, false, 3, 6, -1.5f},
+      {"unsmoothed dot rounds to whole pixels", GL_POINTS, 1, false, 8.4f, 6, -4.0f},
+      {"not a primitive of the header", 0x0004, 3, true, 3, 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     resetGlBatch();
-    glBatch.pixelScale = c.pixelScale;
-    glPointSize(3);
+    glPointSize(c.pointSize);
     if (c.smooth) glEnable(GL_POINT_SMOOTH);
     glColor3f(0.25f, 0.5f, 0.75f);
     glBegin(c.mode);
