@@ -85,10 +85,6 @@ class Command final : private CommandPort {
   void writeProperties(PropertyBag& bag) { core_.writeProperties(bag); }
   void RefreshFace() { core_.RefreshFace(); }
 
-  // The container's current font (default of the "Font" entry). Taken from the parent's
-  // WM_GETFONT at creation, else the system's GUI font.
-  void setAmbientFont(const FontDesc& font) { core_.setAmbientFont(font); }
-
   // Events to the container.
   void setClickHandler(std::function<void(Command&)> handler) { onClick_ = std::move(handler); }
   void setChangeHandler(std::function<void(Command&, const std::wstring& property)> handler) {
