@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "host/controls/command_rules.h"
-#include "host/controls/property_bag.h"
+#include "host/controls/property_bag_rules.h"
 #include "host/ui/back_buffer.h"
 
 namespace controls {
