@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "host/controls/command_rules.h"
-#include "host/controls/property_bag.h"
+#include "host/controls/property_bag_rules.h"
 #include "host/ui/back_buffer.h"
 
 namespace controls {
@@ -84,10 +84,6 @@ class Command final : private CommandPort {
   void readProperties(const PropertyBag& bag) { core_.readProperties(bag); }
   void writeProperties(PropertyBag& bag) { core_.writeProperties(bag); }
   void RefreshFace() { core_.RefreshFace(); }
-
-  // The container's current font (default of the "Font" entry). Taken from the parent's
-  // WM_GETFONT at creation, else the system's GUI font.
-  void setAmbientFont(const FontDesc& font) { core_.setAmbientFont(font); }
 
   // Events to the container.
   void setClickHandler(std::function<void(Command&)> handler) { onClick_ = std::move(handler); }

@@ -1,6 +1,6 @@
 // Command's behaviour without its window: properties, first-use step, persistence, the state
 // table of pointer, focus, resize and hover-timer events, the Click rule and the Space key.
-// Platform-free; depends on property_bag and the CommandPort the window supplies.
+// Platform-free; depends on property_bag_rules and the CommandPort the window supplies.
 #include "host/controls/command_rules.h"
 
 namespace controls {

@@ -2,13 +2,13 @@
 // notification, first-use step, persistence, the interaction state machine, the Click rule
 // and the Space key. It asks a CommandPort (the Win32 window, or a recording fake in tests) to
 // compose the face, change the caption's look and raise events. Platform-free; depends on
-// property_bag.
+// property_bag_rules.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "host/controls/property_bag.h"
+#include "host/controls/property_bag_rules.h"
 
 namespace controls {
 

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 
+#include "common/last_api_result.h"
 #include "common/text_rules.h"
 
 namespace {

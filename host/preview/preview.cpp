@@ -1,10 +1,10 @@
 // The preview form: its look, the picture from the program's resources (decoded by the system),
 // the end of the instance when its window goes, and whether its pane has gone. Depends on
-// host/ui and host/settings.h (LastApiResult).
+// host/ui and common (LastApiResult).
 #include "host/preview/preview.h"
 
+#include "common/last_api_result.h"
 #include "host/res/resource.h"
-#include "host/settings/settings.h"
 #include "host/ui/picture.h"
 
 PreviewWindow::PreviewWindow() : ui::Form("Swirlbloom_R") {}

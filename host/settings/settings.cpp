@@ -4,6 +4,8 @@
 // goes through the wide profile calls); the decisions of the loader are in settings_rules.cpp,
 // the order of the save's steps in the settings dialog's rules.
 #include "host/settings/settings.h"
+
+#include "common/last_api_result.h"
 #include "host/settings/settings_rules.h"
 #include "host/ui/program_folder.h"
 #include "host/ui/text.h"

@@ -13,7 +13,6 @@ int16_t BGMKind = 0;
 int16_t BGMRepeatTrack = 0;
 std::wstring BGMFile;
 std::wstring BGMFolder;
-int32_t LastApiResult = 0;
 
 const wchar_t SettingsSection[] = L"Section";
 const wchar_t KeyKind[] = L"BGM区分";

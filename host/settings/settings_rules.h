@@ -13,7 +13,6 @@ extern int16_t BGMKind;          // 0 none, 1 audio CD, 2 music file
 extern int16_t BGMRepeatTrack;   // CD track to keep repeating, 0 none
 extern std::wstring BGMFile;     // full path of the MP3 or WAV file
 extern std::wstring BGMFolder;   // where the music-file chooser opens
-extern int32_t LastApiResult;    // result of the last recorded system call
 
 extern const wchar_t SettingsSection[];  // L"Section"
 extern const wchar_t KeyKind[];          // L"BGM区分"
@@ -24,6 +23,7 @@ extern const wchar_t KeyFile[];          // L"BGMﾌｧｲﾙ"
 std::wstring FormatIniNumber(int value);
 
 // "C:\Music\a.mp3" -> "C:\Music", "C:\a.mp3" -> "C:", "a.mp3" -> "".
+// A drive root gives "C:" here, while ui::folderOfModulePath keeps "C:\": both on purpose.
 std::wstring FolderOf(const std::wstring& path);
 
 // Plain decimal text (sign, digits, one point, exponent) with blanks around it; nothing for

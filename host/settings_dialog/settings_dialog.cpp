@@ -7,6 +7,7 @@
 
 #include <windowsx.h>
 
+#include "common/last_api_result.h"
 #include "host/res/resource.h"
 #include "host/ui/font.h"
 #include "host/ui/program_folder.h"

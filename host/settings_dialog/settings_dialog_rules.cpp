@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/last_api_result.h"
 #include "common/text_rules.h"
 
 namespace dialog {

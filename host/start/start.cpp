@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "common/last_api_result.h"
 #include "host/preview/preview.h"
 #include "host/session/session.h"
 #include "host/settings/settings.h"

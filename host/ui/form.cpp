@@ -22,11 +22,6 @@ void Timer::setEnabled(bool on) {
   apply();
 }
 
-void Timer::setInterval(UINT intervalMs) {
-  interval_ = intervalMs;
-  apply();
-}
-
 void Timer::apply() {
   const HWND hwnd = owner_.hwnd_;
   if (!hwnd) return;

@@ -23,7 +23,6 @@ class Timer {
 
   void setEnabled(bool on);
   bool enabled() const { return enabled_; }
-  void setInterval(UINT intervalMs);
   UINT interval() const { return interval_; }
   UINT id() const { return id_; }
 

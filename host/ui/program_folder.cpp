@@ -6,14 +6,6 @@
 
 namespace ui {
 
-std::wstring folderOfModulePath(const std::wstring& modulePath) {
-  const size_t slash = modulePath.find_last_of(L'\\');
-  if (slash == std::wstring::npos) return std::wstring();
-  std::wstring folder = modulePath.substr(0, slash);
-  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';  // "C:" alone would mean "current folder on C:"
-  return folder;
-}
-
 std::wstring programFolder() {
   // The name may be longer than MAX_PATH; the call truncates silently, so grow until it fits.
   std::wstring name(MAX_PATH, L'\0');

@@ -4,12 +4,12 @@
 
 #include <string>
 
+#include "host/ui/ui_rules.h"
+
 namespace ui {
 
-// No trailing backslash, except for a drive root, which keeps it ("C:\").
+// folderOfModulePath of this program's own module: no trailing backslash, except for a drive
+// root, which keeps it ("C:\"), unlike the settings' FolderOf.
 std::wstring programFolder();
-
-// The same rule applied to a given module path (what programFolder does with its own).
-std::wstring folderOfModulePath(const std::wstring& modulePath);
 
 }  // namespace ui

@@ -25,7 +25,5 @@ int twipsPerPixelX() { return twipsPerPixel(LOGPIXELSX); }
 int twipsPerPixelY() { return twipsPerPixel(LOGPIXELSY); }
 int twipsToPixelsX(int twips) { return twips / twipsPerPixelX(); }
 int twipsToPixelsY(int twips) { return twips / twipsPerPixelY(); }
-int pixelsToTwipsX(int pixels) { return pixels * twipsPerPixelX(); }
-int pixelsToTwipsY(int pixels) { return pixels * twipsPerPixelY(); }
 
 }  // namespace ui

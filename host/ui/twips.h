@@ -11,7 +11,5 @@ int twipsPerPixelY();
 // Truncating toward zero, the one way the host turns twips into pixels.
 int twipsToPixelsX(int twips);
 int twipsToPixelsY(int twips);
-int pixelsToTwipsX(int pixels);
-int pixelsToTwipsY(int pixels);
 
 }  // namespace ui

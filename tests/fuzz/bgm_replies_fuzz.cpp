@@ -1,6 +1,7 @@
 // libFuzzer target for the music module's handling of device answers: every MCI call gets a
 // result code and a reply taken from the input, and the CD and MP3 checks run on them.
 // Links music_rules (with settings_rules); no system at all.
+#include "common/last_api_result.h"
 #include "host/music/music_rules.h"
 #include "host/settings/settings_rules.h"
 

@@ -1,7 +1,7 @@
 // libFuzzer target for the Command control's property bag: a run of writes, removals and reads
 // of typed values under keys that differ in case, and the conversions of whatever is stored.
 // Links command_rules, which holds the bag; no system at all.
-#include "host/controls/property_bag.h"
+#include "host/controls/property_bag_rules.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,10 @@
 // libFuzzer target for the start routine's command-line rules: the argument text split from a
 // command line, the mode letter, the preview handle and the /c: forms, and the start steps run
 // against a port whose answers come from the input. Links start_rules and the common text
-// rules (the splitting rule of host/ui/command_line.h is inline); no system at all.
+// rules (the splitting rule of host/ui/ui_rules); no system at all.
 #include "common/text_rules.h"
 #include "host/start/start_rules.h"
-#include "host/ui/command_line.h"
+#include "host/ui/ui_rules.h"
 
 #include <cstddef>
 #include <cstdint>

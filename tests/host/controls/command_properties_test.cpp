@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host/controls/command_rules.h"
-#include "host/controls/property_bag.h"
+#include "host/controls/property_bag_rules.h"
 #include "tests/host/controls/recording_view.h"
 
 namespace controls {

@@ -1,6 +1,7 @@
 // Swirlbloom_BGM against the simulated drive: the command strings and their order, reply
 // capacities, LastApiResult, the CD check's decisions and BGM_CDAlive, the MP3 replay check
 // and the WAV calls. Needs the music module (music_rules natively, with winmm under Wine).
+#include "common/last_api_result.h"
 #include "host/music/music_rules.h"
 #include "host/settings/settings_rules.h"
 #include "tests/host/music/sim_system.h"

@@ -1,6 +1,7 @@
 // The music module on the real winmm under Wine, with every call recorded on its way through:
 // MCI error paths, the missing CD drive (open cdaudio fails here), an MP3 that cannot be
 // opened and a short WAV through PlaySound. Needs the music library (winmm).
+#include "common/last_api_result.h"
 #include "host/music/music.h"
 #include "host/settings/settings.h"
 

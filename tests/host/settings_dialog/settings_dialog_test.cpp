@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/last_api_result.h"
 #include "common/scoped_seam.h"
 #include "host/settings/settings.h"
 #include "host/settings_dialog/settings_dialog.h"

@@ -11,30 +11,11 @@
 #include <vector>
 
 #include "common/text_rules.h"
-#include "host/ui/command_line.h"
 
 namespace {
 
 using host::AfterStart;
 using host::StartMode;
-
-TEST(ArgumentText, DropsTheProgramNameAndTheBlanksAfterIt) {
-  const struct {
-    const wchar_t* line;
-    const wchar_t* arguments;
-  } cases[] = {
-      {L"Pomarel.scr /s", L"/s"},
-      {L"\"C:\\Program Files\\Pomarel\\Pomarel.scr\"   /p 1234", L"/p 1234"},
-      {L"\"C:\\a b\\Pomarel.scr\"/c:99", L"/c:99"},
-      {L"C:\\Pomarel.scr\t-S", L"-S"},
-      {L"Pomarel.scr", L""},
-      {L"Pomarel.scr   ", L""},
-      {L"\"unterminated /s", L""},
-      {L"Pomarel.scr /p  12 ", L"/p  12 "},
-      {L"", L""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ui::argumentText(c.line), c.arguments) << c.line;
-}
 
 TEST(StartMode, SecondCharacterUpperCasedDecides) {
   const struct {

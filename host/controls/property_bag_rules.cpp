@@ -1,6 +1,6 @@
 // Property bag entries and the conversions of stored values when they are read back.
 // Platform-free; depends on the standard library only.
-#include "host/controls/property_bag.h"
+#include "host/controls/property_bag_rules.h"
 
 #include <cmath>
 #include <cwctype>
