@@ -10,6 +10,7 @@
 
 #include "renderer/counter/counter_rules.h"
 #include "renderer/web/webgl.h"
+#include "renderer/web/webgl_rules.h"
 
 namespace {
 
