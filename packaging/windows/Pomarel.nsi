@@ -5,10 +5,10 @@
 ; with both programs, Pomarel.html, LICENSE.txt and wizard.bmp), VERSION (major.minor.patch),
 ; OUTFILE and, when there is one, ICON.
 ;
-; Silent use: /S, /D=<folder> (last, unquoted), /KEEPCURRENT leaves the chosen screensaver as it
-; is; the uninstaller takes /S and /REMOVESETTINGS. A failure, or a folder that cannot be used
-; (not a full path on a drive that exists, or one the programs could not work in), ends with
-; exit code 2.
+; Silent use: /S, /D=<folder> (last), /KEEPCURRENT leaves the chosen screensaver as it is; the
+; uninstaller takes /S and /REMOVESETTINGS. A failure, or a folder that cannot be used (not a full
+; path on a drive that exists, one the programs could not work in, or one where a folder stands
+; in the place of a file the installer writes), ends with exit code 2.
 
 !if "${ARCH}" == "x64"
   Target amd64-unicode
@@ -95,6 +95,10 @@ LangString Locked ${LANG_JAPANESE} "別のプログラムが使用していま�
 LangString BadFolder ${LANG_ENGLISH} "Pomarel cannot be installed into this folder:$\r$\n$\r$\n$R8$\r$\n$\r$\nGive the full path of a folder (such as C:\Pomarel) on a drive that exists; it is created if need be. Nothing has been changed."
 LangString BadFolder ${LANG_JAPANESE} "このフォルダーには Pomarel をインストールできません:$\r$\n$\r$\n$R8$\r$\n$\r$\n存在するドライブ上のフォルダーを C:\Pomarel のような完全なパスで指定してください (なければ作成されます)。何も変更されていません。"
 LangString FolderUnfit ${LANG_ENGLISH} "Pomarel cannot work in this folder:$\r$\n$\r$\n$R8$\r$\n$\r$\nIts path is too long, or holds characters outside this system's code page, and its short (8.3) form does not fit either. Choose a folder with a shorter path, such as C:\Pomarel. Nothing has been changed."
+LangString NotAFile ${LANG_ENGLISH} "Pomarel cannot be installed into this folder: a folder stands where Pomarel puts a file of its own:$\r$\n$\r$\n$R8$\r$\n$\r$\nRemove or rename that folder, or choose another folder. Nothing has been changed."
+LangString NotAFile ${LANG_JAPANESE} "このフォルダーには Pomarel をインストールできません。Pomarel のファイルを置く場所にフォルダーがあります:$\r$\n$\r$\n$R8$\r$\n$\r$\nそのフォルダーを削除するか名前を変えるか、別のフォルダーを選んでください。何も変更されていません。"
+LangString NotWritten ${LANG_ENGLISH} "Pomarel could not be installed: this could not be written:$\r$\n$\r$\n$R8$\r$\n$\r$\nWhat this installation added has been removed again, and nothing has been registered."
+LangString NotWritten ${LANG_JAPANESE} "Pomarel をインストールできませんでした。次のものを書き込めませんでした:$\r$\n$\r$\n$R8$\r$\n$\r$\nこのインストールで追加したものは削除しました。何も登録されていません。"
 LangString FolderUnfit ${LANG_JAPANESE} "このフォルダーでは Pomarel は動作できません:$\r$\n$\r$\n$R8$\r$\n$\r$\nパスが長すぎるか、このシステムのコード ページにない文字を含み、その短い (8.3 形式の) 名前も使えません。C:\Pomarel のような短いパスのフォルダーを選んでください。何も変更されていません。"
 LangString MenuSettings ${LANG_ENGLISH} "${SETTINGS_EN}"
 LangString MenuSettings ${LANG_JAPANESE} "${SETTINGS_JA}"
@@ -127,7 +131,9 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Pomarel"
   ${EndIf}
 !macroend
 !macro FILE_IN_USE name
+  ; A folder in a program's place is no program in use: the folder checks report it.
   ${If} ${FileExists} "$INSTDIR\${name}"
+  ${AndIfNot} ${FileExists} "$INSTDIR\${name}\*.*"
     ClearErrors
     FileOpen $R7 "$INSTDIR\${name}" a
     ${If} ${Errors}
@@ -191,10 +197,11 @@ FunctionEnd
 !insertmacro PROGRAM_SIZES "un."
 
 ; Pomarel.scr reaches the files beside it (Pomarel.dll, Pomarel.html, Swirlbloom.ini and the
-; copies a save makes, none of them named longer than "Swirlbloom.ini") through the system's
-; ANSI calls, which take a path of fewer than 260 characters that the ANSI code page holds: the
-; folder's own path or its 8.3 form must be one, with room for "\Swirlbloom.ini".
-!define FOLDER_LIMIT 244
+; copies a save makes) through the system's ANSI calls, which take a path of fewer than 260
+; characters that the ANSI code page holds, and the shell starts no shortcut's target of 260 or
+; more. So the folder's own path or its 8.3 form must leave room for the longest name written
+; into it, "\Uninstall Pomarel.exe", the uninstall shortcut's target (22 characters).
+!define FOLDER_LIMIT 237
 
 ; Sets $R3 to 1 when $R2 fits those calls, else to "". Uses $R6.
 Function FitsAnsiCalls
@@ -249,12 +256,125 @@ Function FolderFits
   StrCpy $R1 $R3
 FunctionEnd
 
+; The files the installer writes into $INSTDIR, with a bit each for $Had.
+!macro WRITTEN_FILES do
+  !insertmacro ${do} "Pomarel.scr" 1
+  !insertmacro ${do} "Pomarel.dll" 2
+  !insertmacro ${do} "Pomarel.html" 4
+  !insertmacro ${do} "LICENSE.txt" 8
+  !insertmacro ${do} "${UNINSTALLER}" 16
+!macroend
+
+; Sets $R3 to "file", "folder" or "" (nothing there) for the path $R2: ${FileExists} and
+; FileOpen do not tell a folder from a file.
+Function PathKind
+  System::Call "kernel32::GetFileAttributesW(w R2) i .R3"
+  ${If} $R3 = -1
+    StrCpy $R3 ""
+  ${Else}
+    IntOp $R3 $R3 & 0x10 ; FILE_ATTRIBUTE_DIRECTORY
+    ${If} $R3 = 0
+      StrCpy $R3 "file"
+    ${Else}
+      StrCpy $R3 "folder"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+!macro REFUSE_FOLDER name bit
+  StrCpy $R2 "$INSTDIR\${name}"
+  Call PathKind
+  ${If} $R3 == "folder"
+    StrCpy $R8 $R2
+    Return
+  ${EndIf}
+!macroend
+; Sets $R8 to the first place in $INSTDIR where a folder stands instead of a file the installer
+; writes, else to "". Uses $R2 and $R3.
+Function FolderInTheWay
+  StrCpy $R8 ""
+  !insertmacro WRITTEN_FILES REFUSE_FOLDER
+FunctionEnd
+
+; Sets $R0 to the plain full path of the folder $R0 (backslashes, no "." or ".." segments, no
+; trailing backslash), or to "" when $R0 is not the full path of a folder on a drive that
+; exists: relative, UNC, a drive root, a file or under one, or with a character no name takes.
+; Uses $R1 to $R3.
+Function PlainFolder
+  StrCpy $R1 $R0 2 1
+  ${If} $R1 != ":\"
+  ${AndIf} $R1 != ":/"
+    StrCpy $R0 ""
+    Return
+  ${EndIf}
+  StrCpy $R2 2
+  ${Do}
+    StrCpy $R1 $R0 1 $R2
+    ${If} $R1 == '"'
+    ${OrIf} $R1 == ":"
+    ${OrIf} $R1 == "*"
+    ${OrIf} $R1 == "?"
+    ${OrIf} $R1 == "<"
+    ${OrIf} $R1 == ">"
+    ${OrIf} $R1 == "|"
+      StrCpy $R0 ""
+      Return
+    ${EndIf}
+    IntOp $R2 $R2 + 1
+  ${LoopUntil} $R1 == ""
+  ; The system's own reading of the path: it turns "/" into "\" and drops "." and ".." segments
+  ; without looking at the disk, so a folder named on the way is never made. (NSIS's own
+  ; GetFullPathName fails for a path that does not exist yet.)
+  System::Call "kernel32::GetFullPathNameW(w R0, i ${NSIS_MAX_STRLEN}, w .R0, p 0) i .R1"
+  ${If} $R1 = 0
+  ${OrIf} $R1 >= ${NSIS_MAX_STRLEN}
+    StrCpy $R0 ""
+    Return
+  ${EndIf}
+  ${Do}
+    StrCpy $R1 $R0 1 -1
+    ${If} $R1 != "\"
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $R0 $R0 -1
+  ${Loop}
+  StrLen $R1 $R0
+  StrCpy $R2 $R0 3
+  Call PathKind
+  ${If} $R1 <= 2
+  ${OrIf} $R3 != "folder"
+    StrCpy $R0 ""
+    Return
+  ${EndIf}
+  StrCpy $R2 $R0
+  ${Do}
+    Call PathKind
+    ${If} $R3 == "file"
+      StrCpy $R0 ""
+      Return
+    ${EndIf}
+    ${GetParent} $R2 $R2
+    StrLen $R1 $R2
+  ${LoopWhile} $R1 > 2
+FunctionEnd
+
 Function DirectoryLeave
+  StrCpy $R8 $INSTDIR
   StrCpy $R0 $INSTDIR
+  Call PlainFolder
+  ${If} $R0 == ""
+    MessageBox MB_OK|MB_ICONSTOP "$(BadFolder)"
+    Abort
+  ${EndIf}
+  StrCpy $INSTDIR $R0
   Call FolderFits
   ${If} $R1 != 1
-    StrCpy $R8 $INSTDIR
     MessageBox MB_OK|MB_ICONSTOP "$(FolderUnfit)"
+    Abort
+  ${EndIf}
+  Call FolderInTheWay
+  ${If} $R8 != ""
+    MessageBox MB_OK|MB_ICONSTOP "$(NotAFile)"
     Abort
   ${EndIf}
 FunctionEnd
@@ -268,6 +388,39 @@ FunctionEnd
   Delete "${MENU}\${UNINSTALL_JA}.lnk"
 !macroend
 
+; What a failed installation undoes (.onInstFailed): the part of $INSTDIR that existed before it
+; began to change anything ("" until then), and which of the files it writes were there already.
+Var Existed
+Var Had
+!macro NOTE_HAD name bit
+  StrCpy $R2 "$INSTDIR\${name}"
+  Call PathKind
+  ${If} $R3 == "file"
+    IntOp $Had $Had | ${bit}
+  ${EndIf}
+!macroend
+!macro CHECK_WRITTEN name bit
+  StrCpy $R2 "$INSTDIR\${name}"
+  Call PathKind
+  ${If} $R3 != "file"
+  ${AndIf} $R8 == ""
+    StrCpy $R8 $R2
+  ${EndIf}
+!macroend
+!macro DELETE_ADDED name bit
+  IntOp $R3 $Had & ${bit}
+  ${If} $R3 = 0
+    Delete "$INSTDIR\${name}"
+  ${EndIf}
+!macroend
+
+; Aborts, as a failure, with $(NotWritten) for $R8.
+!macro NOT_WRITTEN
+  MessageBox MB_OK|MB_ICONSTOP "$(NotWritten)" /SD IDOK
+  SetErrorLevel 2
+  Abort
+!macroend
+
 Section "$(Programs)" SecPrograms
   SectionIn RO
   Call WaitUntilFree
@@ -275,24 +428,17 @@ Section "$(Programs)" SecPrograms
   ; names does not give it; what was made for it goes again if it does not fit after all.
   StrCpy $R0 $INSTDIR
   Call FolderFits
-  StrCpy $R7 $R4
+  StrCpy $Existed $R4
   CreateDirectory "$INSTDIR"
   Call FolderFits
   ${If} $R1 != 1
-    StrCpy $R0 $INSTDIR
-    ${Do}
-      ${If} $R0 == $R7
-      ${OrIf} $R0 == ""
-        ${ExitDo}
-      ${EndIf}
-      RMDir $R0
-      ${GetParent} $R0 $R0
-    ${Loop}
     StrCpy $R8 $INSTDIR
     MessageBox MB_OK|MB_ICONSTOP "$(FolderUnfit)" /SD IDOK
     SetErrorLevel 2
     Abort
   ${EndIf}
+  StrCpy $Had 0
+  !insertmacro WRITTEN_FILES NOTE_HAD
   SetOutPath "$INSTDIR"
   File "${BIN}/Pomarel.scr"
   File "${BIN}/Pomarel.dll"
@@ -300,6 +446,13 @@ Section "$(Programs)" SecPrograms
   File "${BIN}/LICENSE.txt"
   ; No Swirlbloom.ini is shipped: the user's settings beside the programs survive an upgrade.
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  ; Nothing is registered unless every file is in place: WriteUninstaller, for one, fails
+  ; without a word.
+  StrCpy $R8 ""
+  !insertmacro WRITTEN_FILES CHECK_WRITTEN
+  ${If} $R8 != ""
+    !insertmacro NOT_WRITTEN
+  ${EndIf}
 
   CreateDirectory "${MENU}"
   !insertmacro DELETE_SHORTCUTS
@@ -313,9 +466,16 @@ Section "$(Programs)" SecPrograms
     GetFullPathName /SHORT $R1 $INSTDIR
     SetOutPath $R1
   ${EndIf}
+  ClearErrors
   CreateShortcut "${MENU}\$(MenuSettings).lnk" "$R1\Pomarel.scr" "/c" "$R1\Pomarel.scr" 0
   CreateShortcut "${MENU}\$(MenuGuide).lnk" "$R1\Pomarel.html"
   CreateShortcut "${MENU}\$(MenuUninstall).lnk" "$R1\${UNINSTALLER}"
+  ${If} ${Errors}
+    !insertmacro DELETE_SHORTCUTS
+    RMDir "${MENU}"
+    StrCpy $R8 "${MENU}"
+    !insertmacro NOT_WRITTEN
+  ${EndIf}
   SetOutPath "$INSTDIR"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Pomarel"
@@ -349,13 +509,12 @@ Section "$(MakeCurrent)" SecCurrent
   System::Call "user32::SystemParametersInfo(i 17, i 1, p 0, i 3)"
 SectionEnd
 
-; Sets $R8 to the folder that /D= asked for when the installer cannot use it, else to "". The
-; installer itself quietly puts its default folder in place of a /D= value that is empty,
-; relative, on a drive that does not exist, a file or under one, and takes /D= off $CMDLINE, so
-; the value is read from the process's own command line and compared with $INSTDIR. Further
-; refusals of a folder belong here too, with $R8 set to the folder refused.
-Function RefusedFolder
-  StrCpy $R8 ""
+; Sets $R9 to 1 and $R8 to the folder that /D= gives, or $R9 to "" when there is none. The
+; installer itself quietly puts its default folder in place of a /D= value it does not take (one
+; with forward slashes, among others) and ignores a quoted "/D=...", as Windows quotes an argument
+; with blanks, so the value is read from the process's own command line.
+Function CommandLineFolder
+  StrCpy $R9 ""
   System::Call "kernel32::GetCommandLine() t .R0"
   ; /D= counts only as the last of the switches that follow the program's name, as the
   ; installer itself reads it; a quoted name may hold blanks.
@@ -374,23 +533,21 @@ Function RefusedFolder
   StrLen $R3 $R0
   ${Do}
     StrCpy $R1 $R0 4 $R2
+    StrCpy $R4 $R0 5 $R2
     ${If} $R1 S== " /D="
       IntOp $R2 $R2 + 4
       StrCpy $R8 $R0 "" $R2
-      ; A trailing backslash is dropped by the installer too.
-      ${Do}
-        StrCpy $R1 $R8 1 -1
-        ${If} $R1 != "\"
-          ${Break}
-        ${EndIf}
+      StrCpy $R9 1
+      Return
+    ${ElseIf} $R4 S== ' "/D='
+      ; Only as the last argument; a quote left inside makes the folder one refused.
+      IntOp $R2 $R2 + 5
+      StrCpy $R8 $R0 "" $R2
+      StrCpy $R1 $R8 1 -1
+      ${If} $R1 == '"'
         StrCpy $R8 $R8 -1
-      ${Loop}
-      ${If} $R8 != ""
-      ${AndIf} $R8 == $INSTDIR
-        StrCpy $R8 ""
-      ${ElseIf} $R8 == ""
-        StrCpy $R8 '""'
       ${EndIf}
+      StrCpy $R9 1
       Return
     ${EndIf}
     IntOp $R2 $R2 + 1
@@ -398,19 +555,34 @@ Function RefusedFolder
 FunctionEnd
 
 Function .onInit
-  Call RefusedFolder
-  ${If} $R8 != ""
-    MessageBox MB_OK|MB_ICONSTOP "$(BadFolder)" /SD IDOK
-    SetErrorLevel 2
-    Abort
+  ; /D= is taken as its plain full path, or refused: never replaced by another folder.
+  Call CommandLineFolder
+  ${If} $R9 == 1
+    StrCpy $R0 $R8
+    Call PlainFolder
+    ${If} $R0 == ""
+      ${If} $R8 == ""
+        StrCpy $R8 '""'
+      ${EndIf}
+      MessageBox MB_OK|MB_ICONSTOP "$(BadFolder)" /SD IDOK
+      SetErrorLevel 2
+      Abort
+    ${EndIf}
+    StrCpy $INSTDIR $R0
   ${EndIf}
   ; The folder page checks a folder chosen there when the user goes on.
   ${If} ${Silent}
+    StrCpy $R8 $INSTDIR
     StrCpy $R0 $INSTDIR
     Call FolderFits
     ${If} $R1 != 1
-      StrCpy $R8 $INSTDIR
       MessageBox MB_OK|MB_ICONSTOP "$(FolderUnfit)" /SD IDOK
+      SetErrorLevel 2
+      Abort
+    ${EndIf}
+    Call FolderInTheWay
+    ${If} $R8 != ""
+      MessageBox MB_OK|MB_ICONSTOP "$(NotAFile)" /SD IDOK
       SetErrorLevel 2
       Abort
     ${EndIf}
@@ -422,6 +594,39 @@ Function .onInit
   ${IfNot} ${Errors}
     !insertmacro UnselectSection ${SecCurrent}
   ${EndIf}
+FunctionEnd
+
+; Undoes what the programs' section did before it failed: the files it added and the folders it
+; made. Files it replaced stay replaced.
+Function .onInstFailed
+  ${If} $Existed == ""
+    Return
+  ${EndIf}
+  ; A folder that is the current one cannot be removed.
+  SetOutPath "$TEMP"
+  !insertmacro WRITTEN_FILES DELETE_ADDED
+  StrCpy $R0 $INSTDIR
+  ; Under Wine each shortcut made starts a menu builder in the current folder, $INSTDIR, which
+  ; holds it for a few seconds: the folder is given that long to be let go.
+  StrCpy $R1 0
+  ${Do}
+    ${If} $R0 == $Existed
+    ${OrIfNot} ${FileExists} "$R0\*.*"
+    ${OrIf} $R1 >= 50
+      ${ExitDo}
+    ${EndIf}
+    RMDir $R0
+    Sleep 100
+    IntOp $R1 $R1 + 1
+  ${Loop}
+  ${Do}
+    ${If} $R0 == $Existed
+    ${OrIf} $R0 == ""
+      ${ExitDo}
+    ${EndIf}
+    RMDir $R0
+    ${GetParent} $R0 $R0
+  ${Loop}
 FunctionEnd
 
 Section "un.$(Programs)" SecUnPrograms

@@ -27,6 +27,7 @@ DESKTOP = r"HKCU\Control Panel\Desktop"
 UNINSTALLER = "Uninstall Pomarel.exe"
 PROGRAMS = {"Pomarel.scr": BIN / "Pomarel.scr", "Pomarel.dll": BIN / "Pomarel.dll",
             "Pomarel.html": ROOT / "docs" / "Pomarel.html", "LICENSE.txt": ROOT / "LICENSE"}
+MENU = r"\Microsoft\Windows\Start Menu\Programs\Pomarel"
 SHORTCUTS = {"Pomarel settings.lnk", "Pomarel guide.lnk", "Uninstall Pomarel.lnk"}
 # Wine turns arguments and paths into Windows text through the Unix locale, and takes the
 # user's language from it.
@@ -87,11 +88,11 @@ def registry(key):
     return values
 
 
-def install(setup, *switches, folder=None, env=UTF8):
-    """The installer run silently: its exit code. /D= must come last and unquoted, while wine
-    quotes an argument with blanks; given as words, wine joins them with blanks."""
+def install(setup, *switches, folder=None, env=UTF8, quoted=False):
+    """The installer run silently: its exit code. /D= comes last; wine quotes an argument with
+    blanks, so it is given as words, which wine joins with blanks, unless `quoted`."""
     began = time.monotonic()
-    words = ("/D=" + folder).split(" ") if folder is not None else []
+    words = [] if folder is None else ["/D=" + folder] if quoted else ("/D=" + folder).split(" ")
     code = run_wine(setup, "/S", *switches, *words, timeout=120, env=env).returncode
     print("silent install: %.2f s, exit code %d" % (time.monotonic() - began, code))
     return code
@@ -183,20 +184,28 @@ def test_install_run_upgrade_and_uninstall(prefix, installers, tmp_path):
 
 
 # A folder past MAX_PATH whose 8.3 form is short, and one the ANSI code page (1252 here) cannot
-# hold: the programs reach their files through the 8.3 forms, the shortcut's dialog included.
+# hold: the programs reach their files through the 8.3 forms, the shortcuts' targets included.
 LONG_FOLDER = "C:\\Pomarel long" + "\\a folder name far longer than eight and three" * 6
-# The longest folder of names that are their own 8.3 forms: 244 characters, "\\Swirlbloom.ini" after
-# it makes 259, one less than MAX_PATH; one more is refused.
-TOO_LONG = ("C:" + "\\Pomarel0" * 28)[:245]
-FOLDERS = {"blanks and accents": r"C:\Meine Bildschirmschoner\Pomarel für Änne", "japanese": r"C:\Sp3\日本語",
-           "long": LONG_FOLDER, "longest without 8.3 forms": TOO_LONG[:244]}
+# The longest folder of names that are their own 8.3 forms: 237 characters, "\\Uninstall Pomarel.exe"
+# after it makes 259, one less than MAX_PATH; one more is refused.
+LONGEST = ("C:" + "\\Pomarel" * 30)[:237]
+TOO_LONG = LONGEST + "0"
+# 242 characters with blanks and accents: only its 8.3 form leaves the uninstall shortcut's target
+# within MAX_PATH. (Wine's shell starts no shortcut into a folder of a dozen such names or more.)
+ACCENTS = (r"C:\Meine Bildschirmschoner\Pomarel für Änne" + r"\ein Ordnername, länger als acht und drei Zeichen" * 5)[:242]
+# {name: (/D= as given, whether quoted as one argument, the plain folder)}: /D= spelled with
+# forward slashes and dot segments, or quoted as Windows quotes an argument with blanks.
+FOLDERS = {"blanks and accents, quoted": (ACCENTS, True, ACCENTS), "japanese": (r"C:\Sp3\日本語", False, r"C:\Sp3\日本語"),
+           "long, slashes and dots": ("C:/nonexist/../" + LONG_FOLDER[3:].replace("\\", "/./"), False, LONG_FOLDER),
+           "longest without 8.3 forms": (LONGEST, False, LONGEST)}
 
 
-@pytest.mark.parametrize("target", FOLDERS.values(), ids=FOLDERS.keys())
-def test_other_folders_the_settings_shortcut_and_removing_the_settings(prefix, installers, target):
-    assert install(installers("x64"), folder=target) == 0
+@pytest.mark.parametrize("given, quoted, target", FOLDERS.values(), ids=FOLDERS.keys())
+def test_other_folders_the_shortcuts_and_removing_the_settings(prefix, installers, given, quoted, target):
+    assert install(installers("x64"), folder=given, quoted=quoted) == 0
     folder = unix(target)
     assert {p.name for p in folder.iterdir()} == {*PROGRAMS, UNINSTALLER}
+    assert not (Path(os.environ["WINEPREFIX"]) / "drive_c" / "nonexist").exists()
     entry = registry(UNINSTALL)
     assert entry["InstallLocation"] == target
     desktop = registry(DESKTOP)
@@ -204,10 +213,15 @@ def test_other_folders_the_settings_shortcut_and_removing_the_settings(prefix, i
     print("SCRNSAVE.EXE:", saver)
     assert " " not in saver and unix(saver).samefile(folder / "Pomarel.scr"), "the short form"
 
-    roaming = run_wine("cmd", "/c", "echo %APPDATA%").stdout.strip()
-    shortcut = roaming + r"\Microsoft\Windows\Start Menu\Programs\Pomarel\Pomarel settings.lnk"
-    Dialog(folder, command=("start", shortcut)).button(CMD_SET)
+    menu = run_wine("cmd", "/c", "echo %APPDATA%").stdout.strip() + MENU
+    Dialog(folder, command=("start", menu + r"\Pomarel settings.lnk")).button(CMD_SET)
     assert wait_gone("<Pomarel>", timeout=30), "the settings were not saved"
+    remover = wine("start", menu + r"\Uninstall Pomarel.lnk")
+    window = wait_window("Pomarel Uninstall ", timeout=30)
+    assert window, "the uninstall shortcut starts nothing"
+    assert post(window, WM_COMMAND, 2)  # Cancel
+    assert wait_gone("Pomarel Uninstall ", timeout=30)
+    remover.wait(timeout=30)
     assert "BGM区分".encode("cp932") + b"=0" in (folder / "Swirlbloom.ini").read_bytes()
 
     # What interrupted saves of this and earlier versions leave behind goes with the settings.
@@ -258,10 +272,16 @@ def is_edit(child):
     return child["cls"] == "Edit" and child["visible"]
 
 
-def refuses_on_the_folder_page(window):
-    """A folder Pomarel cannot work in, typed on the folder page: Next says so and stays."""
+def in_the_way(name):
+    """A folder in which a folder stands where the installer puts `name`."""
+    (Path(os.environ["WINEPREFIX"]) / "drive_c" / "Pomarel blocked" / name / name).mkdir(parents=True, exist_ok=True)
+    return "C:\\Pomarel blocked\\" + name
+
+
+def refuses_on_the_folder_page(window, folder, says):
+    """A folder Pomarel cannot use, typed on the folder page: Next says so, naming it, and stays."""
     edit = next(c for c in wizard_page(window, "Choose Install Location", is_edit) if is_edit(c))
-    assert probe("settext", "#%d" % edit["hwnd"], TOO_LONG).returncode == 0
+    assert probe("settext", "#%d" % edit["hwnd"], folder).returncode == 0
     assert post(window, WM_COMMAND, 1)
     pid = window_info(window)["pid"]
     began = time.monotonic()
@@ -272,10 +292,9 @@ def refuses_on_the_folder_page(window):
         time.sleep(0.3)
     assert boxes, "no message on the folder page"
     text = " ".join(c["title"] for c in child_windows(boxes[0]["hwnd"]))
-    assert "cannot work in this folder" in text and TOO_LONG in text, text
+    assert says in text and folder in text, text
     assert post(boxes[0]["hwnd"], WM_COMMAND, 1)
     wizard_page(window, "Choose Install Location")
-    assert probe("settext", "#%d" % edit["hwnd"], r"C:\Pomarel wizard").returncode == 0
 
 
 def test_the_wizard_shows_our_picture_and_the_uninstaller_what_it_frees(prefix, installers, tmp_path):
@@ -286,7 +305,10 @@ def test_the_wizard_shows_our_picture_and_the_uninstaller_what_it_frees(prefix, 
     for text in ("Welcome to", "Choose Components", "Choose Install Location"):
         wizard_page(window, text)
         if text == "Choose Install Location":
-            refuses_on_the_folder_page(window)
+            refuses_on_the_folder_page(window, TOO_LONG, "cannot work in this folder")
+            refuses_on_the_folder_page(window, in_the_way("Pomarel.scr"), "a folder stands where")
+            edit = next(c for c in child_windows(window) if is_edit(c))
+            assert probe("settext", "#%d" % edit["hwnd"], r"C:\Pomarel wizard").returncode == 0
         assert post(window, WM_COMMAND, 1)
         time.sleep(0.5)
     assert shows_our_picture(window, "Completing", tmp_path / "finish.png")
@@ -320,18 +342,36 @@ def test_each_installer_has_its_machine_and_the_project_version(installers, arch
     assert struct.unpack_from("<4I", data, fixed + 8) == ((major << 16) | minor, patch << 16) * 2
 
 
-@pytest.mark.parametrize("folder", [r"C:\pomarel-file", r"C:\pomarel-file\Pomarel", r"Q:\Pomarel", "",
-                                    r"Programs\Pomarel", TOO_LONG],
-                         ids=["a file", "under a file", "no such drive", "empty", "relative", "too long"])
-def test_a_folder_it_cannot_use_is_refused_and_nothing_changes(prefix, installers, folder):
+# {name: (/D=, whether quoted as one argument)} of folders the installer cannot use. Folders stand
+# where it puts a file, and where it puts a shortcut for the last one, found only once it has
+# begun: what it wrote goes again.
+REFUSED = {"a file": (r"C:\pomarel-file", False), "under a file": (r"C:\pomarel-file\Pomarel", False),
+           "quoted, under a file": (r"C:\pomarel-file\Pomarel x", True), "no such drive": (r"Q:\Pomarel", False),
+           "empty": ("", False), "relative": (r"Programs\Pomarel", False), "too long": (TOO_LONG, False),
+           "a drive root through dots": (r"C:\nonexist\..", False),
+           **{"a folder named " + name: ("C:\\Pomarel blocked\\" + name, False)
+              for name in (UNINSTALLER, "Pomarel.scr", "Pomarel.dll")},
+           "a folder in the Start menu": (r"C:\Pomarel menu blocked", False)}
+
+
+def test_a_folder_it_cannot_use_is_refused_and_nothing_changes(prefix, installers):
     drive_c = Path(os.environ["WINEPREFIX"]) / "drive_c"
     (drive_c / "pomarel-file").write_bytes(b"a file, not a folder")
     assert not (drive_c.parent / "dosdevices" / "q:").exists()
+    for name in (UNINSTALLER, "Pomarel.scr", "Pomarel.dll"):
+        in_the_way(name)
+    shortcut = unix(run_wine("cmd", "/c", "echo %APPDATA%").stdout.strip() + MENU + r"\Pomarel guide.lnk")
+    shortcut.mkdir(parents=True)
     def state():
-        return registry(UNINSTALL), registry(DESKTOP), sorted(drive_c.rglob("Pomarel*"))
+        return registry(UNINSTALL), registry(DESKTOP), sorted(drive_c.iterdir()), sorted(drive_c.rglob("Pomarel*"))
     before = state()
-    assert install(installers("x64"), folder=folder) == 2
-    assert state() == before
+    try:
+        for name, (folder, quoted) in REFUSED.items():
+            assert (name, install(installers("x64"), folder=folder, quoted=quoted)) == (name, 2)
+            assert state() == before, name
+    finally:
+        shortcut.rmdir()
+        shortcut.parent.rmdir()
 
 
 def test_a_japanese_installation_has_japanese_start_menu_entries(prefix, installers):
