@@ -267,7 +267,9 @@ void glClear(GLbitfield mask) {
   if (mask & GL_COLOR_BUFFER_BIT) glBatch.clear();
 }
 void glColor3f(GLfloat r, GLfloat g, GLfloat b) { glColor4f(r, g, b, 1.0f); }
-void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { setClamped(glBatch.colour, r, g, b, a); }
+void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+  setClamped(glBatch.colour, r, g, b, a);
+}
 void glBegin(GLenum mode) { glBatch.begin(mode); }
 void glEnd() { glBatch.end(); }
 void glVertex2f(GLfloat x, GLfloat y) { glBatch.vertex(x, y, 0.0f); }

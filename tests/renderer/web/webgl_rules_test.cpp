@@ -162,7 +162,8 @@ TEST_F(WebGlRules, StripsAndQuadsCoverTheirOutlineOnce) {
     std::vector<std::pair<float, float>> corners;
     float width;  // the outline is 0..width by 0..1
   } cases[] = {
-      {"strip of four triangles", GL_TRIANGLE_STRIP, {{0, 0}, {0, 1}, {1, 0}, {1, 1}, {2, 0}, {2, 1}}, 2},
+      {"strip of four triangles", GL_TRIANGLE_STRIP,
+       {{0, 0}, {0, 1}, {1, 0}, {1, 1}, {2, 0}, {2, 1}}, 2},
       {"flash quad", GL_QUADS, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}, 1},
   };
   for (const auto& c : cases) {
@@ -184,7 +185,9 @@ TEST_F(WebGlRules, StripsAndQuadsCoverTheirOutlineOnce) {
 TEST_F(WebGlRules, WhatDoesNotFitIsDroppedAndCounted) {
   auto triangles = [](int count) {
     glBegin(GL_TRIANGLE_STRIP);
-    for (int i = 0; i < count + 2; ++i) glVertex2f(static_cast<float>(i / 2), static_cast<float>(i % 2));
+    for (int i = 0; i < count + 2; ++i) {
+      glVertex2f(static_cast<float>(i / 2), static_cast<float>(i % 2));
+    }
     glEnd();
   };
   const struct {
@@ -197,7 +200,12 @@ TEST_F(WebGlRules, WhatDoesNotFitIsDroppedAndCounted) {
       // Blending turned off and on 70 times: once the 64 draws are used, a triangle in the
       // last draw's state still joins it (3 of the 6 beyond).
       {"more blend changes than draws",
-       [&] { for (int i = 0; i < 70; ++i) { i % 2 ? glEnable(GL_BLEND) : glDisable(GL_BLEND); triangles(1); } },
+       [&] {
+         for (int i = 0; i < 70; ++i) {
+           i % 2 ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+           triangles(1);
+         }
+       },
        201, 64, 9},
   };
   for (const auto& c : cases) {
