@@ -137,18 +137,20 @@ TEST_F(WebGlRules, PrimitivesBecomeTrianglesAndRoundDots) {
   }
 }
 
-// How many recorded triangles hold the point (x, y) of clip space, all w being 1.
+// How many recorded triangles hold the point (x, y) of clip space, all w being 1: those with
+// the point on the same side of all three edges, whichever way they wind.
 int trianglesHolding(float x, float y) {
   int count = 0;
   for (int t = 0; t + 2 < glBatch.vertexCount; t += 3) {
-    float side[3];
+    int left = 0, right = 0;
     for (int e = 0; e < 3; ++e) {
       const float* p = glBatch.vertices[t + e].clip;
       const float* q = glBatch.vertices[t + (e + 1) % 3].clip;
-      side[e] = (q[0] - p[0]) * (y - p[1]) - (q[1] - p[1]) * (x - p[0]);
+      const float side = (q[0] - p[0]) * (y - p[1]) - (q[1] - p[1]) * (x - p[0]);
+      left += side > 0;
+      right += side < 0;
     }
-    const bool left = side[0] > 0 && side[1] > 0 && side[2] > 0;
-    if (left || (side[0] < 0 && side[1] < 0 && side[2] < 0)) ++count;
+    count += left == 3 || right == 3;
   }
   return count;
 }
