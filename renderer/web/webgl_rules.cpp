@@ -30,6 +30,12 @@ void transformPoint(const Mat4& t, float x, float y, float z, float (&clip)[4]) 
   }
 }
 
+// OpenGL clamps the colours it is given to 0..1 as it stores them.
+void setClamped(float (&colour)[4], float r, float g, float b, float a) {
+  const float c[4] = {r, g, b, a};
+  for (int i = 0; i < 4; ++i) colour[i] = std::fmin(1.0f, std::fmax(0.0f, c[i]));
+}
+
 bool sameState(const BatchDraw& draw, const GlBatch& b) {
   return draw.blend == b.blend &&
          (!b.blend || (draw.source == b.blendSource && draw.destination == b.blendDestination));
@@ -77,10 +83,6 @@ void emitDot(GlBatch& b, const BatchVertex& centre) {
 
 }  // namespace
 
-Mat4 identityMatrix() {
-  return fromRows({{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}});
-}
-
 Mat4 multiply(const Mat4& a, const Mat4& b) {
   Mat4 out;
   for (int c = 0; c < 4; ++c) {
@@ -99,7 +101,7 @@ Mat4 translationMatrix(float x, float y, float z) {
 
 Mat4 rotationMatrix(float degrees, float x, float y, float z) {
   const double length = std::sqrt(double(x) * x + double(y) * y + double(z) * z);
-  if (length == 0.0) return identityMatrix();  // OpenGL leaves the result undefined
+  if (length == 0.0) return IdentityMatrix;  // OpenGL leaves the result undefined
   const double ux = x / length, uy = y / length, uz = z / length;
   const double a = degrees * DegreesToRadians;
   const double c = std::cos(a), s = std::sin(a), t = 1.0 - c;
@@ -110,7 +112,7 @@ Mat4 rotationMatrix(float degrees, float x, float y, float z) {
 }
 
 Mat4 orthoMatrix(double l, double r, double b, double t, double n, double f) {
-  if (l == r || b == t || n == f) return identityMatrix();  // OpenGL refuses: no change
+  if (l == r || b == t || n == f) return IdentityMatrix;  // OpenGL refuses: no change
   return fromRows({{2 / (r - l), 0, 0, -(r + l) / (r - l)},
                    {0, 2 / (t - b), 0, -(t + b) / (t - b)},
                    {0, 0, -2 / (f - n), -(f + n) / (f - n)},
@@ -120,18 +122,12 @@ Mat4 orthoMatrix(double l, double r, double b, double t, double n, double f) {
 Mat4 perspectiveMatrix(double fovy, double aspect, double n, double f) {
   const double half = fovy * DegreesToRadians / 2;
   const double s = std::sin(half);
-  if (f == n || s == 0.0 || aspect == 0.0) return identityMatrix();  // GLU leaves it unchanged
+  if (f == n || s == 0.0 || aspect == 0.0) return IdentityMatrix;  // GLU leaves it unchanged
   const double cot = std::cos(half) / s;
   return fromRows({{cot / aspect, 0, 0, 0},
                    {0, cot, 0, 0},
                    {0, 0, -(f + n) / (f - n), -2 * f * n / (f - n)},
                    {0, 0, -1, 0}});
-}
-
-GlBatch::GlBatch() {
-  modelview[0] = identityMatrix();
-  projection[0] = identityMatrix();
-  transform = identityMatrix();
 }
 
 Mat4& GlBatch::current() {
@@ -160,7 +156,6 @@ void GlBatch::begin(uint32_t primitive) {
   mode = primitive;
   transform = multiply(projection[projectionTop], modelview[modelviewTop]);
   pendingCount = 0;
-  primitiveVertices = 0;
 }
 
 void GlBatch::vertex(float x, float y, float z) {
@@ -168,7 +163,6 @@ void GlBatch::vertex(float x, float y, float z) {
   BatchVertex v{};
   transformPoint(transform, x, y, z, v.clip);
   for (int i = 0; i < 4; ++i) v.colour[i] = colour[i];
-  ++primitiveVertices;
   switch (mode) {
     case GL_POINTS:
       emitDot(*this, v);
@@ -216,23 +210,8 @@ void GlBatch::startFrame() {
 }
 
 void resetGlBatch() {
-  GlBatch& b = glBatch;
-  b.projectionMode = false;
-  b.modelview[0] = b.projection[0] = b.transform = identityMatrix();
-  b.modelviewTop = b.projectionTop = 0;
-  const float white[4] = {1, 1, 1, 1};
-  for (int i = 0; i < 4; ++i) {
-    b.colour[i] = white[i];
-    b.clearColour[i] = 0.0f;
-    b.viewport[i] = 0;
-  }
-  b.pointSize = 1.0f;
-  b.pointSmooth = b.blend = b.open = false;
-  b.blendSource = GL_ONE;
-  b.blendDestination = 0;
-  b.pendingCount = b.primitiveVertices = 0;
-  b.mode = 0;
-  b.startFrame();
+  static_cast<GlState&>(glBatch) = {};
+  glBatch.startFrame();
 }
 
 // The scene's OpenGL, as gl_api.h declares it. Hints, shading, texturing and the depth
@@ -250,8 +229,7 @@ void glDisable(GLenum cap) {
 }
 void glShadeModel(GLenum) {}
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
-  const float c[4] = {r, g, b, a};
-  for (int i = 0; i < 4; ++i) glBatch.clearColour[i] = std::fmin(1.0f, std::fmax(0.0f, c[i]));
+  setClamped(glBatch.clearColour, r, g, b, a);
 }
 void glClearDepth(GLclampd) {}
 void glDepthFunc(GLenum) {}
@@ -265,7 +243,7 @@ void glBlendFunc(GLenum source, GLenum destination) {
 void glMatrixMode(GLenum mode) {
   if (mode == GL_PROJECTION || mode == GL_MODELVIEW) glBatch.projectionMode = mode == GL_PROJECTION;
 }
-void glLoadIdentity() { glBatch.current() = identityMatrix(); }
+void glLoadIdentity() { glBatch.current() = IdentityMatrix; }
 void glPushMatrix() { glBatch.pushMatrix(); }
 void glPopMatrix() { glBatch.popMatrix(); }
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
@@ -290,8 +268,7 @@ void glClear(GLbitfield mask) {
 }
 void glColor3f(GLfloat r, GLfloat g, GLfloat b) { glColor4f(r, g, b, 1.0f); }
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
-  const float c[4] = {r, g, b, a};
-  for (int i = 0; i < 4; ++i) glBatch.colour[i] = std::fmin(1.0f, std::fmax(0.0f, c[i]));
+  setClamped(glBatch.colour, r, g, b, a);
 }
 void glBegin(GLenum mode) { glBatch.begin(mode); }
 void glEnd() { glBatch.end(); }

@@ -6,12 +6,14 @@
 
 #include <cstdint>
 
+#include "renderer/scene/gl_api.h"
+
 // Column-major, as OpenGL keeps its matrices: element (row r, column c) is m[c * 4 + r].
 struct Mat4 {
   float m[16];
 };
 
-Mat4 identityMatrix();
+constexpr Mat4 IdentityMatrix = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
 Mat4 multiply(const Mat4& a, const Mat4& b);  // a x b
 Mat4 translationMatrix(float x, float y, float z);
 Mat4 rotationMatrix(float degrees, float x, float y, float z);
@@ -46,11 +48,12 @@ constexpr int BatchDrawCapacity = 64;
 constexpr int ModelviewStackDepth = 32;
 constexpr int ProjectionStackDepth = 2;
 
-struct GlBatch {
-  // State the scene sets and keeps.
+// What the scene's calls set and what a primitive holds between glBegin and glEnd, with
+// OpenGL's starting values written here once: assigning {} puts it all back to the start.
+struct GlState {
   bool projectionMode = false;  // glMatrixMode(GL_PROJECTION) selected
-  Mat4 modelview[ModelviewStackDepth];
-  Mat4 projection[ProjectionStackDepth];
+  Mat4 modelview[ModelviewStackDepth] = {IdentityMatrix};
+  Mat4 projection[ProjectionStackDepth] = {IdentityMatrix};
   int modelviewTop = 0;
   int projectionTop = 0;
   float colour[4] = {1, 1, 1, 1};
@@ -59,26 +62,28 @@ struct GlBatch {
   float pointSize = 1.0f;
   bool pointSmooth = false;
   bool blend = false;
-  uint32_t blendSource = 1;       // GL_ONE
-  uint32_t blendDestination = 0;  // GL_ZERO
+  uint32_t blendSource = GL_ONE;
+  uint32_t blendDestination = 0;  // GL_ZERO, which the scene's header does not name
 
   // Inside glBegin/glEnd.
   bool open = false;
   uint32_t mode = 0;
-  Mat4 transform;             // projection x model-view at glBegin
-  BatchVertex pending[3];     // the strip's last two vertices, or the quad so far
+  Mat4 transform = IdentityMatrix;  // projection x model-view at glBegin
+  BatchVertex pending[3] = {};      // the strip's last two vertices, or the quad so far
   int pendingCount = 0;
-  int primitiveVertices = 0;  // vertices since glBegin
+};
 
-  // The frame so far.
-  bool cleared = false;
+// The state and the frame recorded so far. The frame is kept apart from the state so that a
+// reset never builds the 360 KB of vertices as a temporary.
+struct GlBatch : GlState {
+  bool cleared;
   BatchVertex vertices[BatchVertexCapacity];
-  int vertexCount = 0;
+  int vertexCount;
   BatchDraw draws[BatchDrawCapacity];
-  int drawCount = 0;
-  int dropped = 0;  // vertices that did not fit, since the last startFrame
+  int drawCount;
+  int dropped;  // vertices that did not fit, since the last startFrame
 
-  GlBatch();
+  GlBatch() { startFrame(); }
   Mat4& current();
   void multiplyCurrent(const Mat4& m);  // current = current x m, as glMultMatrix
   void pushMatrix();

@@ -31,11 +31,6 @@ uint64_t monotonicMicros() {
 
 namespace {
 
-// GLX protocol error numbers (glxproto.h, not shipped by Debian's -dev packages).
-constexpr int GLXBadDrawableError = 2;
-constexpr int GLXBadCurrentDrawableError = 11;
-constexpr int GLXBadWindowError = 12;
-
 struct Shell {
   Display* display = nullptr;
   Window window = 0;
@@ -102,19 +97,13 @@ void complain(const char* format, ...) {
   va_end(args);
 }
 
-// Xlib's default handler ends the process. A window handed over by XScreenSaver may be
-// destroyed under us at any time, and the swaps and the context release that follow report it
-// as errors on that window: those mean "gone", the normal end of a module, and so does anything
-// after it. Any other error would recur every frame (a window that cannot be drawn on floods
-// stderr with the same error), so it is told once and ends the program with exit code 1.
+// Xlib's default handler ends the process; classifyXError says which errors end it here.
 int onXError(Display* display, XErrorEvent* error) {
-  const bool onGivenWindow = !shell.ownWindow && shell.window && error->resourceid == shell.window;
-  const bool badWindow = error->error_code == BadWindow || error->error_code == BadDrawable ||
-                         error->error_code == shell.glxErrorBase + GLXBadDrawableError ||
-                         error->error_code == shell.glxErrorBase + GLXBadCurrentDrawableError ||
-                         error->error_code == shell.glxErrorBase + GLXBadWindowError;
-  if (onGivenWindow && badWindow) shell.windowGone = true;
-  if (shell.windowGone || xErrorSeen) return 0;
+  const Window given = shell.ownWindow ? 0 : shell.window;
+  const XErrorMeaning meaning = classifyXError(
+      error->error_code, error->resourceid, {given, shell.glxErrorBase, shell.windowGone, xErrorSeen});
+  if (meaning == XErrorMeaning::WindowGone) shell.windowGone = true;
+  if (meaning != XErrorMeaning::Report) return 0;
   xErrorSeen = true;
   char text[160];
   XGetErrorText(display, error->error_code, text, sizeof text);
@@ -124,15 +113,6 @@ int onXError(Display* display, XErrorEvent* error) {
 
 __GLXextFuncPtr address(const char* name) {
   return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
-}
-
-bool hasExtension(const char* list, const char* name) {
-  const size_t n = std::strlen(name);
-  for (const char* p = list; p && (p = std::strstr(p, name)) != nullptr; p += n) {
-    const bool starts = p == list || p[-1] == ' ';
-    if (starts && (p[n] == ' ' || p[n] == '\0')) return true;
-  }
-  return false;
 }
 
 void setTitle(Display* d, Window w) {

@@ -1,4 +1,5 @@
-// Command-line and environment rules of the Linux program. Depends on the C++ library only.
+// Command-line and environment rules of the Linux program, and what its GLX extensions and X
+// errors mean. Depends on the C++ library only.
 #include "renderer/x11/x11_rules.h"
 
 #include <cmath>
@@ -162,4 +163,26 @@ void FramePacer::frameStarted(uint64_t nowMicros) {
   } else {
     dueMicros += periodMicros;
   }
+}
+
+bool hasExtension(const char* list, const char* name) {
+  const size_t n = std::strlen(name);
+  for (const char* p = list; p && (p = std::strstr(p, name)) != nullptr; p += n) {
+    const bool starts = p == list || p[-1] == ' ';
+    if (starts && (p[n] == ' ' || p[n] == '\0')) return true;
+  }
+  return false;
+}
+
+XErrorMeaning classifyXError(int code, uint64_t resource, const XErrorContext& context) {
+  const int glx = context.glxErrorBase;
+  const bool badWindow = code == XBadWindow || code == XBadDrawable ||
+                         code == glx + GLXBadDrawableError ||
+                         code == glx + GLXBadCurrentDrawableError ||
+                         code == glx + GLXBadWindowError;
+  if (badWindow && context.givenWindow && resource == context.givenWindow) {
+    return XErrorMeaning::WindowGone;
+  }
+  if (context.windowGone || context.reported) return XErrorMeaning::Quiet;
+  return XErrorMeaning::Report;
 }

@@ -1,6 +1,7 @@
 // Where the Linux program `pomarel` draws and what it reports, read from its command line and
-// from $XSCREENSAVER_WINDOW as XScreenSaver hands them to its modules. Platform-free (no
-// Xlib), so the rules build and are tested natively on their own.
+// from $XSCREENSAVER_WINDOW as XScreenSaver hands them to its modules, and what GLX's extension
+// list and X's errors mean to it. Platform-free (no Xlib), so the rules build and are tested
+// natively on their own.
 #pragma once
 
 #include <cstdint>
@@ -66,3 +67,32 @@ struct FramePacer {
 std::string displayRefusal(const std::string& name);
 
 extern const char X11Usage[];
+
+// Whether `name` is in `list`, GLX's extension names separated by blanks (null: none), as a
+// whole name: "GLX_EXT_swap_control" is not in "GLX_EXT_swap_control_tear".
+bool hasExtension(const char* list, const char* name);
+
+// X protocol error codes (X.h), and GLX's, which count from the error base the server gives the
+// extension (glxproto.h, not shipped by Debian's -dev packages).
+constexpr int XBadWindow = 3;
+constexpr int XBadDrawable = 9;
+constexpr int GLXBadDrawableError = 2;
+constexpr int GLXBadCurrentDrawableError = 11;
+constexpr int GLXBadWindowError = 12;
+
+// Xlib's default handler ends the process. A window handed over by XScreenSaver may be
+// destroyed under us at any time, and the swaps and the context release that follow report it
+// as errors on that window: those mean "gone", the normal end of a module, and so does anything
+// after it. Any other error would recur every frame (a window that cannot be drawn on floods
+// stderr with the same error), so it is told once and ends the program with exit code 1.
+enum class XErrorMeaning { WindowGone, Quiet, Report };
+
+struct XErrorContext {
+  uint64_t givenWindow = 0;  // the window handed over; 0 when the program draws on its own
+  int glxErrorBase = 0;      // as glXQueryExtension gives it
+  bool windowGone = false;   // already known
+  bool reported = false;     // an error was already told
+};
+
+// An error of `code` (XErrorEvent::error_code) on `resource` (its resourceid).
+XErrorMeaning classifyXError(int code, uint64_t resource, const XErrorContext& context);

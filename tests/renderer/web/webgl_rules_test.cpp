@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "renderer/scene/gl_api.h"
@@ -47,6 +48,15 @@ TEST_F(WebGlRules, VertexLandsWhereTheMatricesPutIt) {
        {1, 2, 3}, {1, 2, 3, 1}},
       {"pop of an empty stack ignored", [] { glTranslatef(1, 0, 0); glPopMatrix(); },
        {0, 0, 0}, {1, 0, 0, 1}},
+      // OpenGL's minimum depths, 32 and 2, each used to the last level and not one beyond.
+      {"deepest model-view push kept, one more ignored",
+       [] { for (int i = 0; i < 31; ++i) { glPushMatrix(); glTranslatef(1, 0, 0); }
+            glPushMatrix(); glTranslatef(100, 0, 0); glPopMatrix(); },
+       {0, 0, 0}, {30, 0, 0, 1}},
+      {"projection's one push kept, one more ignored",
+       [] { glMatrixMode(GL_PROJECTION); glPushMatrix(); glTranslatef(1, 0, 0); glPushMatrix();
+            glTranslatef(10, 0, 0); glPopMatrix(); },
+       {0, 0, 0}, {0, 0, 0, 1}},
       {"flash canvas corner", [] { glMatrixMode(GL_PROJECTION); glOrtho(0, 640, 0, 480, -100, 100); },
        {640, 480, 0}, {1, 1, 0, 1}},
       {"flash canvas middle", [] { glMatrixMode(GL_PROJECTION); glOrtho(0, 640, 0, 480, -100, 100); },
@@ -124,6 +134,89 @@ TEST_F(WebGlRules, PrimitivesBecomeTrianglesAndRoundDots) {
       EXPECT_EQ(lowest, -reach);
       EXPECT_EQ(highest, reach);
     }
+  }
+}
+
+// How many recorded triangles hold the point (x, y) of clip space, all w being 1: those with
+// the point on the same side of all three edges, whichever way they wind.
+int trianglesHolding(float x, float y) {
+  int count = 0;
+  for (int t = 0; t + 2 < glBatch.vertexCount; t += 3) {
+    int left = 0, right = 0;
+    for (int e = 0; e < 3; ++e) {
+      const float* p = glBatch.vertices[t + e].clip;
+      const float* q = glBatch.vertices[t + (e + 1) % 3].clip;
+      const float side = (q[0] - p[0]) * (y - p[1]) - (q[1] - p[1]) * (x - p[0]);
+      left += side > 0;
+      right += side < 0;
+    }
+    count += left == 3 || right == 3;
+  }
+  return count;
+}
+
+// Paper has no depth test and the flash adds its light, so every point of a strip's or a
+// quad's outline must lie in exactly one triangle: none left out, none painted twice.
+TEST_F(WebGlRules, StripsAndQuadsCoverTheirOutlineOnce) {
+  const struct {
+    const char* what;
+    GLenum mode;
+    std::vector<std::pair<float, float>> corners;
+    float width;  // the outline is 0..width by 0..1
+  } cases[] = {
+      {"strip of four triangles", GL_TRIANGLE_STRIP,
+       {{0, 0}, {0, 1}, {1, 0}, {1, 1}, {2, 0}, {2, 1}}, 2},
+      {"flash quad", GL_QUADS, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    resetGlBatch();
+    glBegin(c.mode);
+    for (const auto& corner : c.corners) glVertex2f(corner.first, corner.second);
+    glEnd();
+    int wrong = 0;  // sample points off every edge and diagonal
+    for (float x = 0.05f; x < c.width; x += 0.1f) {
+      for (float y = 0.03f; y < 1; y += 0.1f) wrong += trianglesHolding(x, y) != 1;
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
+// What does not fit in the frame's fixed storage is dropped a whole triangle at a time and
+// counted; what fits is kept and nothing is written beyond the storage.
+TEST_F(WebGlRules, WhatDoesNotFitIsDroppedAndCounted) {
+  auto triangles = [](int count) {
+    glBegin(GL_TRIANGLE_STRIP);
+    for (int i = 0; i < count + 2; ++i) {
+      glVertex2f(static_cast<float>(i / 2), static_cast<float>(i % 2));
+    }
+    glEnd();
+  };
+  const struct {
+    const char* what;
+    std::function<void()> draw;
+    int vertices, draws, dropped;
+  } cases[] = {
+      // 8,192 vertices hold 2,730 whole triangles.
+      {"more triangles than vertices", [&] { triangles(2732); }, 8190, 1, 6},
+      // Blending turned off and on 70 times: once the 64 draws are used, a triangle in the
+      // last draw's state still joins it (3 of the 6 beyond).
+      {"more blend changes than draws",
+       [&] {
+         for (int i = 0; i < 70; ++i) {
+           i % 2 ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+           triangles(1);
+         }
+       },
+       201, 64, 9},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    resetGlBatch();
+    c.draw();
+    EXPECT_EQ(glBatch.vertexCount, c.vertices);
+    EXPECT_EQ(glBatch.drawCount, c.draws);
+    EXPECT_EQ(glBatch.dropped, c.dropped);
   }
 }
 

@@ -1,5 +1,6 @@
 // Where `pomarel` draws, from its command line and $XSCREENSAVER_WINDOW: the targets and
-// their precedence, window ids in decimal and hex with their limits, and the refusals.
+// their precedence, window ids in decimal and hex with their limits, and the refusals; its
+// frame pacing; and what GLX's extension list and X's errors mean to it.
 #include "renderer/x11/x11_rules.h"
 
 #include <gtest/gtest.h>
@@ -10,68 +11,86 @@
 
 namespace {
 
-constexpr DrawTarget Own = DrawTarget::OwnWindow;
 constexpr DrawTarget Full = DrawTarget::Fullscreen;
 constexpr DrawTarget Root = DrawTarget::Root;
 constexpr DrawTarget Given = DrawTarget::GivenWindow;
 
+// One row: a command line (split at blanks), $XSCREENSAVER_WINDOW (null when unset) and the
+// outcome. The language is C++17, without designated initialisers, so each row names what it
+// expects through setters, starting from a plain run in a window of its own.
+struct Row {
+  const char* args = "";
+  const char* variable = nullptr;
+  bool ok = true;
+  X11Options want;
+  const char* error = "";  // a part the message must name, for refusals
+
+  Row& env(const char* value) { variable = value; return *this; }
+  Row& target(DrawTarget t) { want.target = t; return *this; }
+  Row& window(uint32_t id) { want.target = Given; want.windowId = id; return *this; }
+  Row& delay(uint32_t micros) { want.delayMicros = micros; return *this; }
+  Row& fps() { want.showFps = true; return *this; }
+  Row& help() { want.help = true; return *this; }
+  Row& display(const char* name) { want.display = name; return *this; }
+};
+Row accepts(const char* args) {
+  Row row;
+  row.args = args;
+  return row;
+}
+Row refuses(const char* args, const char* error) {
+  Row row = accepts(args);
+  row.ok = false;
+  row.error = error;
+  return row;
+}
+
 TEST(X11Arguments, TargetWindowIdAndRefusals) {
-  const struct {
-    const char* args;  // split at blanks
-    const char* env;   // $XSCREENSAVER_WINDOW, null when unset
-    bool ok;
-    DrawTarget target;
-    uint32_t id;
-    uint32_t delay;
-    bool fps;
-    bool help;
-    const char* display;
-    const char* error;  // a part the message must name, for refusals
-  } cases[] = {
-      {"", nullptr, true, Own, 0, 0, false, false, "", ""},
-      {"--window", nullptr, true, Own, 0, 0, false, false, "", ""},
-      {"-root", nullptr, true, Root, 0, 0, false, false, "", ""},
-      {"--root --root", nullptr, true, Root, 0, 0, false, false, "", ""},
-      {"--fullscreen --fps", nullptr, true, Full, 0, 0, true, false, "", ""},
-      {"-fps -display :3", nullptr, true, Own, 0, 0, true, false, ":3", ""},
+  const Row cases[] = {
+      accepts(""),
+      accepts("--window"),
+      accepts("-root").target(Root),
+      accepts("--root --root").target(Root),
+      accepts("--fullscreen --fps").target(Full).fps(),
+      accepts("-fps -display :3").fps().display(":3"),
       // XScreenSaver starts its modules with --root and names its own window in the variable.
-      {"--root", "0x1C00007", true, Given, 0x1C00007, 0, false, false, "", ""},
-      {"--fullscreen", "4242", true, Given, 4242, 0, false, false, "", ""},
-      {"--root", "", true, Root, 0, 0, false, false, "", ""},
-      {"--window-id 0x2a", nullptr, true, Given, 42, 0, false, false, "", ""},
-      {"-window-id 12345", "0x2a", true, Given, 12345, 0, false, false, "", ""},
-      {"--window-id 5", "garbage", true, Given, 5, 0, false, false, "", ""},
-      {"--window-id 0X1fffffff", nullptr, true, Given, 0x1FFFFFFF, 0, false, false, "", ""},
-      {"--window-id 007", nullptr, true, Given, 7, 0, false, false, "", ""},
+      accepts("--root").env("0x1C00007").window(0x1C00007),
+      accepts("--fullscreen").env("4242").window(4242),
+      accepts("--root").env("").target(Root),
+      accepts("--window-id 0x2a").window(42),
+      accepts("-window-id 12345").env("0x2a").window(12345),
+      accepts("--window-id 5").env("garbage").window(5),
+      accepts("--window-id 0X1fffffff").window(0x1FFFFFFF),
+      accepts("--window-id 007").window(7),
       // XScreenSaver's settings tool previews by appending --window-id to the module's line.
-      {"--root --window-id 0x4075A4", nullptr, true, Given, 0x4075A4, 0, false, false, "", ""},
-      {"-root -window-id 0x4075A4 -fps", "9", true, Given, 0x4075A4, 0, true, false, "", ""},
-      {"-window-id 0x2a -window -window-id 42", nullptr, true, Given, 42, 0, false, false, "", ""},
-      {"-delay 20000 -fps", nullptr, true, Own, 0, 20000, true, false, "", ""},
-      {"--delay 0 --delay 10000000", nullptr, true, Own, 0, 10000000, false, false, "", ""},
-      {"--help --bogus", nullptr, true, Own, 0, 0, false, true, "", ""},
-      {"--window-id 0x20000000", nullptr, false, Own, 0, 0, false, false, "", "0x20000000"},
-      {"--window-id 99999999999999999999", nullptr, false, Own, 0, 0, false, false, "", "9999"},
-      {"--window-id 0", nullptr, false, Own, 0, 0, false, false, "", "'0'"},
-      {"--window-id 0x", nullptr, false, Own, 0, 0, false, false, "", "'0x'"},
-      {"--window-id -5", nullptr, false, Own, 0, 0, false, false, "", "'-5'"},
-      {"--window-id 12ab", nullptr, false, Own, 0, 0, false, false, "", "'12ab'"},
-      {"--window-id 0x2g", nullptr, false, Own, 0, 0, false, false, "", "'0x2g'"},
-      {"--window-id", nullptr, false, Own, 0, 0, false, false, "", "--window-id"},
-      {"--display", nullptr, false, Own, 0, 0, false, false, "", "--display"},
-      {"--delay", nullptr, false, Own, 0, 0, false, false, "", "--delay needs"},
-      {"--delay 10000001", nullptr, false, Own, 0, 0, false, false, "", "'10000001'"},
-      {"--delay -1", nullptr, false, Own, 0, 0, false, false, "", "'-1'"},
-      {"--delay 0x10", nullptr, false, Own, 0, 0, false, false, "", "'0x10'"},
-      {"--delay 1.5", nullptr, false, Own, 0, 0, false, false, "", "'1.5'"},
-      {"--window-id 1 --window-id 2", nullptr, false, Own, 0, 0, false, false, "", "two different"},
-      {"--root --window", "0x2a", false, Own, 0, 0, false, false, "", "choose one"},
-      {"--fullscreen --window", nullptr, false, Own, 0, 0, false, false, "", "choose one"},
-      {"--fps", "garbage", false, Own, 0, 0, false, false, "", "XSCREENSAVER_WINDOW: 'garbage'"},
-      {"--fps", " 42", false, Own, 0, 0, false, false, "", "' 42'"},
-      {"--speed 3", nullptr, false, Own, 0, 0, false, false, "", "'--speed'"},
-      {"confetti", nullptr, false, Own, 0, 0, false, false, "", "'confetti'"},
-      {"-", nullptr, false, Own, 0, 0, false, false, "", "'-'"},
+      accepts("--root --window-id 0x4075A4").window(0x4075A4),
+      accepts("-root -window-id 0x4075A4 -fps").env("9").window(0x4075A4).fps(),
+      accepts("-window-id 0x2a -window -window-id 42").window(42),
+      accepts("-delay 20000 -fps").delay(20000).fps(),
+      accepts("--delay 0 --delay 10000000").delay(10000000),
+      accepts("--help --bogus").help(),
+      refuses("--window-id 0x20000000", "0x20000000"),
+      refuses("--window-id 99999999999999999999", "9999"),
+      refuses("--window-id 0", "'0'"),
+      refuses("--window-id 0x", "'0x'"),
+      refuses("--window-id -5", "'-5'"),
+      refuses("--window-id 12ab", "'12ab'"),
+      refuses("--window-id 0x2g", "'0x2g'"),
+      refuses("--window-id", "--window-id"),
+      refuses("--display", "--display"),
+      refuses("--delay", "--delay needs"),
+      refuses("--delay 10000001", "'10000001'"),
+      refuses("--delay -1", "'-1'"),
+      refuses("--delay 0x10", "'0x10'"),
+      refuses("--delay 1.5", "'1.5'"),
+      refuses("--window-id 1 --window-id 2", "two different"),
+      refuses("--root --window", "choose one").env("0x2a"),
+      refuses("--fullscreen --window", "choose one"),
+      refuses("--fps", "XSCREENSAVER_WINDOW: 'garbage'").env("garbage"),
+      refuses("--fps", "' 42'").env(" 42"),
+      refuses("--speed 3", "'--speed'"),
+      refuses("confetti", "'confetti'"),
+      refuses("-", "'-'"),
   };
   for (const auto& c : cases) {
     std::vector<std::string> words{"pomarel"};
@@ -80,20 +99,21 @@ TEST(X11Arguments, TargetWindowIdAndRefusals) {
     std::vector<const char*> argv;
     for (const std::string& word : words) argv.push_back(word.c_str());
 
-    const X11Arguments got = parseX11Arguments(static_cast<int>(argv.size()), argv.data(), c.env);
-    const std::string row = std::string(c.args) + " | " + (c.env ? c.env : "(unset)");
+    const X11Arguments got =
+        parseX11Arguments(static_cast<int>(argv.size()), argv.data(), c.variable);
+    const std::string row = std::string(c.args) + " | " + (c.variable ? c.variable : "(unset)");
     ASSERT_EQ(got.ok, c.ok) << row << ": " << got.error;
     if (!c.ok) {
       EXPECT_NE(got.error.find(c.error), std::string::npos) << row << ": " << got.error;
       continue;
     }
-    EXPECT_EQ(got.options.help, c.help) << row;
-    if (c.help) continue;
-    EXPECT_EQ(got.options.target, c.target) << row;
-    EXPECT_EQ(got.options.windowId, c.id) << row;
-    EXPECT_EQ(got.options.delayMicros, c.delay) << row;
-    EXPECT_EQ(got.options.showFps, c.fps) << row;
-    EXPECT_EQ(got.options.display, c.display) << row;
+    EXPECT_EQ(got.options.help, c.want.help) << row;
+    if (c.want.help) continue;
+    EXPECT_EQ(got.options.target, c.want.target) << row;
+    EXPECT_EQ(got.options.windowId, c.want.windowId) << row;
+    EXPECT_EQ(got.options.delayMicros, c.want.delayMicros) << row;
+    EXPECT_EQ(got.options.showFps, c.want.showFps) << row;
+    EXPECT_EQ(got.options.display, c.want.display) << row;
   }
 }
 
@@ -133,6 +153,67 @@ TEST(X11Pacing, NextFrameDue) {
     FramePacer pacer{10000, c.due};
     pacer.frameStarted(c.now);
     EXPECT_EQ(pacer.dueMicros, c.next) << "due " << c.due << ", started " << c.now;
+  }
+}
+
+// GLX lists its extensions in one string separated by blanks; only a whole name counts.
+TEST(X11Glx, ExtensionNamedWhole) {
+  const struct {
+    const char* list;
+    bool has;  // "GLX_EXT_swap_control"
+  } cases[] = {
+      {"GLX_EXT_swap_control", true},
+      {"GLX_EXT_swap_control GLX_MESA_swap_control", true},
+      {"GLX_ARB_multisample GLX_EXT_swap_control", true},
+      {"GLX_EXT_swap_control_tear", false},
+      {"GLX_ARB_multisample GLX_EXT_swap_control_tear", false},
+      {"GLX_EXT_swap_control_tear GLX_EXT_swap_control", true},
+      {"XGLX_EXT_swap_control GLX_EXT_swap", false},
+      {"", false},
+      {nullptr, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(hasExtension(c.list, "GLX_EXT_swap_control"), c.has) << (c.list ? c.list : "null");
+  }
+}
+
+// Which X errors end a module quietly (the window handed over is gone), which are told once
+// and end the program, and that nothing more is told after either.
+TEST(X11Errors, WhatAnErrorMeans) {
+  constexpr uint64_t Handed = 0x2a;
+  constexpr int Glx = 150;  // the GLX error base the server gave
+  const XErrorContext handedOver{Handed, Glx, false, false};
+  const XErrorContext ownWindow{0, Glx, false, false};
+  const XErrorContext afterGone{Handed, Glx, true, false};
+  const XErrorContext afterReport{Handed, Glx, false, true};
+  constexpr int BadValue = 2, BadMatch = 8;
+  using M = XErrorMeaning;
+  const struct {
+    const char* what;
+    int code;
+    uint64_t resource;
+    XErrorContext context;
+    XErrorMeaning meaning;
+  } cases[] = {
+      {"BadWindow on the window handed over", XBadWindow, Handed, handedOver, M::WindowGone},
+      {"BadDrawable on it", XBadDrawable, Handed, handedOver, M::WindowGone},
+      {"GLXBadDrawable on it", Glx + 2, Handed, handedOver, M::WindowGone},
+      {"GLXBadCurrentDrawable on it", Glx + 11, Handed, handedOver, M::WindowGone},
+      {"GLXBadWindow on it", Glx + 12, Handed, handedOver, M::WindowGone},
+      {"BadWindow on another window", XBadWindow, Handed + 1, handedOver, M::Report},
+      {"BadWindow on a window that only matches in its low 32 bits", XBadWindow,
+       Handed | (uint64_t{1} << 32), handedOver, M::Report},
+      {"BadWindow on the program's own window", XBadWindow, Handed, ownWindow, M::Report},
+      {"BadWindow on None, no window handed over", XBadWindow, 0, ownWindow, M::Report},
+      {"BadValue, whose number GLX's errors reuse above their base", BadValue, Handed, handedOver,
+       M::Report},
+      {"BadMatch on the window handed over", BadMatch, Handed, handedOver, M::Report},
+      {"any error once the window is gone", BadMatch, Handed + 1, afterGone, M::Quiet},
+      {"a second error", BadMatch, Handed + 1, afterReport, M::Quiet},
+      {"the window gone after an error was told", XBadWindow, Handed, afterReport, M::WindowGone},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(classifyXError(c.code, c.resource, c.context), c.meaning) << c.what;
   }
 }
 
