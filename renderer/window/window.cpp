@@ -11,6 +11,7 @@ RendererSystem& rendererCalls() {
   static RendererSystem calls;
   return calls;
 }
+
 namespace {
 
 // Module-level state; handles are null while not held.
