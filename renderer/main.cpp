@@ -5,5 +5,5 @@
 #include "renderer/window/window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  return runRenderer(SceneHooks{resizeViewport, renderNextFrame});
+  return runRendererWindow(SceneHooks{resizeViewport, startScene, drawNextFrame});
 }

@@ -27,17 +27,6 @@ double nowSeconds() {
   return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Drains the queue as the renderer's loop does; false once WM_QUIT arrived.
-bool pumpMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) return false;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return true;
-}
-
 int activePieces() {
   int n = 0;
   for (const ConfettiPiece& p : pieces) n += p.active == 1;
@@ -55,9 +44,9 @@ LoopResult runLoop(double seconds, Frame frame) {
   LoopResult r;
   const double start = nowSeconds();
   while (nowSeconds() - start < seconds) {
-    if (!pumpMessages()) break;
+    if (!pumpRendererWindow()) break;
     frame();
-    SwapBuffers(rendererWindow.deviceContext);
+    swapRendererBuffers();
     ++r.frames;
   }
   r.seconds = nowSeconds() - start;
@@ -113,21 +102,21 @@ int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
   const std::string renderer = argc > 2 ? argv[2] : besideThisProgram("..\\bin\\Pomarel.dll");
 
-  rendererWindow.scene.resize = resizeViewport;
-  rendererWindow.scene.frame = renderNextFrame;
-  if (!openRendererWindow(RendererTitle, RendererWidth, RendererHeight, RendererBits, true)) {
+  const SceneHooks scene{resizeViewport, startScene, drawNextFrame};
+  if (!openRendererWindow(RendererTitle, RendererWidth, RendererHeight, RendererBits, true, scene)) {
     std::printf("no window\n");
     return 1;
   }
   std::printf("display mode %s; window %dx%d\n",
-              rendererWindow.fullscreen ? "1024x768x16 (full screen)" : "refused, windowed",
+              rendererFullscreen() ? "1024x768x16 (full screen)" : "refused, windowed",
               RendererWidth, RendererHeight);
 
   // Same start as the renderer's first frame, then a full, motionless but tumbling pool.
-  renderNextFrame();
+  startScene();
+  drawNextFrame();
   fillPool();
-  runLoop(1.0, renderNextFrame);  // warm-up
-  const LoopResult scene = runLoop(seconds, renderNextFrame);
+  runLoop(1.0, drawNextFrame);  // warm-up
+  const LoopResult full = runLoop(seconds, drawNextFrame);
   const int active = activePieces();
   const LoopResult bare = runLoop(seconds, [] {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -143,17 +132,17 @@ int main(int argc, char** argv) {
   const double simulation = (nowSeconds() - start) / repeats;
   sceneTime = savedTime;
   start = nowSeconds();
-  for (int i = 0; i < repeats; ++i) pumpMessages();
+  for (int i = 0; i < repeats; ++i) pumpRendererWindow();
   const double loop = (nowSeconds() - start) / repeats;
 
   closeRendererWindow();
 
-  const double sceneFrame = scene.seconds / scene.frames;
+  const double sceneFrame = full.seconds / full.frames;
   std::printf("scene, %d active pieces:     %8.1f frames/s (%d frames in %.1f s)\n", active,
-              scene.fps(), scene.frames, scene.seconds);
+              full.fps(), full.frames, full.seconds);
   std::printf("bare clear and swap:          %8.1f frames/s (%d frames in %.1f s)\n", bare.fps(),
               bare.frames, bare.seconds);
-  std::printf("ratio bare / scene:           %8.1f\n", bare.fps() / scene.fps());
+  std::printf("ratio bare / scene:           %8.1f\n", bare.fps() / full.fps());
   std::printf("outside OpenGL per frame:     simulation %.2f us + queue %.2f us = %.3f%% of "
               "%.2f ms\n",
               simulation * 1e6, loop * 1e6, 100.0 * (simulation + loop) / sceneFrame,

@@ -57,7 +57,7 @@ void benchFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     return;
   }
-  renderNextFrame();
+  drawNextFrame();
   if (!filled) {
     fillPool();
     filled = true;
@@ -69,5 +69,5 @@ void benchFrame() {
 extern "C" uint32_t timeGetTime() { return webClockMillis(); }
 
 int main() {
-  return runWeb(WebReplay{}, SceneHooks{resizeViewportKeepingShape, benchFrame}, nullptr) ? 0 : 1;
+  return runWebWindow(WebReplay{}, SceneHooks{resizeViewportKeepingShape, startScene, benchFrame}, nullptr) ? 0 : 1;
 }

@@ -26,7 +26,7 @@ double clockSeconds(clockid_t clock) {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-const SceneHooks scene{resizeViewportKeepingShape, renderNextFrame};
+const SceneHooks scene{resizeViewportKeepingShape, startScene, drawNextFrame};
 
 // User and system time of another process (the X server, which copies every frame of Mesa's
 // software renderer to the screen), from /proc; 0 when it cannot be read.
@@ -68,7 +68,7 @@ struct LoopResult {
 };
 
 // periodMicros 0: frames back to back, as the program drew before it paced itself; otherwise
-// paced as runX11 paces them.
+// paced as runX11Window paces them.
 template <typename Frame>
 LoopResult runLoop(double seconds, Frame frame, uint32_t periodMicros = 0) {
   LoopResult r;
@@ -77,7 +77,7 @@ LoopResult runLoop(double seconds, Frame frame, uint32_t periodMicros = 0) {
   const double cpuStart = clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
   const double serverStart = processCpuSeconds(serverPid);
   while (clockSeconds(CLOCK_MONOTONIC) - start < seconds) {
-    if (!pumpX11EventsUntil(scene, pacer.dueMicros)) break;
+    if (!pumpX11Window(pacer.dueMicros)) break;
     if (periodMicros) pacer.frameStarted(monotonicMicros());
     frame();
     swapX11Buffers();
@@ -106,7 +106,7 @@ void print(const char* what, const LoopResult& r) {
 }  // namespace
 
 // The scene's counter, as the program's main.cpp makes it.
-extern "C" uint32_t timeGetTime() { return static_cast<uint32_t>(monotonicMicros() / 1000u); }
+extern "C" uint32_t timeGetTime() { return x11ClockMillis(); }
 
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
@@ -114,22 +114,24 @@ int main(int argc, char** argv) {
   X11Options options;  // its own 1024 x 768 window
   if (!openX11Window(options, scene)) return 1;
   const bool paced = setX11SwapInterval(0);
-  std::printf("window %dx%d; swap interval %s\n", X11Width, X11Height,
+  std::printf("window %dx%d; swap interval %s\n", SceneWidth, SceneHeight,
               paced ? "0 (no wait for the refresh)" : "not offered by GLX");
 
   // Waits for the window to be mapped, then the renderer's first frame and a full pool.
-  if (!pumpX11Events(scene)) return 1;
-  renderNextFrame();
+  if (!pumpX11Window()) return 1;
+  startScene();
+  drawNextFrame();
   fillPool();
-  runLoop(1.0, renderNextFrame);  // warm-up
-  const LoopResult full = runLoop(seconds, renderNextFrame);
+  runLoop(1.0, drawNextFrame);  // warm-up
+  const LoopResult full = runLoop(seconds, drawNextFrame);
   int active = 0;
   for (const ConfettiPiece& p : pieces) active += p.active == 1;
   const LoopResult bare = runLoop(seconds, [] { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); });
 
   // The choreography as it runs from the start, for the everyday picture.
   resetScene();
-  const LoopResult everyday = runLoop(seconds, renderNextFrame);
+  startScene();
+  const LoopResult everyday = runLoop(seconds, drawNextFrame);
 
   // The everyday picture as the program draws it, frames back to back (as before the program
   // paced itself) against paced; the swap interval as the program sets it. Taken in turns of
@@ -144,9 +146,11 @@ int main(int argc, char** argv) {
   const int turns = seconds > CycleSeconds ? static_cast<int>(seconds / CycleSeconds + 0.5) : 1;
   for (int turn = 0; turn < turns; ++turn) {
     resetScene();
-    backToBack.add(runLoop(CycleSeconds, renderNextFrame));
+    startScene();
+    backToBack.add(runLoop(CycleSeconds, drawNextFrame));
     resetScene();
-    pacedFrames.add(runLoop(CycleSeconds, renderNextFrame, period));
+    startScene();
+    pacedFrames.add(runLoop(CycleSeconds, drawNextFrame, period));
   }
 
   // What a frame costs outside OpenGL: the pool pass, bursts, trickle and sway.

@@ -193,15 +193,31 @@ double measureFrameSeconds() {
   return static_cast<double>(elapsed) * 0.001;
 }
 
-void renderNextFrame() {
-  if (sceneTime == 0.0) {
-    initGraphics();
-    setupScene();
-    startSceneClock();
-  }
+void startScene() {
+  initGraphics();
+  setupScene();
+  startSceneClock();
+}
+
+void drawNextFrame() {
   frameSeconds = measureFrameSeconds();
   drawFrame();
   advanceSceneClock();
+}
+
+void renderNextFrame() {
+  if (sceneTime == 0.0) startScene();
+  drawNextFrame();
+}
+
+namespace {
+uint32_t replaySeed;
+uint32_t seedOfReplay() { return replaySeed; }
+}  // namespace
+
+void startReplay(uint32_t seed) {
+  replaySeed = seed;
+  calendarSeconds = seedOfReplay;
 }
 
 void resetScene() {

@@ -18,6 +18,9 @@ extern float flashSeconds;  // time in which the flash fades from 1 to 0
 extern bool perspectiveLoaded;
 // Calendar seconds since 1970 for the random seed; the tests put their own clock here.
 extern uint32_t (*calendarSeconds)();
+// A replay of the test script: the scene's start seeds the random generator with `seed`
+// instead of the calendar, so that every program replaying it shows the same pieces.
+void startReplay(uint32_t seed);
 
 bool initGraphics();
 void setupScene();
@@ -36,8 +39,16 @@ bool drawFlash(uint8_t trigger, float fadeSeconds);
 // The counter now minus lastFrameMillis, in seconds, wrap-safe.
 double measureFrameSeconds();
 
-// One pass of the frame loop's drawing half: the first-frame initialisation and clock
-// start, the frame time, drawFrame and the clock's advance. The caller swaps the buffers.
+// The scene's life in two steps, the SceneHooks' start and frame (scene_hooks.h). The start,
+// once, right before the first frame is drawn: the graphics state, the view, the random seed
+// and the clock at its start. A window layer calls it at its first frame, not when it opens,
+// so a program that starts minimised initialises nothing until it is shown.
+void startScene();
+// One pass of the frame loop's drawing half: the frame time, drawFrame and the clock's
+// advance. The caller swaps the buffers.
+void drawNextFrame();
+// Both steps as a window layer takes them, the start only while the clock has not started:
+// for the replays and tests that drive the scene without a window layer.
 void renderNextFrame();
 
 // Scene and confetti back to their program-start state, for tests and the bench.

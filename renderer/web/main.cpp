@@ -4,15 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "renderer/confetti/replay_rules.h"
 #include "renderer/scene/gl_api.h"
 #include "renderer/scene/scene.h"
-#include "renderer/web/replay_rules.h"
 #include "renderer/web/web.h"
 
 namespace {
-
-uint32_t replaySeed = 0;
-uint32_t seedOfReplay() { return replaySeed; }
 
 void announceChecksum() { announceWeb("replayChecksum", simulationChecksum().c_str()); }
 void announceStill() { announceWeb("still", "drawn"); }
@@ -27,11 +24,8 @@ int main(int argc, char** argv) {
   if (!replay.error.empty()) {
     announceWeb("replayRefused", replay.error.c_str());  // and plays as usual
   }
-  if (replay.on) {
-    replaySeed = replay.seed;
-    calendarSeconds = seedOfReplay;
-  }
+  if (replay.on) startReplay(replay.seed);
   // The runtime stays after main returns (no EXIT_RUNTIME): the browser calls the frames.
-  const SceneHooks scene{resizeViewportKeepingShape, renderNextFrame};
-  return runWeb(replay, scene, still ? announceStill : announceChecksum) ? 0 : 1;
+  const SceneHooks scene{resizeViewportKeepingShape, startScene, drawNextFrame};
+  return runWebWindow(replay, scene, still ? announceStill : announceChecksum) ? 0 : 1;
 }

@@ -16,6 +16,8 @@ namespace {
 
 struct Shell {
   SceneHooks scene;
+  bool sceneStarted = false;
+  bool closed = false;
   WebReplay replay;
   void (*replayDone)() = nullptr;
   int width = 0;
@@ -57,12 +59,13 @@ bool followCanvasSize() {
 void skipToStill() {
   for (; shell.frames + 1 < shell.replay.frames; ++shell.frames) {
     shell.clockMillis = replayMillis(shell.replay, shell.frames);
-    shell.scene.frame();
+    drawSceneFrame(shell.scene, shell.sceneStarted);
     glBatch.startFrame();
   }
 }
 
 EM_BOOL onFrame(double browserMillis, void*) {
+  if (shell.closed) return EM_FALSE;
   if (pageHidden()) {
     shell.looping = false;  // the visibility callback starts the loop again
     return EM_FALSE;
@@ -77,7 +80,7 @@ EM_BOOL onFrame(double browserMillis, void*) {
       return restored;
     });
     if (resized || restored) {
-      shell.scene.frame();
+      drawSceneFrame(shell.scene, shell.sceneStarted);
       presentWebGl();
     }
     return EM_TRUE;
@@ -87,7 +90,7 @@ EM_BOOL onFrame(double browserMillis, void*) {
   // less the time the loop was stopped; a replay reads its script instead.
   shell.clockMillis = shell.replay.on ? replayMillis(shell.replay, shell.frames)
                                       : shell.counter.read(static_cast<uint64_t>(browserMillis * 1000.0));
-  shell.scene.frame();
+  drawSceneFrame(shell.scene, shell.sceneStarted);
   const int draws = presentWebGl();
   ++shell.frames;
   EM_ASM({ Module.frames = $0; Module.drawsLastFrame = $1; Module.sceneMillis = $2; }, shell.frames, draws,
@@ -102,7 +105,7 @@ EM_BOOL onFrame(double browserMillis, void*) {
 }
 
 void startLoop() {
-  if (shell.looping || (shell.holding && !shell.still)) return;
+  if (shell.closed || shell.looping || (shell.holding && !shell.still)) return;
   shell.looping = true;
   emscripten_request_animation_frame_loop(onFrame, nullptr);
 }
@@ -121,12 +124,9 @@ EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* state, void*) {
 
 uint32_t webClockMillis() { return shell.clockMillis; }
 
-bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)()) {
+bool openWebWindow(const SceneHooks& scene) {
   shell = Shell{};
   shell.scene = scene;
-  shell.replay = replay;
-  shell.replayDone = replayDone;
-  shell.still = replay.still;
   if (!openWebGl(WebCanvas)) {
     announceWeb("failed", "webgl");
     return false;
@@ -135,9 +135,24 @@ bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)
   EM_ASM({ document.querySelector(UTF8ToString($0)).addEventListener('webglcontextrestored',
                                                                       () => { Module.contextRestored = 1; }); },
          WebCanvas);
+  return true;
+}
+
+bool runWebWindow(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)()) {
+  if (!openWebWindow(scene)) return false;
+  shell.replay = replay;
+  shell.replayDone = replayDone;
+  shell.still = replay.still;
   emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibility);
   startLoop();
   return true;
+}
+
+void closeWebWindow() {
+  emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, nullptr);
+  shell.closed = true;  // the loop's next frame ends it
+  shell.looping = false;
+  EM_ASM({ Module.webgl = undefined; });
 }
 
 void announceWeb(const char* name, const char* value) {

@@ -11,10 +11,15 @@
 
 constexpr char WebCanvas[] = "#confetti";
 
-// Opens WebGL on the canvas and starts the loop; returns at once (the browser calls the
-// frames). False, with the page told why, when there is no WebGL. With a replay the counter
-// follows its script and the loop holds still after its last frame, calling `replayDone`.
-bool runWeb(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)());
+// The steps every window layer has, but for the pump: the browser calls the frames.
+// Opens WebGL on the canvas and sizes the canvas, resizing through `scene`; false, with the
+// page told why, when there is no WebGL.
+bool openWebWindow(const SceneHooks& scene);
+// Opens and starts the loop; returns at once. With a replay the counter follows its script and
+// the loop holds still after its last frame, calling `replayDone`.
+bool runWebWindow(const WebReplay& replay, const SceneHooks& scene, void (*replayDone)());
+// Stops the loop and lets the WebGL context go; the page may open again.
+void closeWebWindow();
 
 // The browser's frame clock in milliseconds, less the time the loop was stopped (or the
 // replay's script), for the scene's counter.

@@ -1,7 +1,7 @@
 // Window, display mode, OpenGL context, window procedure and frame loop of the renderer.
 // Depends on user32/gdi32/opengl32 through `rendererCalls()`; resizes and draws through the
-// SceneHooks main.cpp hands runRenderer. No heap allocation: everything lives in the two
-// module-level blocks.
+// SceneHooks its open is given. No heap allocation: everything lives in the two module-level
+// blocks.
 #include "renderer/window/window.h"
 
 #include <cstddef>
@@ -11,9 +11,24 @@ RendererSystem& rendererCalls() {
   static RendererSystem calls;
   return calls;
 }
-RendererWindowState rendererWindow;
 
 namespace {
+
+// Module-level state; handles are null while not held.
+struct Shell {
+  bool fullscreen = true;    // the display mode was (or is to be) changed
+  bool windowActive = true;  // not minimised: frames are drawn only then
+  bool keyDown[256] = {};    // by virtual-key code
+  HINSTANCE instance = nullptr;
+  HWND window = nullptr;
+  HDC deviceContext = nullptr;
+  HGLRC renderingContext = nullptr;
+  SceneHooks scene;  // what the open was given; the window procedure resizes through it
+  bool sceneStarted = false;
+  int exitCode = 0;  // the wParam of WM_QUIT, once the pump has taken it
+};
+
+Shell shell;
 
 // The DEVMODE layout before the panning fields: ChangeDisplaySettings reads only what
 // dmSize covers, and every Windows version accepts this older size.
@@ -58,7 +73,7 @@ PIXELFORMATDESCRIPTOR pixelFormatFor(int bits) {
 bool createWindowAndContext(const char* title, DWORD style, DWORD exStyle, const RECT& rect,
                             int bits) {
   RendererSystem& sys = rendererCalls();
-  RendererWindowState& s = rendererWindow;
+  Shell& s = shell;
   s.window = sys.createWindowEx(exStyle, RendererClass, title, style, 0, 0,
                                 rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
                                 s.instance, nullptr);
@@ -76,9 +91,12 @@ bool createWindowAndContext(const char* title, DWORD style, DWORD exStyle, const
 
 }  // namespace
 
-bool openRendererWindow(const char* title, int width, int height, int bits, bool fullscreen) {
+bool openRendererWindow(const char* title, int width, int height, int bits, bool fullscreen,
+                        const SceneHooks& scene) {
   RendererSystem& sys = rendererCalls();
-  RendererWindowState& s = rendererWindow;
+  Shell& s = shell;
+  s = Shell{};
+  s.scene = scene;
   s.fullscreen = fullscreen;
   RECT rect = {0, 0, width, height};
   s.instance = sys.getModuleHandle(nullptr);
@@ -88,8 +106,8 @@ bool openRendererWindow(const char* title, int width, int height, int bits, bool
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;  // own DC: the GL context is bound to it
   wc.lpfnWndProc = rendererWindowProc;
   wc.hInstance = s.instance;
-  wc.hIcon = LoadIcon(nullptr, IDI_WINLOGO);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hIcon = sys.loadIcon(nullptr, IDI_WINLOGO);
+  wc.hCursor = sys.loadCursor(nullptr, IDC_ARROW);
   wc.lpszClassName = RendererClass;
   if (!sys.registerClass(&wc)) return false;
 
@@ -123,7 +141,7 @@ bool openRendererWindow(const char* title, int width, int height, int bits, bool
 
 bool closeRendererWindow() {
   RendererSystem& sys = rendererCalls();
-  RendererWindowState& s = rendererWindow;
+  Shell& s = shell;
   if (s.fullscreen) {
     sys.changeDisplaySettings(nullptr, 0);  // back to the mode stored for the desktop
     sys.showCursor(TRUE);
@@ -149,7 +167,7 @@ bool closeRendererWindow() {
 }
 
 LRESULT CALLBACK rendererWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  RendererWindowState& s = rendererWindow;
+  Shell& s = shell;
   switch (message) {
     case WM_ACTIVATE:
       // The high word is the minimised flag; active/inactive in the low word does not matter.
@@ -178,24 +196,16 @@ LRESULT CALLBACK rendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
   return rendererCalls().defWindowProc(window, message, wParam, lParam);
 }
 
-int runRenderer(const SceneHooks& scene) {
+bool pumpRendererWindow() {
   RendererSystem& sys = rendererCalls();
-  RendererWindowState& s = rendererWindow;
-  s.scene = scene;
-  if (!openRendererWindow(RendererTitle, RendererWidth, RendererHeight, RendererBits,
-                          s.fullscreen)) {
-    return 0;
-  }
-  // Escape ends with 0 like a close does; the wParam of whatever message came last (the
-  // Escape key's own 27, typically) is no exit status.
-  int exitCode = 0;
+  Shell& s = shell;
   MSG msg;
   std::memset(&msg, 0, sizeof msg);
   for (;;) {
     if (sys.peekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
-        exitCode = static_cast<int>(msg.wParam);
-        break;
+        s.exitCode = static_cast<int>(msg.wParam);
+        return false;
       }
       sys.translateMessage(&msg);
       sys.dispatchMessage(&msg);
@@ -204,11 +214,28 @@ int runRenderer(const SceneHooks& scene) {
     // Never waits: while minimised the loop polls the queue back to back.
     if (!s.windowActive) continue;
     // Looked at only when the queue has run dry, so a press and release handled in the
-    // same pass are missed: Escape must be held for a moment.
-    if (s.keyDown[VK_ESCAPE]) break;
-    s.scene.frame();
-    sys.swapBuffers(s.deviceContext);
+    // same pass are missed: Escape must be held for a moment. It ends with 0 like a close
+    // does; the wParam of whatever message came last (the key's own 27) is no exit status.
+    return !s.keyDown[VK_ESCAPE];
   }
+}
+
+void swapRendererBuffers() { rendererCalls().swapBuffers(shell.deviceContext); }
+
+int runRendererWindow(const SceneHooks& scene) {
+  // The full-screen wish starts true: the display mode is asked for first.
+  if (!openRendererWindow(RendererTitle, RendererWidth, RendererHeight, RendererBits, true, scene)) {
+    return 0;
+  }
+  while (pumpRendererWindow()) {
+    drawSceneFrame(shell.scene, shell.sceneStarted);
+    swapRendererBuffers();
+  }
+  const int exitCode = shell.exitCode;
   closeRendererWindow();
   return exitCode;
 }
+
+bool rendererFullscreen() { return shell.fullscreen; }
+bool rendererWindowActive() { return shell.windowActive; }
+bool rendererKeyDown(WPARAM key) { return key < 256 && shell.keyDown[key]; }

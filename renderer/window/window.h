@@ -1,6 +1,6 @@
 // The renderer program's shell: display mode, the "Swirlbloom_VC" window with its OpenGL
 // context, the window procedure and the frame loop. Windows only (user32, gdi32, opengl32);
-// draws through the SceneHooks main.cpp hands it. Every system call goes through
+// draws through the SceneHooks its open is given. Every system call goes through
 // `rendererCalls()` so the tests can replace single calls and watch the order.
 #pragma once
 
@@ -11,6 +11,8 @@
 
 struct RendererSystem {
   decltype(&GetModuleHandleA) getModuleHandle = GetModuleHandleA;
+  decltype(&LoadIconA) loadIcon = LoadIconA;
+  decltype(&LoadCursorA) loadCursor = LoadCursorA;
   decltype(&RegisterClassA) registerClass = RegisterClassA;
   decltype(&UnregisterClassA) unregisterClass = UnregisterClassA;
   decltype(&ChangeDisplaySettingsA) changeDisplaySettings = ChangeDisplaySettingsA;
@@ -37,31 +39,30 @@ struct RendererSystem {
   decltype(&SwapBuffers) swapBuffers = SwapBuffers;
 };
 
-// Module-level state; handles are null while not held.
-struct RendererWindowState {
-  bool fullscreen = true;    // the display mode was (or is to be) changed
-  bool windowActive = true;  // not minimised: frames are drawn only then
-  bool keyDown[256] = {};    // by virtual-key code
-  HINSTANCE instance = nullptr;
-  HWND window = nullptr;
-  HDC deviceContext = nullptr;
-  HGLRC renderingContext = nullptr;
-  SceneHooks scene;  // what runRenderer was given; the window procedure resizes through it
-};
-
 // The calls in use, the system's own by default. Tests swap single calls with ScopedSeam.
 RendererSystem& rendererCalls();
-extern RendererWindowState rendererWindow;
 
 constexpr const char* RendererTitle = contract::RendererWindowTitle;
 constexpr char RendererClass[] = "OpenGL";
-constexpr int RendererWidth = 1024;
-constexpr int RendererHeight = 768;
+constexpr int RendererWidth = SceneWidth;
+constexpr int RendererHeight = SceneHeight;
 constexpr int RendererBits = 16;
 
-bool openRendererWindow(const char* title, int width, int height, int bits, bool fullscreen);
+// The four steps every window layer has. Open: the display mode, the window and its current
+// GL context, resizing through `scene`; false, having released what it had, when one is
+// missing. Pump: handles every waiting message; true when a frame is due (the queue is empty
+// and the window not minimised), false once the program is to end (WM_QUIT, or Escape held).
+// Run: the program, open, pump and frames until the end, close; returns the exit code.
+bool openRendererWindow(const char* title, int width, int height, int bits, bool fullscreen,
+                        const SceneHooks& scene);
+bool pumpRendererWindow();
+void swapRendererBuffers();
+int runRendererWindow(const SceneHooks& scene);
 bool closeRendererWindow();
 LRESULT CALLBACK rendererWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The program: open, loop until WM_QUIT or a held Escape, close. Returns the exit code.
-int runRenderer(const SceneHooks& scene);
+// What the module state holds, for the tests and the bench: the display mode changed, the
+// window not minimised, a key held down.
+bool rendererFullscreen();
+bool rendererWindowActive();
+bool rendererKeyDown(WPARAM key);

@@ -3,18 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "renderer/counter/counter_rules.h"
 #include "renderer/scene/gl_api.h"
 #include "renderer/scene/scene.h"
 #include "renderer/x11/x11.h"
 
-namespace {
-// The shell's monotonic clock less the time the program was stopped (SIGSTOP, a machine that
-// slept), so that the picture goes on where it stopped.
-SceneCounter counter;
-}  // namespace
-
-extern "C" uint32_t timeGetTime() { return counter.read(monotonicMicros()); }
+extern "C" uint32_t timeGetTime() { return x11ClockMillis(); }
 
 int main(int argc, char** argv) {
   const X11Arguments arguments = parseX11Arguments(argc, argv, std::getenv("XSCREENSAVER_WINDOW"));
@@ -26,6 +19,5 @@ int main(int argc, char** argv) {
     std::fputs(X11Usage, stdout);
     return 0;
   }
-  counter.framePeriodMicros = arguments.options.delayMicros;  // a slow frame rate is no stop
-  return runX11(arguments.options, SceneHooks{resizeViewportKeepingShape, renderNextFrame});
+  return runX11Window(arguments.options, SceneHooks{resizeViewportKeepingShape, startScene, drawNextFrame});
 }

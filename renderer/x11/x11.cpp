@@ -22,6 +22,8 @@
 #include <ctime>
 #include <iterator>
 
+#include "renderer/counter/counter_rules.h"
+
 uint64_t monotonicMicros() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
@@ -45,9 +47,13 @@ struct Shell {
   bool mapped = false;
   bool windowGone = false;
   bool ending = false;
+  SceneHooks scene;
+  bool sceneStarted = false;
 };
 
 Shell shell;
+// The scene's counter lives as long as the program, not as the window.
+SceneCounter counter;
 int (*previousErrorHandler)(Display*, XErrorEvent*) = nullptr;
 // Outlives the shell's state, since errors of the release arrive while the connection closes.
 bool xErrorSeen = false;
@@ -155,8 +161,8 @@ XVisualInfo* createOwnWindow(bool fullscreen) {
     return nullptr;
   }
   const Window root = RootWindow(d, screen);
-  shell.width = fullscreen ? DisplayWidth(d, screen) : X11Width;
-  shell.height = fullscreen ? DisplayHeight(d, screen) : X11Height;
+  shell.width = fullscreen ? DisplayWidth(d, screen) : SceneWidth;
+  shell.height = fullscreen ? DisplayHeight(d, screen) : SceneHeight;
   shell.colormap = XCreateColormap(d, root, visual->visual, AllocNone);
   XSetWindowAttributes wa;
   std::memset(&wa, 0, sizeof wa);
@@ -229,14 +235,14 @@ XVisualInfo* adoptWindow(Window window) {
   return visual;
 }
 
-void handleEvent(const XEvent& event, const SceneHooks& scene) {
+void handleEvent(const XEvent& event) {
   switch (event.type) {
     case ConfigureNotify:
       if (event.xconfigure.window != shell.window) break;
       if (event.xconfigure.width != shell.width || event.xconfigure.height != shell.height) {
         shell.width = event.xconfigure.width;
         shell.height = event.xconfigure.height;
-        scene.resize(shell.width, shell.height);
+        shell.scene.resize(shell.width, shell.height);
       }
       break;
     case MapNotify:
@@ -283,8 +289,12 @@ void waitForEvents(uint64_t untilMicros) {
 
 }  // namespace
 
+uint32_t x11ClockMillis() { return counter.read(monotonicMicros()); }
+
 bool openX11Window(const X11Options& options, const SceneHooks& scene) {
   shell = Shell{};
+  shell.scene = scene;
+  counter.framePeriodMicros = options.delayMicros;  // a slow frame rate is no stop
   xErrorSeen = false;
   // Mesa's software renderer frees and allocates megabytes every frame. With glibc's defaults
   // the top of the heap then goes back to the kernel at each frame and returns as fresh pages
@@ -333,7 +343,7 @@ bool openX11Window(const X11Options& options, const SceneHooks& scene) {
     closeX11Window();
     return false;
   }
-  scene.resize(shell.width, shell.height);
+  shell.scene.resize(shell.width, shell.height);
   return true;
 }
 
@@ -358,14 +368,12 @@ void closeX11Window() {
   releaseSignals();
 }
 
-bool pumpX11Events(const SceneHooks& scene) { return pumpX11EventsUntil(scene, 0); }
-
-bool pumpX11EventsUntil(const SceneHooks& scene, uint64_t dueMicros) {
+bool pumpX11Window(uint64_t dueMicros) {
   for (;;) {
     while (!shell.ending && !shell.windowGone && !xErrorSeen && XPending(shell.display)) {
       XEvent event;
       XNextEvent(shell.display, &event);
-      handleEvent(event, scene);
+      handleEvent(event);
     }
     if (signalled) shell.ending = true;
     if (shell.ending || shell.windowGone || xErrorSeen) return false;
@@ -418,7 +426,7 @@ void x11RefreshRate(int64_t* numerator, int64_t* denominator) {
 // loop also waits out the rest of each frame period itself. The confetti follows the clock
 // either way, but its trickle of single pieces counts frames: at 60 Hz it is what a 60 Hz
 // display with vertical sync shows on Windows.
-int runX11(const X11Options& options, const SceneHooks& scene) {
+int runX11Window(const X11Options& options, const SceneHooks& scene) {
   if (!openX11Window(options, scene)) return 1;
   setX11SwapInterval(1);
   int64_t rateNumerator = 0, rateDenominator = 0;
@@ -426,9 +434,9 @@ int runX11(const X11Options& options, const SceneHooks& scene) {
   FramePacer pacer{framePeriodMicros(options.delayMicros, rateNumerator, rateDenominator)};
   uint64_t countedSince = monotonicMicros();
   int frames = 0;
-  while (pumpX11EventsUntil(scene, pacer.dueMicros)) {
+  while (pumpX11Window(pacer.dueMicros)) {
     pacer.frameStarted(monotonicMicros());
-    scene.frame();
+    drawSceneFrame(shell.scene, shell.sceneStarted);
     swapX11Buffers();
     if (!options.showFps) continue;
     ++frames;

@@ -1,6 +1,7 @@
-// Makes the preview still: runs the real confetti model (renderer/confetti) at 60 frames a
-// second from a fixed seed up to a chosen moment and rasterises the pieces with the renderer's
-// perspective into a binary PPM on stdout. make_preview turns it into preview.jpg.
+// Makes the preview still: runs the real confetti model at 60 frames a second from a fixed seed
+// up to a chosen moment, draws the pieces with the scene into the browser backend's recorder
+// (renderer/web/webgl_rules), which works out where OpenGL would put every vertex, and fills
+// the recorded triangles into a binary PPM on stdout. make_preview turns it into preview.jpg.
 // Usage: preview_still [seconds] [width height]
 #include <algorithm>
 #include <cmath>
@@ -8,13 +9,14 @@
 #include <cstdlib>
 #include <vector>
 
-#include "renderer/confetti/confetti.h"
+#include "renderer/scene/gl_api.h"
+#include "renderer/scene/scene.h"
+#include "renderer/web/webgl_rules.h"
+
+// The still is drawn without a frame clock.
+extern "C" uint32_t timeGetTime() { return 0; }
 
 namespace {
-
-struct Vec {
-  double x, y, z;
-};
 
 struct Canvas {
   int width, height;
@@ -25,33 +27,13 @@ struct Canvas {
   }
 };
 
-Vec rotate(Vec v, double degrees, int axis) {
-  const double a = degrees * 3.14159265358979323846 / 180.0;
-  const double c = std::cos(a), s = std::sin(a);
-  switch (axis) {
-    case 0:
-      return {v.x, c * v.y - s * v.z, s * v.y + c * v.z};
-    case 1:
-      return {c * v.x + s * v.z, v.y, -s * v.x + c * v.z};
-    default:
-      return {c * v.x - s * v.y, s * v.x + c * v.y, v.z};
-  }
-}
+// A point just in front of the eye or behind it has no place on the canvas.
+constexpr float NearestDepth = 0.1f;
 
-// The piece's local vertex through its pivot, tumble and position, then the scene's camera at
-// (0, 5, 30) and a 45-degree, 4:3 perspective stretched over the canvas. False behind the eye.
-bool project(const ConfettiPiece& p, double lx, double ly, const Canvas& canvas, double& sx, double& sy) {
-  Vec v{lx + p.pivotX, ly + p.pivotY, 0.0 + p.pivotZ};
-  v = rotate(v, p.angleZ, 2);
-  v = rotate(v, p.angleY, 1);
-  v = rotate(v, p.angleX, 0);
-  const Vec eye{v.x + p.x, v.y + p.y - 5.0, v.z + p.z - 30.0};
-  if (eye.z > -0.1) return false;
-  const double f = 1.0 / std::tan(22.5 * 3.14159265358979323846 / 180.0);
-  const double nx = f / (4.0 / 3.0) * eye.x / -eye.z;
-  const double ny = f * eye.y / -eye.z;
-  sx = (nx + 1.0) * 0.5 * canvas.width;
-  sy = (1.0 - ny) * 0.5 * canvas.height;
+bool onCanvas(const BatchVertex& v, const Canvas& canvas, double& sx, double& sy) {
+  if (v.clip[3] < NearestDepth) return false;
+  sx = (v.clip[0] / v.clip[3] + 1.0) * 0.5 * canvas.width;
+  sy = (1.0 - v.clip[1] / v.clip[3]) * 0.5 * canvas.height;
   return true;
 }
 
@@ -73,29 +55,32 @@ void fillTriangle(Canvas& canvas, const double (&x)[3], const double (&y)[3], co
   }
 }
 
-void drawPiece(Canvas& canvas, const ConfettiPiece& p, double dotRadius) {
-  if (p.active != 1) return;
-  const unsigned char colour[3] = {static_cast<unsigned char>(p.red * 255.0f + 0.5f),
-                                   static_cast<unsigned char>(p.green * 255.0f + 0.5f),
-                                   static_cast<unsigned char>(p.blue * 255.0f + 0.5f)};
-  static const double corners[4][2] = {{0.65, 0.65}, {0.0, 0.65}, {0.65, 0.0}, {0.0, 0.0}};
-  double sx[4], sy[4];
-  if (p.shape >= 1 && p.shape <= 5) {
-    const int count = p.shape <= 3 ? 4 : 3;
-    for (int i = 0; i < count; ++i) {
-      if (!project(p, corners[i][0], corners[i][1], canvas, sx[i], sy[i])) return;
-    }
-    fillTriangle(canvas, {sx[0], sx[1], sx[2]}, {sy[0], sy[1], sy[2]}, colour);
-    if (count == 4) fillTriangle(canvas, {sx[2], sx[1], sx[3]}, {sy[2], sy[1], sy[3]}, colour);
-    return;
-  }
-  // A dot: the renderer's 3-pixel smoothed point, scaled with the canvas.
-  double cx, cy;
-  if (!project(p, -p.pivotX, -p.pivotY, canvas, cx, cy)) return;
-  for (int y = static_cast<int>(cy - dotRadius); y <= static_cast<int>(cy + dotRadius); ++y) {
-    for (int x = static_cast<int>(cx - dotRadius); x <= static_cast<int>(cx + dotRadius); ++x) {
+void fillDot(Canvas& canvas, double cx, double cy, double radius, const unsigned char colour[3]) {
+  for (int y = static_cast<int>(cy - radius); y <= static_cast<int>(cy + radius); ++y) {
+    for (int x = static_cast<int>(cx - radius); x <= static_cast<int>(cx + radius); ++x) {
       const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
-      if (dx * dx + dy * dy <= dotRadius * dotRadius) canvas.plot(x, y, colour);
+      if (dx * dx + dy * dy <= radius * radius) canvas.plot(x, y, colour);
+    }
+  }
+}
+
+// The recorded frame, one triangle at a time in the order the scene painted them. Both
+// triangles of a dot carry its centre, so filling its disc twice changes nothing.
+void fillRecorded(Canvas& canvas, double dotRadius) {
+  for (int first = 0; first + 2 < glBatch.vertexCount; first += 3) {
+    const BatchVertex* v = &glBatch.vertices[first];
+    const unsigned char colour[3] = {static_cast<unsigned char>(v->colour[0] * 255.0f + 0.5f),
+                                     static_cast<unsigned char>(v->colour[1] * 255.0f + 0.5f),
+                                     static_cast<unsigned char>(v->colour[2] * 255.0f + 0.5f)};
+    double x[3], y[3];
+    if (!onCanvas(v[0], canvas, x[0], y[0]) || !onCanvas(v[1], canvas, x[1], y[1]) ||
+        !onCanvas(v[2], canvas, x[2], y[2])) {
+      continue;
+    }
+    if (v->dot[2] != 0.0f) {
+      fillDot(canvas, x[0], y[0], dotRadius, colour);
+    } else {
+      fillTriangle(canvas, x, y, colour);
     }
   }
 }
@@ -108,7 +93,7 @@ int main(int argc, char** argv) {
   if (canvas.width <= 0 || canvas.height <= 0) return 2;
   canvas.rgb.assign(static_cast<size_t>(canvas.width) * canvas.height * 3, 0);
 
-  resetConfetti();
+  resetScene();
   seedRandom(20240521u);
   startSceneClock();
   frameSeconds = 1.0 / 60.0;
@@ -116,9 +101,14 @@ int main(int argc, char** argv) {
     simulateFrame();
     advanceSceneClock();
   }
-  // A dot is 3 of the renderer's 1024 pixels across.
-  const double dotRadius = std::max(1.0, 1.5 * canvas.width / 1024.0);
-  for (const ConfettiPiece& piece : pieces) drawPiece(canvas, piece, dotRadius);
+  // The scene's designed view stretched over the canvas, as the Windows renderer shows it.
+  resetGlBatch();
+  resizeViewport(canvas.width, canvas.height);
+  setupScene();
+  glBatch.startFrame();
+  for (const ConfettiPiece& piece : pieces) piece.draw();
+  // A dot is 3 of the renderer's 1024 pixels across, never under one pixel of radius.
+  fillRecorded(canvas, std::max(1.0, 1.5 * canvas.width / 1024.0));
 
   std::printf("P6\n%d %d\n255\n", canvas.width, canvas.height);
   std::fwrite(canvas.rgb.data(), 1, canvas.rgb.size(), stdout);

@@ -1,6 +1,6 @@
-// The scene's OpenGL calls, checked against the recording stand-in: piece geometry and
-// transforms, the flash, the frame and the frame clock. What the set-up shows on screen is
-// checked in scene_view_test.cpp.
+// The scene's OpenGL calls, checked against the recording stand-in: piece geometry, the
+// flash, the frame and the frame clock. Where things land on screen (the view, a piece's
+// tumble, the canvas before the first frame) is checked in scene_view_test.cpp.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -55,21 +55,6 @@ TEST_F(SceneTest, FreeOrOddActiveSlotsDrawNothing) {
   }
 }
 
-TEST_F(SceneTest, PieceIsPlacedTumbledOffsetAndColouredInOrder) {
-  flyingPiece(2).draw();
-  const auto text = gl.text();
-  ASSERT_GE(text.size(), 8u);
-  EXPECT_THAT(std::vector<std::string>(text.begin(), text.begin() + 8),
-              ElementsAre("glPushMatrix()", "glTranslatef(1.5, 8.25, 0.75)",
-                          "glRotatef(10, 1, 0, 0)", "glRotatef(200, 0, 1, 0)",
-                          "glRotatef(-35, 0, 0, 1)",
-                          "glTranslatef(-0.324999988, -0.425000012, -0.324999988)",
-                          "glColor3f(0.25, 0.5, 0.125)", "glEnable(2832)"));
-  EXPECT_EQ(gl.names().back(), "glPopMatrix");
-  EXPECT_EQ(gl.names()[gl.calls.size() - 2], "glEnd");
-  EXPECT_EQ(gl.named("glPushMatrix").size(), gl.named("glPopMatrix").size());
-}
-
 TEST_F(SceneTest, ShapeCodesGiveDotSquareOrTriangle) {
   const float s = 0.65f;
   const std::vector<std::vector<double>> square = {{s, s}, {0, s}, {s, 0}, {0, 0}};
@@ -121,13 +106,6 @@ TEST_F(SceneTest, InitSeedsFromTheCalendarAndStartsTheFrameClock) {
   const int drawn = nextRandom();
   seedRandom(1234);
   EXPECT_EQ(drawn, nextRandom());
-}
-
-TEST_F(SceneTest, ResizeBeforeTheFirstFrameSetsACanvasProjectionForAnyHeight) {
-  resizeViewport(1024, 0);  // a zero height would divide by zero in the projection
-  EXPECT_THAT(gl.text(), ElementsAre("glViewport(0, 0, 1024, 1)", "glMatrixMode(5889)",
-                                     "glLoadIdentity()", "glOrtho(0, 640, 0, 480, -100, 100)",
-                                     "glMatrixMode(5888)", "glLoadIdentity()"));
 }
 
 TEST_F(SceneTest, FrameDrawsEachActivePieceBeforeAdvancingIt) {

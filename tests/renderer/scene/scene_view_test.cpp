@@ -23,18 +23,22 @@ struct Ndc {
   float x, y;
 };
 
-// A dot drawn where a piece at `at` with no tumble and no pivot would be, in normalised
-// device coordinates (-1 to 1 is the window).
-Ndc whereDrawn(float x, float y, float z) {
+// Where a piece's dot lands, in normalised device coordinates (-1 to 1 is the window).
+Ndc whereDrawn(const ConfettiPiece& p) {
   glBatch.startFrame();
-  ConfettiPiece p{};
-  p.active = 1;
-  p.shape = 0;
-  p.x = x, p.y = y, p.z = z;
   p.draw();
   EXPECT_GT(glBatch.vertexCount, 0);
   const float* clip = glBatch.vertices[0].clip;
   return {clip[0] / clip[3], clip[1] / clip[3]};
+}
+
+// A dot of a piece at (x, y, z) with no tumble and no pivot.
+Ndc whereDrawn(float x, float y, float z) {
+  ConfettiPiece p{};
+  p.active = 1;
+  p.shape = 0;
+  p.x = x, p.y = y, p.z = z;
+  return whereDrawn(p);
 }
 
 class SceneView : public ::testing::Test {
@@ -74,6 +78,53 @@ TEST_F(SceneView, TheViewFramesTheEmitterAndTheBoundsThatFreePieces) {
   }
   // The bounds free pieces near the sides, not in the middle of the picture.
   EXPECT_GT(whereDrawn(15, 0, 0).x, 0.85f);
+}
+
+TEST_F(SceneView, APieceTumblesAboutItsPositionSwingingItsPivotInItsOwnColour) {
+  // The pivot is turned with the paper: half a turn about one axis swings it to the other side.
+  const struct {
+    const char* what;
+    float angleX, angleY, angleZ;
+    float x, y, z;  // where the dot must land
+  } cases[] = {
+      {"no tumble", 0, 0, 0, 1.5f, 8.5f, 0.5f},
+      {"half a turn about y", 0, 180, 0, 0.5f, 8.5f, -0.5f},
+      {"half a turn about x", 180, 0, 0, 1.5f, 7.5f, -0.5f},
+      {"a quarter turn about z", 0, 0, 90, 0.5f, 8.5f, 0.5f},
+      {"about z first, then about x", 90, 0, 90, 0.5f, 7.5f, 0.5f},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConfettiPiece p{};
+    p.active = 1;
+    p.shape = 0;
+    p.x = 1, p.y = 8, p.z = 0;
+    p.pivotX = p.pivotY = p.pivotZ = 0.5f;
+    p.angleX = c.angleX, p.angleY = c.angleY, p.angleZ = c.angleZ;
+    p.red = 0.25f, p.green = 0.5f, p.blue = 0.125f;
+    const Ndc at = whereDrawn(p);
+    const Ndc expected = whereDrawn(c.x, c.y, c.z);
+    EXPECT_NEAR(at.x, expected.x, 1e-5);
+    EXPECT_NEAR(at.y, expected.y, 1e-5);
+    whereDrawn(p);
+    const float* colour = glBatch.vertices[0].colour;
+    EXPECT_EQ(colour[0], 0.25f);
+    EXPECT_EQ(colour[1], 0.5f);
+    EXPECT_EQ(colour[2], 0.125f);
+    EXPECT_EQ(glBatch.modelviewTop, 0) << "the piece's matrix is popped again";
+  }
+}
+
+TEST_F(SceneView, BeforeTheFirstFrameAResizeShowsThe640By480CanvasForAnyHeight) {
+  resetScene();
+  resetGlBatch();
+  resizeViewport(1024, 0);  // a zero height would divide by zero in the projection
+  EXPECT_EQ(glBatch.viewport[3], 1);
+  const Ndc corner = whereDrawn(640, 480, 0), origin = whereDrawn(0, 0, 0);
+  EXPECT_FLOAT_EQ(corner.x, 1);
+  EXPECT_FLOAT_EQ(corner.y, 1);
+  EXPECT_FLOAT_EQ(origin.x, -1);
+  EXPECT_FLOAT_EQ(origin.y, -1);
 }
 
 TEST_F(SceneView, PiecesArePaintedOpaqueInSlotOrderWithRoundDots) {

@@ -1,7 +1,7 @@
 // Draws one frame of the test replay the way the Linux program draws (its X11 shell, GLX and
 // Mesa), reads it back and writes it as a binary PPM, printing the simulation's checksum: the
-// reference the browser's picture and checksum are compared with. The frame times are set
-// as the scene's own frame clock would measure them from the scripted counter. Given a size,
+// reference the browser's picture and checksum are compared with. The scene's counter follows
+// the replay's script, as in the browser. Given a size,
 // it draws into a window of that size handed over as XScreenSaver hands over its own.
 // Usage: linux_frame "?seed=N&steps=A,B&frames=N" out.ppm [WIDTHxHEIGHT]   (on an X display)
 #include <GL/gl.h>
@@ -10,19 +10,17 @@
 #include <cstdio>
 #include <vector>
 
+#include "renderer/confetti/replay_rules.h"
 #include "renderer/scene/gl_api.h"
 #include "renderer/scene/scene.h"
-#include "renderer/web/replay_rules.h"
 #include "renderer/web/web_rules.h"
 #include "renderer/x11/x11.h"
 
 namespace {
-uint32_t seed = 0;
-uint32_t replaySeed() { return seed; }
+uint32_t clockMillis = 0;
 }  // namespace
 
-// The frame times come from the replay's script below; the counter only has to exist.
-extern "C" uint32_t timeGetTime() { return 0; }
+extern "C" uint32_t timeGetTime() { return clockMillis; }
 
 int main(int argc, char** argv) {
   const WebReplay replay = parseReplayQuery(argc > 1 ? argv[1] : "");
@@ -31,8 +29,8 @@ int main(int argc, char** argv) {
                  replay.error.c_str());
     return 2;
   }
-  const SceneHooks scene{resizeViewportKeepingShape, renderNextFrame};  // as main.cpp
-  int width = X11Width, height = X11Height;
+  const SceneHooks scene{resizeViewportKeepingShape, startScene, drawNextFrame};  // as main.cpp
+  int width = SceneWidth, height = SceneHeight;
   X11Options options;
   Display* own = nullptr;
   if (argc > 3) {
@@ -50,19 +48,12 @@ int main(int argc, char** argv) {
     XSync(own, False);
   }
   if (!openX11Window(options, scene)) return 1;
-  if (!pumpX11Events(scene)) return 1;  // mapped
-  seed = replay.seed;
-  calendarSeconds = replaySeed;
+  if (!pumpX11Window()) return 1;  // mapped
+  startReplay(replay.seed);
   for (int frame = 0; frame < replay.frames; ++frame) {
-    if (sceneTime == 0.0) {
-      initGraphics();
-      setupScene();
-      startSceneClock();
-    }
-    const uint32_t elapsed = frame ? replayMillis(replay, frame) - replayMillis(replay, frame - 1) : 0;
-    frameSeconds = static_cast<double>(elapsed) * 0.001;
-    drawFrame();
-    advanceSceneClock();
+    clockMillis = replayMillis(replay, frame);
+    if (frame == 0) scene.start();
+    scene.frame();
   }
   std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -4,16 +4,15 @@
 // Usage: web_replay "?seed=N&steps=A,B,...&frames=N"
 #include <cstdio>
 
+#include "renderer/confetti/replay_rules.h"
 #include "renderer/scene/gl_api.h"
 #include "renderer/scene/scene.h"
-#include "renderer/web/replay_rules.h"
+#include "renderer/scene_hooks.h"
 #include "renderer/web/web_rules.h"
 #include "renderer/web/webgl_rules.h"
 
 namespace {
 uint32_t clockMillis = 0;
-uint32_t seed = 0;
-uint32_t replaySeed() { return seed; }
 }  // namespace
 
 extern "C" uint32_t timeGetTime() { return clockMillis; }
@@ -24,12 +23,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "web_replay: %s\n", replay.error.empty() ? "no replay given" : replay.error.c_str());
     return 2;
   }
-  seed = replay.seed;
-  calendarSeconds = replaySeed;
-  resizeViewport(1024, 768);
+  startReplay(replay.seed);
+  resizeViewport(SceneWidth, SceneHeight);
   for (int frame = 0; frame < replay.frames; ++frame) {
     clockMillis = replayMillis(replay, frame);
-    renderNextFrame();
+    if (frame == 0) startScene();
+    drawNextFrame();
     glBatch.startFrame();
   }
   std::printf("%s\n", simulationChecksum().c_str());

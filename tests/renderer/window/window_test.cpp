@@ -243,7 +243,9 @@ MSG message(UINT id, WPARAM w = 0, LPARAM l = 0) {
 }
 const MSG Empty{};
 
-const SceneHooks Hooks{fakeResize, fakeFrame};
+void fakeStart() { note("start"); }
+
+const SceneHooks Hooks{fakeResize, fakeStart, fakeFrame};
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -251,8 +253,6 @@ class WindowTest : public ::testing::Test {
 
   void SetUp() override {
     fake = Fakes{};
-    rendererWindow = RendererWindowState{};
-    rendererWindow.scene = Hooks;  // what runRenderer sets; the opening alone needs it too
     RendererSystem& s = rendererCalls();
     s.getModuleHandle = fakeGetModuleHandle;
     s.registerClass = fakeRegisterClass;
@@ -280,9 +280,8 @@ class WindowTest : public ::testing::Test {
     s.dispatchMessage = fakeDispatchMessage;
     s.swapBuffers = fakeSwapBuffers;
   }
-  void TearDown() override { rendererWindow = RendererWindowState{}; }
   static bool open() {
-    return openRendererWindow(RendererTitle, RendererWidth, RendererHeight, RendererBits, true);
+    return openRendererWindow(RendererTitle, RendererWidth, RendererHeight, RendererBits, true, Hooks);
   }
 };
 
@@ -299,7 +298,7 @@ TEST_F(WindowTest, FullScreenOpeningLeavesAShownCurrentWindowAndClosingLeavesNot
   EXPECT_EQ(w.cursorCount, -1);
   EXPECT_THAT(fake.resizes, ElementsAre(std::make_pair(1024, 768)));
   EXPECT_TRUE(fake.resizedWithContext) << "the opening's viewport needs a current context";
-  EXPECT_TRUE(rendererWindow.fullscreen);
+  EXPECT_TRUE(rendererFullscreen());
   closeRendererWindow();
   EXPECT_THAT(w.faults, ElementsAre());
   EXPECT_FALSE(w.modeChanged || w.windowExists || w.dcHeld || w.contextAlive || w.classRegistered);
@@ -354,7 +353,7 @@ TEST_F(WindowTest, RefusedModeAnsweredYesOpensAnOverlappedWindowWithTheClientSiz
   fake.answer = IDYES;
   ASSERT_TRUE(open());
   EXPECT_THAT(fake.boxes, ElementsAre(RefusedBox));
-  EXPECT_FALSE(rendererWindow.fullscreen);
+  EXPECT_FALSE(rendererFullscreen());
   EXPECT_EQ(fake.style,
             static_cast<DWORD>(WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
   EXPECT_EQ(fake.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE));
@@ -377,8 +376,7 @@ TEST_F(WindowTest, RefusedModeAnsweredNoEndsWithZeroAndNeverMakesAWindow) {
   for (int answer : {IDNO, 0, IDCANCEL}) {
     fake.log.clear();
     fake.answer = answer;
-    rendererWindow = RendererWindowState{};
-    EXPECT_EQ(runRenderer(Hooks), 0);
+    EXPECT_EQ(runRendererWindow(Hooks), 0);
     EXPECT_EQ(fake.createdTitle, "") << "answer " << answer;
     EXPECT_EQ(fake.boxes.size(), 1u);
     EXPECT_EQ(fake.world.cursorCount, 0);
@@ -392,21 +390,18 @@ TEST_F(WindowTest, FailureWhileCreatingReleasesWhatWasHadAndRestoresTheDisplay) 
     SCOPED_TRACE(step);
     fake = Fakes{};
     fake.failAt = step;
-    rendererWindow = RendererWindowState{};
     EXPECT_FALSE(open());
     const World& w = fake.world;
     EXPECT_THAT(w.faults, ElementsAre());
     EXPECT_FALSE(w.windowExists || w.dcHeld || w.contextAlive || w.classRegistered || w.modeChanged);
     EXPECT_EQ(w.cursorCount, 0);
     EXPECT_TRUE(fake.boxes.empty());
-    EXPECT_EQ(rendererWindow.window, nullptr);
-    EXPECT_EQ(rendererWindow.renderingContext, nullptr);
   }
 }
 
 TEST_F(WindowTest, RegisterFailureEndsSilently) {
   fake.failAt = "RegisterClass";
-  EXPECT_EQ(runRenderer(Hooks), 0);
+  EXPECT_EQ(runRendererWindow(Hooks), 0);
   EXPECT_THAT(fake.log, ElementsAre("GetModuleHandle", "RegisterClass"));
 }
 
@@ -455,35 +450,39 @@ TEST_F(WindowTest, WindowProcedureReactions) {
     }
   }
   EXPECT_THAT(fake.resizes, ElementsAre(std::make_pair(800, 600)));
-  EXPECT_TRUE(rendererWindow.keyDown['A']);
+  EXPECT_TRUE(rendererKeyDown('A'));
   rendererWindowProc(FakeWindow, WM_KEYUP, 'A', 0);
-  EXPECT_FALSE(rendererWindow.keyDown['A']);
+  EXPECT_FALSE(rendererKeyDown('A'));
   EXPECT_EQ(rendererWindowProc(FakeWindow, WM_KEYUP, 0x10000, 0), 0);  // no stray write
 
   // Minimised wins over active: only the high word counts.
   rendererWindowProc(FakeWindow, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 1), 0);
-  EXPECT_FALSE(rendererWindow.windowActive);
+  EXPECT_FALSE(rendererWindowActive());
   rendererWindowProc(FakeWindow, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
-  EXPECT_TRUE(rendererWindow.windowActive);
+  EXPECT_TRUE(rendererWindowActive());
 }
 
 TEST_F(WindowTest, LoopDrawsWhenIdleAndEndsOnQuitWithItsCode) {
   fake.queue = {message(WM_MOUSEMOVE), message(WM_KEYDOWN, 'Q'), Empty, Empty,
                 message(WM_QUIT, 3)};
-  EXPECT_EQ(runRenderer(Hooks), 3);
+  EXPECT_EQ(runRendererWindow(Hooks), 3);
   EXPECT_EQ(fake.frames, 2);
   // Each frame is followed by its swap, and the close comes last.
   const auto first = std::find(fake.log.begin(), fake.log.end(), "frame");
   ASSERT_NE(first, fake.log.end());
   EXPECT_EQ(*(first + 1), "SwapBuffers");
+  // The scene starts once, right before its first frame.
+  EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "start"), 1);
+  EXPECT_EQ(*(first - 1), "start");
   EXPECT_EQ(fake.log.back(), "UnregisterClass OpenGL");
 }
 
 TEST_F(WindowTest, CloseWhileMinimisedEndsWithZeroWithoutDrawing) {
   fake.queue = {message(WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1)), Empty, Empty,
                 message(WM_KEYDOWN, VK_ESCAPE), Empty, message(WM_CLOSE), Empty};
-  EXPECT_EQ(runRenderer(Hooks), 0);
+  EXPECT_EQ(runRendererWindow(Hooks), 0);
   EXPECT_EQ(fake.frames, 0);
+  EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "start"), 0) << "nothing drawn, nothing started";
   EXPECT_EQ(fake.queue.size(), 1u) << "Escape held while minimised must not end it";
   EXPECT_NE(std::find(fake.log.begin(), fake.log.end(), "PostQuitMessage 0"), fake.log.end());
   EXPECT_NE(std::find(fake.log.begin(), fake.log.end(), "ChangeDisplaySettings(NULL)"),
@@ -493,7 +492,7 @@ TEST_F(WindowTest, CloseWhileMinimisedEndsWithZeroWithoutDrawing) {
 TEST_F(WindowTest, HeldEscapeEndsWithZeroButAPressReleasedInOnePassIsMissed) {
   fake.queue = {message(WM_KEYDOWN, VK_ESCAPE), message(WM_KEYUP, VK_ESCAPE), Empty,
                 message(WM_KEYDOWN, VK_ESCAPE), message(WM_CHAR, VK_ESCAPE), Empty, Empty};
-  EXPECT_EQ(runRenderer(Hooks), 0);
+  EXPECT_EQ(runRendererWindow(Hooks), 0);
   EXPECT_EQ(fake.frames, 1);
   EXPECT_EQ(fake.queue.size(), 1u) << "left at the first idle pass with Escape held";
   EXPECT_EQ(fake.log.back(), "UnregisterClass OpenGL");

@@ -1,6 +1,6 @@
 // Checksum of the confetti pool and its clocks, field by field so that struct padding never
 // enters it. Depends on renderer/confetti.
-#include "renderer/web/replay_rules.h"
+#include "renderer/confetti/replay_rules.h"
 
 #include <cstdio>
 #include <cstring>
