@@ -30,8 +30,6 @@ struct X11Arguments {
 };
 
 constexpr char X11Title[] = "Pomarel";
-constexpr int X11Width = 1024;
-constexpr int X11Height = 768;
 
 // A window id in decimal or 0x-hex. X resource ids have 29 bits and 0 is None, so anything
 // else (a sign, blanks, a suffix, an overflow) is refused.
