@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+namespace settings {
+
 SettingsSystem& settingsCalls() {
   static SettingsSystem calls;
   return calls;
@@ -306,3 +308,5 @@ bool SettingsFile::replaceWith(const std::wstring& copy, const std::wstring& pat
 void SettingsFile::removeFile(const std::wstring& path) { DeleteFileW(ui::widePath(path).c_str()); }
 
 std::wstring SettingsFile::reason(uint32_t error) { return ui::systemErrorText(error); }
+
+}  // namespace settings

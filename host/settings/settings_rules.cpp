@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace settings {
+
 // The host-wide settings state, alive for the whole process.
 int16_t BGMKind = 0;
 int16_t BGMRepeatTrack = 0;
@@ -101,3 +103,5 @@ void LoadSettingsFrom(SettingsLoadPort& file) {
     }
   });
 }
+
+}  // namespace settings

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+namespace settings {
+
 extern int16_t BGMKind;          // 0 none, 1 audio CD, 2 music file
 extern int16_t BGMRepeatTrack;   // CD track to keep repeating, 0 none
 extern std::wstring BGMFile;     // full path of the MP3 or WAV file
@@ -86,3 +88,5 @@ class SettingsSavePort {
   virtual uint32_t lastError() = 0;                 // of the step that failed last
   virtual std::wstring reason(uint32_t error) = 0;  // the system's text for it; may be empty
 };
+
+}  // namespace settings

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace settings {
+
 namespace {
 
 struct NumberCase {
@@ -237,3 +239,5 @@ TEST(SettingsLoader, AFailingStepIsSkippedAndTheRestRuns) {
 }
 
 }  // namespace
+
+}  // namespace settings

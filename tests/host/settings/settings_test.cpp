@@ -18,6 +18,8 @@
 #include <iterator>
 #include <vector>
 
+namespace settings {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -315,3 +317,5 @@ TEST(ProgramFolder, IsThisProgramsOwnFolderWithoutTrailingBackslash) {
 }
 
 }  // namespace
+
+}  // namespace settings
