@@ -23,7 +23,7 @@ bool containsErr(const std::wstring& text) {
 }
 
 double trackNumber(const std::wstring& reply) {
-  const auto number = settings::ParseDecimal(reply);
+  const auto number = settings::parseDecimal(reply);
   if (!number) throw std::invalid_argument("track reply is not a number");
   return *number;
 }

@@ -22,7 +22,7 @@ extern const wchar_t KeyRepeat[];        // L"BGMﾘﾋﾟｰﾄ"
 extern const wchar_t KeyFile[];          // L"BGMﾌｧｲﾙ"
 
 // " 2", " 0", "-1": the written form of the two numbers.
-std::wstring FormatIniNumber(int value);
+std::wstring formatIniNumber(int value);
 
 // "C:\Music\a.mp3" -> "C:\Music", "C:\a.mp3" -> "C:", "a.mp3" -> "".
 // A drive root gives "C:" here, while ui::folderOfModulePath keeps "C:\": both on purpose.
@@ -30,14 +30,14 @@ std::wstring FolderOf(const std::wstring& path);
 
 // Plain decimal text (sign, digits, one point, exponent) with blanks around it; nothing for
 // anything else.
-std::optional<double> ParseDecimal(const std::wstring& text);
+std::optional<double> parseDecimal(const std::wstring& text);
 
 // A stored number: a decimal number with blanks around it, rounded down. Nothing for text
 // that is not a number or lies outside -32768..32767.
-std::optional<int16_t> ParseIniNumber(const std::wstring& text);
+std::optional<int16_t> parseIniNumber(const std::wstring& text);
 
 // `folder` exactly as reported, followed by "\Swirlbloom.ini".
-std::wstring SettingsPathIn(const std::wstring& folder);
+std::wstring settingsPathIn(const std::wstring& folder);
 
 // What the loader reads the file and the file system through.
 class SettingsLoadPort {
@@ -49,17 +49,17 @@ class SettingsLoadPort {
 };
 
 // The loader over the given file: fills BGMKind, BGMRepeatTrack, BGMFolder and BGMFile.
-void LoadSettingsFrom(SettingsLoadPort& file);
+void loadSettingsFrom(SettingsLoadPort& file);
 
 // A profile file the system's writer has finished ends with a line end in its own encoding:
 // the profile calls read and write a file that begins with a UTF-16 byte order mark as UTF-16,
 // whose line end is two bytes. `start` and `end` are the file's first and last (up to) two
 // bytes; an empty file is not whole.
-bool ProfileTextWhole(const std::string& start, const std::string& end);
+bool profileTextWhole(const std::string& start, const std::string& end);
 
 // A profile file that begins with `start` (its first up to three bytes) holds Unicode text for
 // the profile calls: a UTF-16 byte order mark, either way round, or UTF-8's.
-bool ProfileTextUnicode(const std::string& start);
+bool profileTextUnicode(const std::string& start);
 
 // The file steps of an all-or-nothing save (the settings dialog's confirmation, which decides
 // their order). A step that reports failure leaves its system error code in lastError().

@@ -17,7 +17,7 @@ const wchar_t CreditText[] = L"Pomarel 1.0  紙吹雪";
 Point16 ZoomOrigin;
 
 int16_t trackFromText(const std::wstring& text) {
-  const std::optional<double> number = settings::ParseDecimal(text);
+  const std::optional<double> number = settings::parseDecimal(text);
   if (!number) return 0;
   const double rounded = text::roundHalfEven(*number);
   // Outside 16 bits the track has no meaning; 0 (no single track) is the safe value. The
@@ -210,10 +210,10 @@ bool DialogSteps::saveFailed(const std::wstring& file, const std::wstring& copy)
 }
 
 bool DialogSteps::writeValues(const std::wstring& file) {
-  LastApiResult = file_.writeValue(settings::KeyKind, settings::FormatIniNumber(settings::BGMKind), file);
+  LastApiResult = file_.writeValue(settings::KeyKind, settings::formatIniNumber(settings::BGMKind), file);
   if (LastApiResult == 0) return false;
   settings::BGMRepeatTrack = trackFromText(view_.repeatText());
-  LastApiResult = file_.writeValue(settings::KeyRepeat, settings::FormatIniNumber(settings::BGMRepeatTrack), file);
+  LastApiResult = file_.writeValue(settings::KeyRepeat, settings::formatIniNumber(settings::BGMRepeatTrack), file);
   if (LastApiResult == 0) return false;
   LastApiResult = file_.writeValue(settings::KeyFile, settings::BGMFile, file);
   return LastApiResult != 0 && file_.complete(file);

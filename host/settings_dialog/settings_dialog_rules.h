@@ -3,7 +3,7 @@
 // the track text rule, the "##" form, the look of each music choice, the geometry of the
 // controls in twips, where the dialog goes on the screen, the gradient rows, the texture
 // tiling, the zoom origin, and the keys (focus order, what each key does where). Platform-free;
-// depends on host/settings (variables, ParseDecimal, the save's port), common/text_rules.
+// depends on host/settings (variables, parseDecimal, the save's port), common/text_rules.
 #pragma once
 
 #include <cstdint>

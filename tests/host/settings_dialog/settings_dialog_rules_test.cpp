@@ -441,8 +441,8 @@ TEST(DialogConfirm, WritesKindTrackAndFileInOrderIntoACopyThatReplacesTheFileThe
     port.typed = c.typed;
     DialogSteps(port, port).confirm();
     const Log want = {L"check C:\\Saver\\Swirlbloom.ini", L"copy to C:\\Saver\\Swirlbloom.new",
-                      std::wstring(settings::KeyKind) + L"=" + settings::FormatIniNumber(c.kind),
-                      std::wstring(settings::KeyRepeat) + L"=" + settings::FormatIniNumber(c.track),
+                      std::wstring(settings::KeyKind) + L"=" + settings::formatIniNumber(c.kind),
+                      std::wstring(settings::KeyRepeat) + L"=" + settings::formatIniNumber(c.track),
                       std::wstring(settings::KeyFile) + L"=" + c.file, L"complete", L"replace", L"unload"};
     EXPECT_EQ(port.log, want) << c.typed;
     EXPECT_EQ(settings::BGMRepeatTrack, c.track);

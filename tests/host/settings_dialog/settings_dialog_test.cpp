@@ -563,7 +563,7 @@ TEST_F(DialogTest, ConfirmSavesTheTypedTrackRoundedOrZero) {
     EXPECT_FALSE(d.loaded()) << "confirming closes the dialog";
     EXPECT_EQ(settings::BGMRepeatTrack, track) << ui::toAnsi(typed);
     ASSERT_EQ(g.writes.size(), 3u);
-    EXPECT_EQ(g.writes[1].value, ui::toAnsi(settings::FormatIniNumber(track))) << ui::toAnsi(typed);
+    EXPECT_EQ(g.writes[1].value, ui::toAnsi(settings::formatIniNumber(track))) << ui::toAnsi(typed);
     EXPECT_EQ(std::atoi(stored(settings::KeyRepeat).c_str()), track) << ui::toAnsi(typed);
     dialog_.reset();
   }
@@ -594,7 +594,7 @@ TEST_F(DialogTest, ConfirmWritesKindTrackAndFileInThatOrderWhateverTheKind) {
     click(d.setButton());
     ASSERT_EQ(g.writes.size(), 3u) << "kind " << c.kind;
     const std::string path = ui::toAnsi(g.folder + L"\\Swirlbloom.new");  // the copy that then replaces the file
-    const std::wstring trackText = settings::FormatIniNumber(c.track);
+    const std::wstring trackText = settings::formatIniNumber(c.track);
     const std::vector<std::pair<std::wstring, std::wstring>> expected = {
         {settings::KeyKind, c.kindText}, {settings::KeyRepeat, trackText}, {settings::KeyFile, c.file}};
     for (size_t i = 0; i < 3; ++i) {
