@@ -1,9 +1,10 @@
 """The screensaver session as the end-to-end tests start and end it: the two programs' window
-titles, the host started with a switch, the renderer's mode switch awaited, Escape held on the
+titles, the host started with a switch, the renderer awaited past its mode switch, Escape held on the
 renderer; shared by the host, session, folder, two-monitor and installer tests."""
+import json
 import time
 
-from harness import display_mode, key, wait_gone, wait_window, wine
+from harness import display_mode, key, probe, wait_gone, wait_window, wine
 
 RENDERER = "Swirlbloom_VC"
 SESSION = "Swirlbloom_Main"
@@ -31,12 +32,17 @@ def end_renderer():
     assert wait_gone(RENDERER, timeout=30)
 
 
-def wait_renderer_mode(timeout=30):
-    """True once Wine reports the renderer's display mode, 1024 x 768 x 16: the mode switch,
-    which takes the keyboard for a moment, has happened."""
+def wait_renderer_ready(timeout=30):
+    """True once Wine reports the renderer's screen size, 1024 x 768, and the renderer's window
+    holds its thread's keyboard focus: the renderer makes its window after the mode switch,
+    which takes the keyboard for a moment, and gives it the focus last. (On a display of that
+    size already, Wine reports no other mode meanwhile, so the size alone is no sign.)"""
     end = time.monotonic() + timeout
-    while display_mode() != (1024, 768, 16):
+    while True:
+        focus = probe("focus", RENDERER)
+        if (display_mode()[:2] == (1024, 768) and focus.returncode == 0
+                and json.loads(focus.stdout)["title"] == RENDERER):
+            return True
         if time.monotonic() > end:
             return False
         time.sleep(0.1)
-    return True

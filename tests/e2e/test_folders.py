@@ -11,7 +11,7 @@ from pathlib import Path
 import pytest
 
 from harness import BIN, WM_COMMAND, child_windows, post, wait_gone, wait_window, windows_path, wine
-from host_helpers import RENDERER, end_renderer, wait_renderer_mode
+from host_helpers import RENDERER, end_renderer, wait_renderer_ready
 from dialog_helpers import CMD_SET, FILE, KIND, LABELS, REPEAT, Dialog, read_settings
 
 # Longer than "8.3": the folder's short form is far shorter than its path.
@@ -42,7 +42,7 @@ def test_the_saver_runs_and_the_settings_save_in_the_folder(tmp_path, kind):
 
     saver = wine(program / "Pomarel.scr", "/s", cwd=current)
     assert wait_window(RENDERER, timeout=60), "no renderer"
-    assert wait_renderer_mode(), "no mode switch"  # it takes the keyboard for a moment
+    assert wait_renderer_ready(), "no mode switch"  # it takes the keyboard for a moment
     end_renderer()
     assert saver.wait(timeout=60) == 0
 

@@ -10,7 +10,7 @@ import xml.etree.ElementTree as ET
 import pytest
 
 from harness import (BIN, IDNO, IDYES, PROBE, WM_CLOSE, WM_COMMAND, Pane, find_window, install_copy,
-                     key, make_tone, post, probe, record_sound, run_wine, unix_pids, wait_gone,
+                     make_tone, post, probe, record_sound, run_wine, unix_pids, wait_gone,
                      wait_window, window_info, wine)
 from host_helpers import RENDERER, SESSION, end_renderer, start_session, wait_exit
 from music_helpers import loudness, windows_path, write_settings

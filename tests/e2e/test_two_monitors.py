@@ -7,7 +7,7 @@ import subprocess
 import time
 
 from harness import click, install_copy, mouse_move, probe, region_stats, screenshot, unix_pids, wait_window, xdotool
-from host_helpers import RENDERER, SESSION, start_session, wait_exit, wait_renderer_mode
+from host_helpers import RENDERER, SESSION, start_session, wait_exit, wait_renderer_ready
 
 PRIMARY = (0, 0, 1024, 768)  # x, y, width, height
 SECOND = (1024, 0, 800, 600)
@@ -27,7 +27,7 @@ def test_saver_keeps_the_second_monitor_black_until_escape(tmp_path, two_monitor
 
     proc = start_session(install_copy(tmp_path), "/s")
     assert wait_window(SESSION, timeout=10)
-    assert wait_renderer_mode(), "no mode switch"
+    assert wait_renderer_ready(), "no mode switch"
     # Pieces in flight on the primary, and the second monitor covered: polled until both show.
     deadline = time.monotonic() + 20
     while True:
