@@ -6,6 +6,6 @@
 #include "host/ui/command_line.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  if (startProgram(ui::commandArguments()) == host::AfterStart::End) return 0;
-  return runMessageLoop();
+  if (start::startProgram(ui::commandArguments()) == start::AfterStart::End) return 0;
+  return start::runMessageLoop();
 }

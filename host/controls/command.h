@@ -4,8 +4,8 @@
 // interface. Depends on user32, gdi32, msimg32 and host/ui (twips, back buffer, fonts).
 //
 // Use from a container (a window or a panel):
-//   controls::registerCommandClass(instance);          // once; later calls do nothing
-//   auto* set = controls::createCommand(parent, IDC_SET, {4860, 3000, 1155, 375, controls::Units::Twips});
+//   registerCommandClass(instance);          // once; later calls do nothing
+//   auto* set = createCommand(parent, IDC_SET, {4860, 3000, 1155, 375, Units::Twips});
 //   set->readProperties(bag);                          // the container's stored properties
 //   set->Initialize();                                 // starts hover tracking
 //   // Click goes to the click handler when one is set; otherwise it arrives as WM_COMMAND

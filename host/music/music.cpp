@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace music {
+
 MusicSystem& musicCalls() {
   static MusicSystem calls;
   return calls;
@@ -34,3 +36,5 @@ int32_t WinmmMusic::playSound(const std::wstring* name, uint32_t flags) {
 }
 
 int32_t WinmmMusic::waveOutDevices() { return static_cast<int32_t>(musicCalls().waveOutGetNumDevs()); }
+
+}  // namespace music

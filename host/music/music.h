@@ -8,6 +8,8 @@
 
 #include "host/music/music_rules.h"
 
+namespace music {
+
 // The winmm calls behind WinmmMusic. Tests swap single calls with ScopedSeam to hear what a
 // real session plays without a sound card of their own. (The first two are not named after
 // their calls: mmsystem.h defines mciSendString and mciGetErrorString as macros.)
@@ -26,3 +28,5 @@ class WinmmMusic final : public MusicPort {
   int32_t playSound(const std::wstring* name, uint32_t flags) override;
   int32_t waveOutDevices() override;
 };
+
+}  // namespace music

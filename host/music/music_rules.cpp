@@ -9,6 +9,8 @@
 #include "common/last_api_result.h"
 #include "common/text_rules.h"
 
+namespace music {
+
 namespace {
 
 constexpr uint32_t CdModeCapacity = 255;
@@ -21,7 +23,7 @@ bool containsErr(const std::wstring& text) {
 }
 
 double trackNumber(const std::wstring& reply) {
-  const auto number = ParseDecimal(reply);
+  const auto number = settings::parseDecimal(reply);
   if (!number) throw std::invalid_argument("track reply is not a number");
   return *number;
 }
@@ -95,17 +97,17 @@ void MusicPlayer::BGM_CDCheck() {
     LastApiResult = static_cast<int32_t>(sendInto(L"status cdaudio mode", cdModeReply_, CdModeCapacity));
     const bool stopped = cdModeReply_.substr(0, 7) == L"stopped";
 
-    if (BGMRepeatTrack == 0) {
+    if (settings::BGMRepeatTrack == 0) {
       // "play cdaudio" without a position carries on from where the disc is.
       if (stopped) BGM_MciPlay(L"cdaudio", L"", L"");
       return;
     }
     // The track number is read even when the disc is stopped: an unreadable one ends the
     // checks either way.
-    const bool otherTrack = trackNumber(track) != BGMRepeatTrack;
+    const bool otherTrack = trackNumber(track) != settings::BGMRepeatTrack;
     if (stopped || otherTrack) {
       const std::wstring position =
-          BGM_MciQuery(L"status cdaudio position track " + std::to_wstring(BGMRepeatTrack));
+          BGM_MciQuery(L"status cdaudio position track " + std::to_wstring(settings::BGMRepeatTrack));
       BGM_MciPlay(L"cdaudio", position, L"");
     }
   } catch (...) {
@@ -120,7 +122,7 @@ void MusicPlayer::BGM_CDClose() {
 
 void MusicPlayer::BGM_MP3Open() {
   // Quoted so that a path with blanks stays one argument.
-  if (send(L"open \"" + BGMFile + L"\" type MPEGVideo Alias MP3Play") == 0) send(L"play MP3Play");
+  if (send(L"open \"" + settings::BGMFile + L"\" type MPEGVideo Alias MP3Play") == 0) send(L"play MP3Play");
 }
 
 bool MusicPlayer::BGM_MP3IsPlaying() {
@@ -141,7 +143,9 @@ void MusicPlayer::BGM_MP3Close() {
 
 void MusicPlayer::BGM_WavPlay() {
   if (port_.waveOutDevices() <= 0) return;
-  LastApiResult = port_.playSound(&BGMFile, BgmSndAsync | BgmSndNoDefault | BgmSndLoop);
+  LastApiResult = port_.playSound(&settings::BGMFile, BgmSndAsync | BgmSndNoDefault | BgmSndLoop);
 }
 
 void MusicPlayer::BGM_WavStop() { LastApiResult = port_.playSound(nullptr, 0); }
+
+}  // namespace music

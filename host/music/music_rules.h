@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace music {
+
 // What the player reaches the system's multimedia calls through.
 class MusicPort {
  public:
@@ -67,3 +69,5 @@ constexpr uint32_t BgmSndAsync = 0x0001;
 // for the whole session instead of staying quiet.
 constexpr uint32_t BgmSndNoDefault = 0x0002;
 constexpr uint32_t BgmSndLoop = 0x0008;
+
+}  // namespace music

@@ -7,6 +7,8 @@
 #include "host/res/resource.h"
 #include "host/ui/picture.h"
 
+namespace preview {
+
 PreviewWindow::PreviewWindow() : ui::Form("Swirlbloom_R") {}
 
 bool PreviewWindow::load() {
@@ -36,3 +38,5 @@ void PreviewWindow::onUnload() {
   // Nothing else keeps the instance alive once its window has gone.
   PostQuitMessage(0);
 }
+
+}  // namespace preview

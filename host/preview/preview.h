@@ -7,6 +7,8 @@
 #include "host/ui/form.h"
 #include "host/ui/image.h"
 
+namespace preview {
+
 class PreviewWindow : public ui::Form {
  public:
   PreviewWindow();
@@ -28,3 +30,5 @@ class PreviewWindow : public ui::Form {
  private:
   HWND pane_ = nullptr;
 };
+
+}  // namespace preview

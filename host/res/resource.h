@@ -2,8 +2,12 @@
 // still is looked up by type and id; the icon is also the forms' class icon).
 #pragma once
 
+namespace res {
+
 #define IconScissors 1
 // The system's screensaver list shows string 1 of a .scr.
 #define DescriptionString 1
 #define PreviewPicture 1
 #define PreviewPictureType "JPEG"
+
+}  // namespace res

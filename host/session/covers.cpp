@@ -5,6 +5,8 @@
 
 #include "host/ui/window_class.h"
 
+namespace session {
+
 namespace {
 
 LRESULT CALLBACK coverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -30,14 +32,14 @@ bool registerCoverClass() {
 
 }  // namespace
 
-void CoverWindows::place(const std::vector<host::ScreenRect>& covers) {
+void CoverWindows::place(const std::vector<ScreenRect>& covers) {
   while (windows_.size() > covers.size()) {
     DestroyWindow(windows_.back());
     windows_.pop_back();
   }
   if (!covers.empty() && !registerCoverClass()) return;
   for (size_t i = 0; i < covers.size(); ++i) {
-    const host::ScreenRect& r = covers[i];
+    const ScreenRect& r = covers[i];
     if (i == windows_.size()) {
       const HWND made = CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, CoverClass, "",
                                         WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr,
@@ -49,3 +51,5 @@ void CoverWindows::place(const std::vector<host::ScreenRect>& covers) {
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
   }
 }
+
+}  // namespace session

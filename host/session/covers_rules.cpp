@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace host {
+namespace session {
 
 namespace {
 
@@ -49,4 +49,4 @@ std::vector<ScreenRect> coverRects(const std::vector<Monitor>& monitors) {
   return covers;
 }
 
-}  // namespace host
+}  // namespace session

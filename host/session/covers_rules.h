@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace host {
+namespace session {
 
 struct ScreenRect {
   int32_t left = 0, top = 0, right = 0, bottom = 0;
@@ -24,4 +24,4 @@ struct Monitor {
 // primary monitor: a topmost cover there would hide the renderer.
 std::vector<ScreenRect> coverRects(const std::vector<Monitor>& monitors);
 
-}  // namespace host
+}  // namespace session

@@ -1,4 +1,4 @@
-// The session form: translates its load, timer and destroy messages into host::Session calls
+// The session form: translates its load, timer and destroy messages into Session calls
 // and answers the session's questions with FindWindowA, the renderer process, the settings
 // variables (host/settings) and the music module (host/music); the monitors come from
 // EnumDisplayMonitors through sessionCalls(), the covers are covers.cpp's windows.
@@ -10,6 +10,8 @@
 #include "host/ui/command_line.h"
 #include "host/ui/program_folder.h"
 #include "host/ui/text.h"
+
+namespace session {
 
 SessionWindow::SessionWindow()
     : ui::Form("Swirlbloom_S"),
@@ -30,18 +32,18 @@ void SessionWindow::onLoad() { session_.load(); }
 void SessionWindow::onUnload() { session_.unload(); }
 
 void SessionWindow::onTimer(ui::Timer& which) {
-  if (&which == &Timer1) session_.tick(host::SessionTimer::Timer1);
-  if (&which == &Timer2) session_.tick(host::SessionTimer::Timer2);
-  if (&which == &Timer3) session_.tick(host::SessionTimer::Timer3);
+  if (&which == &Timer1) session_.tick(SessionTimer::Timer1);
+  if (&which == &Timer2) session_.tick(SessionTimer::Timer2);
+  if (&which == &Timer3) session_.tick(SessionTimer::Timer3);
 }
 
-ui::Timer& SessionWindow::timer(host::SessionTimer which) {
+ui::Timer& SessionWindow::timer(SessionTimer which) {
   switch (which) {
-    case host::SessionTimer::Timer1:
+    case SessionTimer::Timer1:
       return Timer1;
-    case host::SessionTimer::Timer2:
+    case SessionTimer::Timer2:
       return Timer2;
-    case host::SessionTimer::Timer3:
+    case SessionTimer::Timer3:
     default:
       return Timer3;
   }
@@ -49,54 +51,54 @@ ui::Timer& SessionWindow::timer(host::SessionTimer which) {
 
 std::wstring SessionWindow::programFolder() { return ui::programFolder(); }
 
-host::RendererStart SessionWindow::startRenderer(const std::wstring& path, std::wstring& reason) {
-  if (renderer_.start(path, SW_SHOWNORMAL)) return host::RendererStart::Started;
+RendererStart SessionWindow::startRenderer(const std::wstring& path, std::wstring& reason) {
+  if (renderer_.start(path, SW_SHOWNORMAL)) return RendererStart::Started;
   reason = ui::systemErrorText(GetLastError());
   // Only a path that no ANSI call can take is the folder's fault; a renderer that is missing or
   // no program fails like any other start.
-  return ui::ansiPath(path).empty() ? host::RendererStart::Unreachable : host::RendererStart::Failed;
+  return ui::ansiPath(path).empty() ? RendererStart::Unreachable : RendererStart::Failed;
 }
 
-bool SessionWindow::rendererWindowExists() { return FindWindowA(nullptr, host::RendererWindowTitle) != nullptr; }
+bool SessionWindow::rendererWindowExists() { return FindWindowA(nullptr, RendererWindowTitle) != nullptr; }
 
 bool SessionWindow::rendererRunning() { return renderer_.running(); }
 
-void SessionWindow::setTimer(host::SessionTimer which, bool on) { timer(which).setEnabled(on); }
+void SessionWindow::setTimer(SessionTimer which, bool on) { timer(which).setEnabled(on); }
 
-bool SessionWindow::timerOn(host::SessionTimer which) { return timer(which).enabled(); }
+bool SessionWindow::timerOn(SessionTimer which) { return timer(which).enabled(); }
 
-void SessionWindow::music(host::MusicCall call) {
+void SessionWindow::music(MusicCall call) {
   switch (call) {
-    case host::MusicCall::CDOpen:
+    case MusicCall::CDOpen:
       music_.BGM_CDOpen();
       break;
-    case host::MusicCall::CDCheck:
+    case MusicCall::CDCheck:
       music_.BGM_CDCheck();
       break;
-    case host::MusicCall::CDClose:
+    case MusicCall::CDClose:
       music_.BGM_CDClose();
       break;
-    case host::MusicCall::MP3Open:
+    case MusicCall::MP3Open:
       music_.BGM_MP3Open();
       break;
-    case host::MusicCall::MP3Check:
+    case MusicCall::MP3Check:
       music_.BGM_MP3Check();
       break;
-    case host::MusicCall::MP3Close:
+    case MusicCall::MP3Close:
       music_.BGM_MP3Close();
       break;
-    case host::MusicCall::WavPlay:
+    case MusicCall::WavPlay:
       music_.BGM_WavPlay();
       break;
-    case host::MusicCall::WavStop:
+    case MusicCall::WavStop:
       music_.BGM_WavStop();
       break;
   }
 }
 
 bool SessionWindow::cdAlive() { return music_.BGM_CDAlive; }
-int16_t SessionWindow::musicKind() { return BGMKind; }
-std::wstring SessionWindow::musicFile() { return BGMFile; }
+int16_t SessionWindow::musicKind() { return settings::BGMKind; }
+std::wstring SessionWindow::musicFile() { return settings::BGMFile; }
 std::wstring SessionWindow::commandArguments() { return sessionCalls().commandArguments(); }
 void SessionWindow::showCursor() { ShowCursor(TRUE); }
 void SessionWindow::unloadWindow() { unload(); }
@@ -126,7 +128,7 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   info.cbSize = sizeof info;
   if (sessionCalls().getMonitorInfo(monitor, &info)) {
     const RECT& r = info.rcMonitor;
-    reinterpret_cast<std::vector<host::Monitor>*>(list)->push_back(
+    reinterpret_cast<std::vector<Monitor>*>(list)->push_back(
         {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
   }
   return TRUE;
@@ -134,10 +136,12 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
 
 }  // namespace
 
-std::vector<host::Monitor> SessionWindow::monitors() {
-  std::vector<host::Monitor> found;
+std::vector<Monitor> SessionWindow::monitors() {
+  std::vector<Monitor> found;
   sessionCalls().enumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
-void SessionWindow::placeCovers(const std::vector<host::ScreenRect>& covers) { covers_.place(covers); }
+void SessionWindow::placeCovers(const std::vector<ScreenRect>& covers) { covers_.place(covers); }
+
+}  // namespace session

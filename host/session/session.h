@@ -1,6 +1,6 @@
 // Swirlbloom_S: the hidden session window "Swirlbloom_Main" with RendererPath and the timers
 // Timer1 (MP3 check), Timer2 (CD check) and Timer3 (renderer watch). The behaviour is
-// host::Session (session_rules.h); this form plugs in the window, the music module, the
+// Session (session_rules.h); this form plugs in the window, the music module, the
 // renderer process and the cursor. Win32 via host/ui.
 #pragma once
 
@@ -15,6 +15,8 @@
 #include "host/ui/form.h"
 #include "host/ui/process.h"
 
+namespace session {
+
 // The session's system calls, swapped by tests (ScopedSeam) to fake the monitor list or the
 // argument text the load and unload handlers read again, or to answer the message box.
 struct SessionSystem {
@@ -25,7 +27,7 @@ struct SessionSystem {
 };
 SessionSystem& sessionCalls();
 
-class SessionWindow : public ui::Form, private host::SessionPort {
+class SessionWindow : public ui::Form, private SessionPort {
  public:
   SessionWindow();
 
@@ -43,15 +45,15 @@ class SessionWindow : public ui::Form, private host::SessionPort {
   bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
-  ui::Timer& timer(host::SessionTimer which);
+  ui::Timer& timer(SessionTimer which);
 
   std::wstring programFolder() override;
-  host::RendererStart startRenderer(const std::wstring& path, std::wstring& reason) override;
+  RendererStart startRenderer(const std::wstring& path, std::wstring& reason) override;
   bool rendererWindowExists() override;
   bool rendererRunning() override;
-  void setTimer(host::SessionTimer which, bool on) override;
-  bool timerOn(host::SessionTimer which) override;
-  void music(host::MusicCall call) override;
+  void setTimer(SessionTimer which, bool on) override;
+  bool timerOn(SessionTimer which) override;
+  void music(MusicCall call) override;
   bool cdAlive() override;
   int16_t musicKind() override;
   std::wstring musicFile() override;
@@ -60,12 +62,14 @@ class SessionWindow : public ui::Form, private host::SessionPort {
   void unloadWindow() override;
   void endProgram(int exitCode) override;
   void showMessage(const std::wstring& message) override;
-  std::vector<host::Monitor> monitors() override;
-  void placeCovers(const std::vector<host::ScreenRect>& covers) override;
+  std::vector<Monitor> monitors() override;
+  void placeCovers(const std::vector<ScreenRect>& covers) override;
 
-  host::Session session_;
+  Session session_;
   CoverWindows covers_;
   ui::Process renderer_;
-  WinmmMusic winmm_;
-  MusicPlayer music_{winmm_};  // Swirlbloom_BGM
+  music::WinmmMusic winmm_;
+  music::MusicPlayer music_{winmm_};  // Swirlbloom_BGM
 };
+
+}  // namespace session

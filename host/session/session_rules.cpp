@@ -4,7 +4,7 @@
 
 #include "common/text_rules.h"
 
-namespace host {
+namespace session {
 
 bool musicFileEndsWith(const std::wstring& file, const wchar_t* suffix) {
   return file.size() >= 3 && text::upperAscii(std::wstring_view(file).substr(file.size() - 3)) == suffix;
@@ -112,4 +112,4 @@ void Session::unload() {
   port_.endProgram(failure_.empty() ? 0 : 1);
 }
 
-}  // namespace host
+}  // namespace session

@@ -10,7 +10,7 @@
 #include "common/contract.h"
 #include "host/session/covers_rules.h"
 
-namespace host {
+namespace session {
 
 enum class SessionTimer { Timer1, Timer2, Timer3 };  // MP3 check, CD check, renderer watch
 
@@ -81,4 +81,4 @@ class Session {
   std::wstring failure_;   // shown once the screen is the user's again; the program then ends with 1
 };
 
-}  // namespace host
+}  // namespace session

@@ -12,12 +12,14 @@
 
 #include <windows.h>
 
+namespace settings {
+
 SettingsSystem& settingsCalls() {
   static SettingsSystem calls;
   return calls;
 }
 
-std::wstring SettingsPath() { return SettingsPathIn(settingsCalls().programFolder()); }
+std::wstring SettingsPath() { return settingsPathIn(settingsCalls().programFolder()); }
 
 namespace {
 
@@ -26,7 +28,7 @@ namespace {
 // page 932 bytes of the Japanese keys then name other keys on any other system, and a save
 // adds those. Such a file is read and written through the wide calls, keys and values as the
 // characters they are; a file without one keeps its code page 932 key bytes.
-bool UnicodeProfile(const std::string& file) {
+bool unicodeProfile(const std::string& file) {
   const HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
@@ -34,7 +36,7 @@ bool UnicodeProfile(const std::string& file) {
   DWORD got = 0;
   const bool read = ReadFile(handle, start, sizeof start, &got, nullptr);
   CloseHandle(handle);
-  return read && ProfileTextUnicode(std::string(start, got));
+  return read && profileTextUnicode(std::string(start, got));
 }
 
 }  // namespace
@@ -43,7 +45,7 @@ std::wstring ReadIniValue(const std::wstring& section, const std::wstring& key, 
   constexpr uint32_t size = 256;
   const std::string file = ui::ansiPath(path);
   if (file.empty()) return std::wstring();  // no form of the path the call can take: as a missing file
-  if (UnicodeProfile(file)) {
+  if (unicodeProfile(file)) {
     wchar_t wide[size + 1] = {};
     GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", wide, size, ui::fromAnsi(file).c_str());
     return wide;
@@ -63,7 +65,7 @@ std::wstring WriteIniValue(const std::wstring& section, const std::wstring& key,
     return std::wstring();
   }
   // An empty value must stay "" (never null), or the call would delete the key.
-  if (UnicodeProfile(file)) {
+  if (unicodeProfile(file)) {
     LastApiResult = WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), ui::fromAnsi(file).c_str());
     return std::wstring();
   }
@@ -93,7 +95,7 @@ bool FileExists(const std::wstring& path) {
 
 void LoadSettings() {
   SettingsFile file;
-  LoadSettingsFrom(file);
+  loadSettingsFrom(file);
 }
 
 // ---- the file steps of a save; each helper returns 0 or the system's error code ----
@@ -112,7 +114,7 @@ std::wstring besideFile(const std::wstring& path, const wchar_t* name) {
 
 // What an interrupted save left under `name` goes, whatever it is: a read-only file, or the
 // empty folder something else made there. Anything that stays is the caller's error.
-uint32_t ClearLeftover(const std::wstring& name) {
+uint32_t clearLeftover(const std::wstring& name) {
   const DWORD attributes = GetFileAttributesW(name.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
   if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
@@ -124,7 +126,7 @@ uint32_t ClearLeftover(const std::wstring& name) {
 
 // `path` can be written, or created where it is missing (it is then removed again), and its
 // folder has room for a copy and its rewrite.
-uint32_t CheckSettingsWritable(const std::wstring& path) {
+uint32_t checkSettingsWritable(const std::wstring& path) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return GetLastError();
@@ -144,9 +146,9 @@ uint32_t CheckSettingsWritable(const std::wstring& path) {
 
 // `copy` becomes a copy of `path`, or an empty file where `path` does not exist. The copy is
 // made anew first, so that a folder that takes no new file tells itself apart.
-uint32_t CopySettingsFile(const std::wstring& path, const std::wstring& copy, bool& folderRefused) {
+uint32_t copySettingsFile(const std::wstring& path, const std::wstring& copy, bool& folderRefused) {
   folderRefused = false;
-  if (const uint32_t error = ClearLeftover(copy)) return error;
+  if (const uint32_t error = clearLeftover(copy)) return error;
   const HANDLE file = CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
@@ -159,8 +161,8 @@ uint32_t CopySettingsFile(const std::wstring& path, const std::wstring& copy, bo
 }
 
 // The profile writer does not report a full disk and leaves the file cut mid-line: its first
-// and last two bytes tell (see ProfileTextWhole).
-uint32_t CheckSettingsComplete(const std::wstring& path) {
+// and last two bytes tell (see profileTextWhole).
+uint32_t checkSettingsComplete(const std::wstring& path) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return GetLastError();
@@ -175,12 +177,12 @@ uint32_t CheckSettingsComplete(const std::wstring& path) {
   }
   CloseHandle(file);
   if (!read) return ERROR_READ_FAULT;
-  return ProfileTextWhole(std::string(start, startRead), std::string(end, endRead)) ? 0 : ERROR_DISK_FULL;
+  return profileTextWhole(std::string(start, startRead), std::string(end, endRead)) ? 0 : ERROR_DISK_FULL;
 }
 
 // `target` gets the bytes of `source`, in place: the same file, with its permissions, owner and
 // other names.
-uint32_t WriteInto(const std::wstring& source, const std::wstring& target) {
+uint32_t writeInto(const std::wstring& source, const std::wstring& target) {
   const HANDLE in = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
   if (in == INVALID_HANDLE_VALUE) return GetLastError();
@@ -205,7 +207,7 @@ uint32_t WriteInto(const std::wstring& source, const std::wstring& target) {
 }
 
 // The number of names `path` has; 0 where that cannot be told.
-DWORD NamesOf(const std::wstring& path) {
+DWORD namesOf(const std::wstring& path) {
   const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
@@ -224,11 +226,11 @@ DWORD NamesOf(const std::wstring& path) {
 // which then goes. A file with other names (a hard link someone made, as a backup) is never
 // written into, since a full disk would leave those names cut: it gets the plain rename, and
 // keeps its old settings under them. So does a file system without hard links.
-uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path) {
+uint32_t replaceSettingsFile(const std::wstring& copy, const std::wstring& path) {
   constexpr DWORD replace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
   const std::wstring kept = besideFile(path, KeptFileName);
   const bool keep =
-      NamesOf(path) == 1 && ClearLeftover(kept) == 0 && CreateHardLinkW(kept.c_str(), path.c_str(), nullptr);
+      namesOf(path) == 1 && clearLeftover(kept) == 0 && CreateHardLinkW(kept.c_str(), path.c_str(), nullptr);
   if (!MoveFileExW(copy.c_str(), path.c_str(), replace)) {
     const DWORD error = GetLastError();
     if (keep) DeleteFileW(kept.c_str());
@@ -236,7 +238,7 @@ uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path)
   }
   // The new settings are in place; what follows only gives the file back its identity. A file
   // that was given another name since the count is not written into either.
-  if (keep && (NamesOf(kept) != 1 || WriteInto(path, kept) != 0 || !MoveFileExW(kept.c_str(), path.c_str(), replace))) {
+  if (keep && (namesOf(kept) != 1 || writeInto(path, kept) != 0 || !MoveFileExW(kept.c_str(), path.c_str(), replace))) {
     // Left behind, the second name could hold a cut file: that is a failed save.
     if (!DeleteFileW(kept.c_str())) {
       const DWORD error = GetLastError();
@@ -247,7 +249,7 @@ uint32_t ReplaceSettingsFile(const std::wstring& copy, const std::wstring& path)
 }
 
 // The path a handle to `path` ends at, with links followed; `path` where it cannot be opened.
-std::wstring FinalPathOf(const std::wstring& path) {
+std::wstring finalPathOf(const std::wstring& path) {
   const HANDLE file = CreateFileW(ui::widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return path;
@@ -281,14 +283,14 @@ bool SettingsFile::step(uint32_t error) {
   return error == 0;
 }
 
-std::wstring SettingsFile::finalPath(const std::wstring& path) { return FinalPathOf(path); }
+std::wstring SettingsFile::finalPath(const std::wstring& path) { return finalPathOf(path); }
 
 // The file steps take the wide calls' form of each path (ui::widePath): a folder too long for
 // the ANSI calls is too long for the plain wide ones on Windows as well.
-bool SettingsFile::checkWritable(const std::wstring& path) { return step(CheckSettingsWritable(ui::widePath(path))); }
+bool SettingsFile::checkWritable(const std::wstring& path) { return step(checkSettingsWritable(ui::widePath(path))); }
 
 bool SettingsFile::makeCopy(const std::wstring& path, const std::wstring& copy) {
-  return step(CopySettingsFile(ui::widePath(path), ui::widePath(copy), folderRefused_));
+  return step(copySettingsFile(ui::widePath(path), ui::widePath(copy), folderRefused_));
 }
 
 int32_t SettingsFile::writeValue(const wchar_t* key, const std::wstring& value, const std::wstring& file) {
@@ -297,12 +299,14 @@ int32_t SettingsFile::writeValue(const wchar_t* key, const std::wstring& value, 
   return LastApiResult;
 }
 
-bool SettingsFile::complete(const std::wstring& file) { return step(CheckSettingsComplete(ui::widePath(file))); }
+bool SettingsFile::complete(const std::wstring& file) { return step(checkSettingsComplete(ui::widePath(file))); }
 
 bool SettingsFile::replaceWith(const std::wstring& copy, const std::wstring& path) {
-  return step(ReplaceSettingsFile(ui::widePath(copy), ui::widePath(path)));
+  return step(replaceSettingsFile(ui::widePath(copy), ui::widePath(path)));
 }
 
 void SettingsFile::removeFile(const std::wstring& path) { DeleteFileW(ui::widePath(path).c_str()); }
 
 std::wstring SettingsFile::reason(uint32_t error) { return ui::systemErrorText(error); }
+
+}  // namespace settings

@@ -12,6 +12,8 @@
 #include "host/settings/settings_rules.h"
 #include "host/ui/program_folder.h"
 
+namespace settings {
+
 // The program folder followed by "\Swirlbloom.ini", built anew on every call.
 std::wstring SettingsPath();
 
@@ -70,3 +72,5 @@ SettingsSystem& settingsCalls();
 // The code page the key names are sent in to the ANSI calls, whatever the system's ANSI code
 // page: the names are Japanese and a file must read the same on every system.
 constexpr unsigned SettingsKeyCodePage = 932;
+
+}  // namespace settings

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace settings {
+
 // The host-wide settings state, alive for the whole process.
 int16_t BGMKind = 0;
 int16_t BGMRepeatTrack = 0;
@@ -32,19 +34,19 @@ void skipOnFailure(Step step) {
 
 }  // namespace
 
-std::optional<double> ParseDecimal(const std::wstring& text) {
+std::optional<double> parseDecimal(const std::wstring& text) {
   return text::scanDecimal(text, text::NumberSpan::Whole);
 }
 
-std::optional<int16_t> ParseIniNumber(const std::wstring& text) {
-  const auto number = ParseDecimal(text);
+std::optional<int16_t> parseIniNumber(const std::wstring& text) {
+  const auto number = parseDecimal(text);
   if (!number) return std::nullopt;
   const double value = std::floor(*number);
   if (!(value >= -32768.0 && value <= 32767.0)) return std::nullopt;  // also rejects inf
   return static_cast<int16_t>(value);
 }
 
-std::wstring FormatIniNumber(int value) {
+std::wstring formatIniNumber(int value) {
   const std::wstring digits = std::to_wstring(value);
   return value < 0 ? digits : L" " + digits;
 }
@@ -56,29 +58,29 @@ std::wstring FolderOf(const std::wstring& path) {
   return folder;
 }
 
-bool ProfileTextWhole(const std::string& start, const std::string& end) {
+bool profileTextWhole(const std::string& start, const std::string& end) {
   if (end.empty()) return false;
   if (start.rfind("\xFF\xFE", 0) == 0) return end == std::string("\n\0", 2);  // UTF-16, little end first
   if (start.rfind("\xFE\xFF", 0) == 0) return end == std::string("\0\n", 2);  // UTF-16, big end first
   return end.back() == '\n';
 }
 
-bool ProfileTextUnicode(const std::string& start) {
+bool profileTextUnicode(const std::string& start) {
   return start.rfind("\xFF\xFE", 0) == 0 || start.rfind("\xFE\xFF", 0) == 0 || start.rfind("\xEF\xBB\xBF", 0) == 0;
 }
 
-std::wstring SettingsPathIn(const std::wstring& folder) {
+std::wstring settingsPathIn(const std::wstring& folder) {
   // A drive root is reported as "C:\", so the path then holds two backslashes in a row; the
   // profile calls accept that, and the file stays where earlier versions put it.
   return folder + L"\\Swirlbloom.ini";
 }
 
-void LoadSettingsFrom(SettingsLoadPort& file) {
+void loadSettingsFrom(SettingsLoadPort& file) {
   auto readNumber = [&](const wchar_t* key, int16_t& variable) {
     const std::wstring text = file.read(key);
     if (text.empty()) {
       variable = 0;
-    } else if (const auto number = ParseIniNumber(text)) {
+    } else if (const auto number = parseIniNumber(text)) {
       variable = *number;
     }
   };
@@ -101,3 +103,5 @@ void LoadSettingsFrom(SettingsLoadPort& file) {
     }
   });
 }
+
+}  // namespace settings

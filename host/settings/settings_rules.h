@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+namespace settings {
+
 extern int16_t BGMKind;          // 0 none, 1 audio CD, 2 music file
 extern int16_t BGMRepeatTrack;   // CD track to keep repeating, 0 none
 extern std::wstring BGMFile;     // full path of the MP3 or WAV file
@@ -20,7 +22,7 @@ extern const wchar_t KeyRepeat[];        // L"BGMﾘﾋﾟｰﾄ"
 extern const wchar_t KeyFile[];          // L"BGMﾌｧｲﾙ"
 
 // " 2", " 0", "-1": the written form of the two numbers.
-std::wstring FormatIniNumber(int value);
+std::wstring formatIniNumber(int value);
 
 // "C:\Music\a.mp3" -> "C:\Music", "C:\a.mp3" -> "C:", "a.mp3" -> "".
 // A drive root gives "C:" here, while ui::folderOfModulePath keeps "C:\": both on purpose.
@@ -28,14 +30,14 @@ std::wstring FolderOf(const std::wstring& path);
 
 // Plain decimal text (sign, digits, one point, exponent) with blanks around it; nothing for
 // anything else.
-std::optional<double> ParseDecimal(const std::wstring& text);
+std::optional<double> parseDecimal(const std::wstring& text);
 
 // A stored number: a decimal number with blanks around it, rounded down. Nothing for text
 // that is not a number or lies outside -32768..32767.
-std::optional<int16_t> ParseIniNumber(const std::wstring& text);
+std::optional<int16_t> parseIniNumber(const std::wstring& text);
 
 // `folder` exactly as reported, followed by "\Swirlbloom.ini".
-std::wstring SettingsPathIn(const std::wstring& folder);
+std::wstring settingsPathIn(const std::wstring& folder);
 
 // What the loader reads the file and the file system through.
 class SettingsLoadPort {
@@ -47,17 +49,17 @@ class SettingsLoadPort {
 };
 
 // The loader over the given file: fills BGMKind, BGMRepeatTrack, BGMFolder and BGMFile.
-void LoadSettingsFrom(SettingsLoadPort& file);
+void loadSettingsFrom(SettingsLoadPort& file);
 
 // A profile file the system's writer has finished ends with a line end in its own encoding:
 // the profile calls read and write a file that begins with a UTF-16 byte order mark as UTF-16,
 // whose line end is two bytes. `start` and `end` are the file's first and last (up to) two
 // bytes; an empty file is not whole.
-bool ProfileTextWhole(const std::string& start, const std::string& end);
+bool profileTextWhole(const std::string& start, const std::string& end);
 
 // A profile file that begins with `start` (its first up to three bytes) holds Unicode text for
 // the profile calls: a UTF-16 byte order mark, either way round, or UTF-8's.
-bool ProfileTextUnicode(const std::string& start);
+bool profileTextUnicode(const std::string& start);
 
 // The file steps of an all-or-nothing save (the settings dialog's confirmation, which decides
 // their order). A step that reports failure leaves its system error code in lastError().
@@ -86,3 +88,5 @@ class SettingsSavePort {
   virtual uint32_t lastError() = 0;                 // of the step that failed last
   virtual std::wstring reason(uint32_t error) = 0;  // the system's text for it; may be empty
 };
+
+}  // namespace settings

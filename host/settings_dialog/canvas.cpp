@@ -6,7 +6,7 @@
 
 #include "host/ui/window_class.h"
 
-namespace dialog {
+namespace settings_dialog {
 
 namespace {
 
@@ -102,4 +102,4 @@ HWND createFocusHolder(HWND parent, const PixelRect& at, const wchar_t* name) {
   return holder;
 }
 
-}  // namespace dialog
+}  // namespace settings_dialog

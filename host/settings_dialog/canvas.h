@@ -13,7 +13,7 @@
 #include "host/settings_dialog/settings_dialog_rules.h"
 #include "host/ui/back_buffer.h"
 
-namespace dialog {
+namespace settings_dialog {
 
 struct LightLabel {
   std::wstring text;
@@ -60,4 +60,4 @@ class Canvas {
 // the focus repaints the parent, which draws the focus mark. Null when it cannot be made.
 HWND createFocusHolder(HWND parent, const PixelRect& at, const wchar_t* name);
 
-}  // namespace dialog
+}  // namespace settings_dialog

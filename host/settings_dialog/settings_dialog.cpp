@@ -15,7 +15,7 @@
 #include "host/ui/twips.h"
 #include "host/ui/window_class.h"
 
-namespace dialog {
+namespace settings_dialog {
 
 namespace {
 
@@ -243,7 +243,7 @@ void SettingsDialog::createLabels() {
   }
   add(panelImage_, L"曲目をﾘﾋﾟｰﾄ", layout::lblRepeat, labelFont_, black, DT_LEFT | line);
   // A path has no blanks to break at; DT_EDITCONTROL lets it wrap inside a name.
-  lbl_Fname = add(panelImage_, BGMFile, layout::lbl_Fname, labelFont_, black, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL);
+  lbl_Fname = add(panelImage_, settings::BGMFile, layout::lbl_Fname, labelFont_, black, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL);
   panelImage_.labels[lbl_Fname].border = true;
 
   add(formImage_, CreditText, layout::lblCredit, labelFont_, White, DT_LEFT | line);
@@ -620,7 +620,7 @@ LRESULT SettingsDialog::panelMessage(HWND panel, UINT msg, WPARAM wParam, LPARAM
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(panel, &ps);
       panelImage_.paint(dc);
-      const int chosen = lookForKind(BGMKind).selected;
+      const int chosen = lookForKind(settings::BGMKind).selected;
       if (choiceFocus_ && GetFocus() == choiceFocus_ && chosen >= 0) panelImage_.paintFocusMark(dc, lbl_BGM[chosen]);
       EndPaint(panel, &ps);
       return 0;
@@ -650,9 +650,9 @@ LRESULT SettingsDialog::panelMessage(HWND panel, UINT msg, WPARAM wParam, LPARAM
   }
 }
 
-}  // namespace dialog
-
 void showSettingsDialog() {
-  dialog::SettingsDialog dialog;
+  SettingsDialog dialog;
   if (dialog.open()) dialog.runModal();
 }
+
+}  // namespace settings_dialog

@@ -19,7 +19,7 @@
 #include "host/settings_dialog/settings_dialog_rules.h"
 #include "host/ui/form.h"
 
-namespace dialog {
+namespace settings_dialog {
 
 // The dialog's system calls that tests need to see or answer: the cursor position read at
 // load, the caption zoom, the file chooser and the short names, the shell's "open" and the
@@ -143,7 +143,7 @@ class SettingsDialog : public ui::Form, private DialogViewPort, private DialogFo
   controls::Command* Cmd_Can = nullptr;
   HBITMAP Pic_Mbl = nullptr;
   HBITMAP Img_Ra[2] = {};
-  SettingsFile file_;
+  settings::SettingsFile file_;
   DialogSteps steps_{*this, file_};
   DialogKeyboard keyboard_{*this, steps_};
 
@@ -168,9 +168,9 @@ class SettingsDialog : public ui::Form, private DialogViewPort, private DialogFo
   int twipsY_ = 15;
 };
 
-}  // namespace dialog
-
 // The start routine's "C" mode: creates the dialog and shows it modally without an owner
 // window; returns once it has closed (confirmed, cancelled or closed with the close box).
 // The settings variables must have been loaded before.
 void showSettingsDialog();
+
+}  // namespace settings_dialog

@@ -9,7 +9,7 @@
 #include "common/last_api_result.h"
 #include "common/text_rules.h"
 
-namespace dialog {
+namespace settings_dialog {
 
 const wchar_t GuideFileName[] = L"Pomarel.html";
 const wchar_t CreditText[] = L"Pomarel 1.0  紙吹雪";
@@ -17,7 +17,7 @@ const wchar_t CreditText[] = L"Pomarel 1.0  紙吹雪";
 Point16 ZoomOrigin;
 
 int16_t trackFromText(const std::wstring& text) {
-  const std::optional<double> number = ParseDecimal(text);
+  const std::optional<double> number = settings::parseDecimal(text);
   if (!number) return 0;
   const double rounded = text::roundHalfEven(*number);
   // Outside 16 bits the track has no meaning; 0 (no single track) is the safe value. The
@@ -141,10 +141,10 @@ void DialogSteps::load() {
   view_.TileTexture();
   view_.enableRepeat(false);
   // A kind outside 0..2 leaves every image unselected and both controls disabled.
-  showKind(BGMKind);
-  view_.setRepeatText(formatHashes(BGMRepeatTrack));
+  showKind(settings::BGMKind);
+  view_.setRepeatText(formatHashes(settings::BGMRepeatTrack));
   for (const std::wstring& entry : trackEntries()) view_.addRepeatEntry(entry);
-  view_.showFile(BGMFile);
+  view_.showFile(settings::BGMFile);
   long x = 0;
   long y = 0;
   LastApiResult = view_.cursorPos(x, y);
@@ -155,7 +155,7 @@ void DialogSteps::load() {
 
 void DialogSteps::chooseKind(int kind) {
   if (kind < 0 || kind >= ChoiceCount) return;
-  BGMKind = static_cast<int16_t>(kind);
+  settings::BGMKind = static_cast<int16_t>(kind);
   view_.enableFileButton(false);
   view_.enableRepeat(false);
   showKind(kind);
@@ -171,7 +171,7 @@ std::wstring unusableNameMessage(const std::wstring& path) {
 // the volume's 8.3 name, which is plain ASCII, stands in for it where there is one.
 void DialogSteps::chooseFile() {
   std::wstring chosen;
-  LastApiResult = view_.chooseFile(BGMFolder, chosen);
+  LastApiResult = view_.chooseFile(settings::BGMFolder, chosen);
   if (LastApiResult <= 0) return;  // cancelled or failed: nothing changes
   if (view_.throughAnsi(chosen) != chosen) {
     const std::wstring shortName = view_.shortPath(chosen);
@@ -181,9 +181,9 @@ void DialogSteps::chooseFile() {
     }
     chosen = shortName;
   }
-  BGMFile = chosen;
-  view_.showFile(BGMFile);
-  BGMFolder = FolderOf(BGMFile);
+  settings::BGMFile = chosen;
+  view_.showFile(settings::BGMFile);
+  settings::BGMFolder = settings::FolderOf(settings::BGMFile);
 }
 
 // No longer than "Swirlbloom.ini": wherever the profile calls can reach the settings file, they
@@ -210,12 +210,12 @@ bool DialogSteps::saveFailed(const std::wstring& file, const std::wstring& copy)
 }
 
 bool DialogSteps::writeValues(const std::wstring& file) {
-  LastApiResult = file_.writeValue(KeyKind, FormatIniNumber(BGMKind), file);
+  LastApiResult = file_.writeValue(settings::KeyKind, settings::formatIniNumber(settings::BGMKind), file);
   if (LastApiResult == 0) return false;
-  BGMRepeatTrack = trackFromText(view_.repeatText());
-  LastApiResult = file_.writeValue(KeyRepeat, FormatIniNumber(BGMRepeatTrack), file);
+  settings::BGMRepeatTrack = trackFromText(view_.repeatText());
+  LastApiResult = file_.writeValue(settings::KeyRepeat, settings::formatIniNumber(settings::BGMRepeatTrack), file);
   if (LastApiResult == 0) return false;
-  LastApiResult = file_.writeValue(KeyFile, BGMFile, file);
+  LastApiResult = file_.writeValue(settings::KeyFile, settings::BGMFile, file);
   return LastApiResult != 0 && file_.complete(file);
 }
 
@@ -327,7 +327,7 @@ bool DialogKeyboard::key(DialogKey key) {
       return true;
     case KeyAction::NextChoice:
     case KeyAction::PreviousChoice:
-      steps_.chooseKind(nextChoice(BGMKind, action == KeyAction::NextChoice));
+      steps_.chooseKind(nextChoice(settings::BGMKind, action == KeyAction::NextChoice));
       return true;
     case KeyAction::Confirm:
       steps_.confirm();
@@ -342,4 +342,4 @@ bool DialogKeyboard::key(DialogKey key) {
   return false;
 }
 
-}  // namespace dialog
+}  // namespace settings_dialog

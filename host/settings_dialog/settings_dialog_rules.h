@@ -1,9 +1,9 @@
 // The settings dialog's decisions without any window: the handlers' steps in the order they
-// run (DialogSteps over the window's DialogViewPort and the settings file's SettingsSavePort),
+// run (DialogSteps over the window's DialogViewPort and the settings file's settings::SettingsSavePort),
 // the track text rule, the "##" form, the look of each music choice, the geometry of the
 // controls in twips, where the dialog goes on the screen, the gradient rows, the texture
 // tiling, the zoom origin, and the keys (focus order, what each key does where). Platform-free;
-// depends on host/settings (variables, ParseDecimal, the save's port), common/text_rules.
+// depends on host/settings (variables, parseDecimal, the save's port), common/text_rules.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,7 @@
 
 #include "host/settings/settings_rules.h"
 
-namespace dialog {
+namespace settings_dialog {
 
 // The track typed or picked in BGM_Repeat, as Cmd_Set saves it: numeric text (blanks
 // around allowed) rounded halves to even; 0 for anything else, and for a number that does
@@ -118,7 +118,7 @@ extern Point16 ZoomOrigin;
 
 // What the handlers ask of the window: its controls, the cursor, the zoom, the file chooser
 // and the message box. A step that cannot be done (a control that is missing) is skipped by
-// the port. The settings file is the other port, SettingsSavePort (host/settings).
+// the port. The settings file is the other port, settings::SettingsSavePort (host/settings).
 class DialogViewPort {
  public:
   virtual ~DialogViewPort() = default;
@@ -163,7 +163,7 @@ std::wstring unusableNameMessage(const std::wstring& path);
 // Swirlbloom_P's handlers, step by step, on the host-wide settings variables.
 class DialogSteps {
  public:
-  DialogSteps(DialogViewPort& view, SettingsSavePort& file) : view_(view), file_(file) {}
+  DialogSteps(DialogViewPort& view, settings::SettingsSavePort& file) : view_(view), file_(file) {}
 
   void load();
   void chooseKind(int kind);  // a press on Img_BGM(kind) or lbl_BGM(kind)
@@ -179,7 +179,7 @@ class DialogSteps {
   bool saveFailed(const std::wstring& file, const std::wstring& copy = std::wstring());
 
   DialogViewPort& view_;
-  SettingsSavePort& file_;
+  settings::SettingsSavePort& file_;
 };
 
 // ---- the keyboard ----
@@ -237,4 +237,4 @@ class DialogKeyboard {
   DialogSteps& steps_;
 };
 
-}  // namespace dialog
+}  // namespace settings_dialog

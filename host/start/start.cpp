@@ -1,6 +1,6 @@
 // The start routine's system side: a named mutex and FindWindowA for the instance test, the settings loader,
 // the cursor, and the preview embedding into another process's pane (GetClientRect,
-// Get/SetWindowLongA, SetParent). The decisions are host::runStart (start_rules.cpp).
+// Get/SetWindowLongA, SetParent). The decisions are runStart (start_rules.cpp).
 #include "host/start/start.h"
 
 #include <windows.h>
@@ -11,6 +11,8 @@
 #include "host/settings/settings.h"
 #include "host/settings_dialog/settings_dialog.h"
 #include "host/ui/twips.h"
+
+namespace start {
 
 namespace {
 
@@ -27,7 +29,7 @@ constexpr char InstanceLockName[] = "Local\\Pomarel.scr instance";
 constexpr DWORD InstanceLockWaitMs = 200;
 HANDLE instanceLock = nullptr;
 
-class SystemStart : public host::StartPort {
+class SystemStart : public StartPort {
  public:
   explicit SystemStart(StartModule& module) : module_(module) {}
 
@@ -41,8 +43,8 @@ class SystemStart : public host::StartPort {
   void unlockInstance() override {
     if (instanceLock) ReleaseMutex(instanceLock);
   }
-  void loadSettings() override { LoadSettings(); }
-  void showSettingsDialog() override { ::showSettingsDialog(); }
+  void loadSettings() override { settings::LoadSettings(); }
+  void showSettingsDialog() override { settings_dialog::showSettingsDialog(); }
   void hideCursor() override { ShowCursor(FALSE); }
   bool loadSession() override { return module_.Swirlbloom_S->load(); }
 
@@ -82,16 +84,16 @@ class SystemStart : public host::StartPort {
 }  // namespace
 
 StartModule& startModule() {
-  static PreviewWindow preview;
-  static SessionWindow session;
+  static preview::PreviewWindow preview;
+  static session::SessionWindow session;
   static StartModule module{{}, &preview, &session};
   return module;
 }
 
-host::AfterStart startProgram(const std::wstring& arguments) {
+AfterStart startProgram(const std::wstring& arguments) {
   StartModule& module = startModule();
   SystemStart port(module);
-  return host::runStart(arguments, port, module.PreviewRect);
+  return runStart(arguments, port, module.PreviewRect);
 }
 
 namespace {
@@ -105,7 +107,7 @@ constexpr DWORD PaneCheckMs = 250;
 }  // namespace
 
 int runMessageLoop() {
-  PreviewWindow& preview = *startModule().Swirlbloom_R;
+  preview::PreviewWindow& preview = *startModule().Swirlbloom_R;
   MSG msg = {};
   for (;;) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, PaneCheckMs, QS_ALLINPUT);
@@ -123,3 +125,5 @@ int runMessageLoop() {
     }
   }
 }
+
+}  // namespace start

@@ -6,11 +6,13 @@
 
 #include "host/start/start_rules.h"
 
-class PreviewWindow;
-class SessionWindow;
+namespace preview { class PreviewWindow; }
+namespace session { class SessionWindow; }
+
+namespace start {
 
 // Runs the start routine for `arguments` and says what the program does next.
-host::AfterStart startProgram(const std::wstring& arguments);
+AfterStart startProgram(const std::wstring& arguments);
 
 // Pumps messages until the quit message; returns its exit code. A running preview also ends
 // the loop, with 0, once its pane or its own window is gone, however that came about.
@@ -18,8 +20,10 @@ int runMessageLoop();
 
 // The start module's state: PreviewRect and the two windows it may load.
 struct StartModule {
-  host::PreviewRectTwips PreviewRect;
-  PreviewWindow* Swirlbloom_R;
-  SessionWindow* Swirlbloom_S;
+  PreviewRectTwips PreviewRect;
+  preview::PreviewWindow* Swirlbloom_R;
+  session::SessionWindow* Swirlbloom_S;
 };
 StartModule& startModule();
+
+}  // namespace start

@@ -6,7 +6,7 @@
 
 #include "common/text_rules.h"
 
-namespace host {
+namespace start {
 
 StartMode startModeFor(const std::wstring& arguments) {
   switch (text::modeLetter(arguments)) {
@@ -94,4 +94,4 @@ AfterStart runStart(const std::wstring& arguments, StartPort& port, PreviewRectT
   return port.loadSession() ? AfterStart::RunSession : AfterStart::End;
 }
 
-}  // namespace host
+}  // namespace start

@@ -10,7 +10,7 @@
 
 #include "common/contract.h"
 
-namespace host {
+namespace start {
 
 enum class StartMode { Preview, Settings, Saver, SaverWithoutSwitch, Quit };
 
@@ -76,4 +76,4 @@ enum class AfterStart { End, RunPreview, RunSession };
 // The whole start routine for one argument text. `rect` receives PreviewRect.
 AfterStart runStart(const std::wstring& arguments, StartPort& port, PreviewRectTwips& rect);
 
-}  // namespace host
+}  // namespace start

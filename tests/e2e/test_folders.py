@@ -6,14 +6,13 @@ written into the current folder; where no form fits, /s says so and ends with 1.
 runs this file in both code pages."""
 import os
 import shutil
-import time
 from pathlib import Path
 
 import pytest
 
 from harness import BIN, WM_COMMAND, child_windows, post, wait_gone, wait_window, windows_path, wine
-from test_host import RENDERER, end_renderer
-from test_settings_dialog import CMD_SET, FILE, KIND, LABELS, REPEAT, Dialog, read_settings
+from host_helpers import RENDERER, end_renderer, wait_renderer_ready
+from dialog_helpers import CMD_SET, FILE, KIND, LABELS, REPEAT, Dialog, read_settings
 
 # Longer than "8.3": the folder's short form is far shorter than its path.
 LONG_NAME = "a folder name far longer than eight and three"
@@ -43,7 +42,7 @@ def test_the_saver_runs_and_the_settings_save_in_the_folder(tmp_path, kind):
 
     saver = wine(program / "Pomarel.scr", "/s", cwd=current)
     assert wait_window(RENDERER, timeout=60), "no renderer"
-    time.sleep(1.5)  # past the renderer's mode switch, which takes the keyboard for a moment
+    assert wait_renderer_ready(), "no mode switch"  # it takes the keyboard for a moment
     end_renderer()
     assert saver.wait(timeout=60) == 0
 

@@ -10,36 +10,13 @@ import xml.etree.ElementTree as ET
 import pytest
 
 from harness import (BIN, IDNO, IDYES, PROBE, WM_CLOSE, WM_COMMAND, Pane, find_window, install_copy,
-                     key, make_tone, post, probe, record_sound, run_wine, unix_pids, wait_gone,
+                     make_tone, post, probe, record_sound, run_wine, unix_pids, wait_gone,
                      wait_window, window_info, wine)
+from host_helpers import RENDERER, SESSION, end_renderer, start_session, wait_exit
 from music_helpers import loudness, windows_path, write_settings
 
-RENDERER = "Swirlbloom_VC"
-SESSION = "Swirlbloom_Main"
 DIALOG = "<Pomarel>"
 QUESTION = "Vexa GL"
-
-
-def wait_exit(proc, timeout=20):
-    """Seconds until `proc` ended, or None if it is still running after `timeout`."""
-    start = time.monotonic()
-    try:
-        proc.wait(timeout=timeout)
-    except Exception:
-        return None
-    return time.monotonic() - start
-
-
-def start_session(folder, *switch):
-    proc = wine(folder / "Pomarel.scr", *switch)
-    assert wait_window(RENDERER, timeout=60), "the renderer's window never appeared"
-    return proc
-
-
-def end_renderer():
-    """Escape held for a moment on the renderer's window (see harness.key)."""
-    assert key(RENDERER, "Escape")
-    assert wait_gone(RENDERER, timeout=30)
 
 
 @pytest.mark.parametrize("switch", [["/s"], ["/S"], ["-s"], []], ids=["/s", "/S", "-s", "none"])

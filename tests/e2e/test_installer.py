@@ -15,9 +15,9 @@ import pytest
 
 from harness import (BIN, WM_COMMAND, child_windows, post, probe, run_wine, screenshot, wait_gone, wait_window, window_info,
                      wine)
-from test_host import end_renderer
+from host_helpers import end_renderer
 from test_renderer import histogram
-from test_settings_dialog import CMD_SET, Dialog
+from dialog_helpers import CMD_SET, Dialog
 
 ROOT = Path(__file__).resolve().parents[2]
 BIN32 = Path(os.environ.get("POMAREL_BIN32", "build/win32/bin"))

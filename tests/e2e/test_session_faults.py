@@ -9,7 +9,7 @@ import time
 from harness import (find_window, install_copy, make_tone, record_sound, screenshot, send, unix_pids,
                      wait_gone, wait_window, wine)
 from music_helpers import loudness, windows_path, write_settings
-from test_host import RENDERER, SESSION, end_renderer, start_session, wait_exit
+from host_helpers import RENDERER, SESSION, end_renderer, start_session, wait_exit
 
 WM_NULL = 0x0000
 

@@ -6,11 +6,16 @@ import json
 import subprocess
 import time
 
-from harness import click, install_copy, probe, region_stats, screenshot, unix_pids, wait_window, xdotool
-from test_host import RENDERER, SESSION, start_session, wait_exit
+from harness import click, install_copy, mouse_move, probe, region_stats, screenshot, unix_pids, wait_window, xdotool
+from host_helpers import RENDERER, SESSION, start_session, wait_exit, wait_renderer_ready
 
 PRIMARY = (0, 0, 1024, 768)  # x, y, width, height
 SECOND = (1024, 0, 800, 600)
+
+
+def pointer():
+    """[x, y, last input tick] as Wine has them (see probe's "input")."""
+    return [int(v) for v in probe("input").stdout.split()]
 
 
 def test_saver_keeps_the_second_monitor_black_until_escape(tmp_path, two_monitors):
@@ -22,14 +27,26 @@ def test_saver_keeps_the_second_monitor_black_until_escape(tmp_path, two_monitor
 
     proc = start_session(install_copy(tmp_path), "/s")
     assert wait_window(SESSION, timeout=10)
-    time.sleep(2.5)  # past the mode switch, pieces in flight
-    during = screenshot(tmp_path / "during.png")
-    assert region_stats(during, *SECOND)["max_brightness"] == 0, "the second monitor is not black"
-    confetti = region_stats(during, *PRIMARY)
+    assert wait_renderer_ready(), "no mode switch"
+    # Pieces in flight on the primary, and the second monitor covered: polled until both show.
+    deadline = time.monotonic() + 20
+    while True:
+        during = screenshot(tmp_path / "during.png")
+        confetti, second = region_stats(during, *PRIMARY), region_stats(during, *SECOND)
+        if (confetti["colours"] >= 8 and second["max_brightness"] == 0) or time.monotonic() > deadline:
+            break
+    assert second["max_brightness"] == 0, "the second monitor is not black"
     assert confetti["colours"] >= 8, "no confetti on the primary monitor"
 
+    # Wine has taken the click once it has taken input since and has the pointer where it
+    # was moved after the click.
+    before = pointer()
     click(SECOND[0] + 400, 300)
-    time.sleep(1.0)
+    mouse_move(SECOND[0] + 420, 310)
+    deadline = time.monotonic() + 10
+    while (now := pointer())[2] == before[2] or now[:2] != [SECOND[0] + 420, 310]:
+        assert time.monotonic() < deadline, "Wine did not take the click: %s then %s" % (before, now)
+        time.sleep(0.1)
     assert xdotool("getactivewindow", "getwindowname").stdout.strip() == RENDERER, "the click took the front"
     clicked = screenshot(tmp_path / "clicked.png")
     assert region_stats(clicked, *SECOND)["max_brightness"] == 0

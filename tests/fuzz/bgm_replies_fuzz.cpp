@@ -12,7 +12,7 @@
 
 namespace {
 
-class FuzzSystem : public MusicPort {
+class FuzzSystem : public music::MusicPort {
  public:
   const uint8_t* data = nullptr;
   size_t size = 0;
@@ -47,11 +47,11 @@ class FuzzSystem : public MusicPort {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzSystem system;
-  MusicPlayer music(system);
+  music::MusicPlayer music(system);
   system.data = data;
   system.size = size;
-  BGMRepeatTrack = static_cast<int16_t>(system.next() | (system.next() << 8));
-  BGMFile = L"C:\\fuzz.mp3";
+  settings::BGMRepeatTrack = static_cast<int16_t>(system.next() | (system.next() << 8));
+  settings::BGMFile = L"C:\\fuzz.mp3";
   for (int round = 0; round < 4; ++round) {
     music.BGM_CDCheck();
     music.BGM_MP3Check();

@@ -20,18 +20,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::wstring text;
   for (size_t i = 0; i + 1 < size; i += 2) text += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
 
-  const auto decimal = ParseDecimal(text);
-  const auto number = ParseIniNumber(text);
+  const auto decimal = settings::parseDecimal(text);
+  const auto number = settings::parseIniNumber(text);
   require(!number || decimal);
   if (number) {
     require(std::floor(*decimal) == *number);
-    require(ParseIniNumber(FormatIniNumber(*number)) == number);
+    require(settings::parseIniNumber(settings::formatIniNumber(*number)) == number);
   } else if (decimal && std::isfinite(*decimal)) {
     const double whole = std::floor(*decimal);
     require(whole < -32768.0 || whole > 32767.0);
   }
 
-  const std::wstring folder = FolderOf(text);
+  const std::wstring folder = settings::FolderOf(text);
   require(text.compare(0, folder.size(), folder) == 0);
   // Nothing after the cut holds a separator, apart from the one backslash that was dropped.
   std::wstring rest = text.substr(folder.size());

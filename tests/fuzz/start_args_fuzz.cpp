@@ -18,7 +18,7 @@ void require(bool condition) {
 }
 
 // Answers from the first input bytes; checks the order of the steps as they come.
-class FuzzStart : public host::StartPort {
+class FuzzStart : public start::StartPort {
  public:
   uint8_t flags = 0;
   uint32_t pane = 0;
@@ -103,28 +103,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const wchar_t second = arguments[1];
     require(letter == (second >= L'a' && second <= L'z' ? second - 32 : second));
   }
-  const host::StartMode mode = host::startModeFor(arguments);
+  const start::StartMode mode = start::startModeFor(arguments);
 
-  const auto handle = host::previewHandle(arguments);
+  const auto handle = start::previewHandle(arguments);
   if (handle) {
     // The handle survives being written back the way the system writes it.
     const std::wstring again = L"/p " + std::to_wstring(static_cast<int32_t>(*handle));
-    require(host::previewHandle(again) == handle);
+    require(start::previewHandle(again) == handle);
   }
 
-  host::PreviewRectTwips rect;
-  const host::AfterStart after = host::runStart(arguments, port, rect);
-  const bool refused = (mode != host::StartMode::Quit && (port.flags & 2)) || (port.flags & 1);
+  start::PreviewRectTwips rect;
+  const start::AfterStart after = start::runStart(arguments, port, rect);
+  const bool refused = (mode != start::StartMode::Quit && (port.flags & 2)) || (port.flags & 1);
   require(!refused || (port.dialogs == 0 && port.sessions == 0 && !port.created));
-  require(port.released == (mode == host::StartMode::Preview && !refused));
-  require(port.dialogs == (mode == host::StartMode::Settings && !refused ? 1 : 0));
-  require(port.sessions <= 1 && (port.sessions == 0 || mode == host::StartMode::Saver ||
-                                 mode == host::StartMode::SaverWithoutSwitch));
-  require((after == host::AfterStart::RunPreview) == port.preview);
-  require(after != host::AfterStart::RunSession || port.sessions == 1);
+  require(port.released == (mode == start::StartMode::Preview && !refused));
+  require(port.dialogs == (mode == start::StartMode::Settings && !refused ? 1 : 0));
+  require(port.sessions <= 1 && (port.sessions == 0 || mode == start::StartMode::Saver ||
+                                 mode == start::StartMode::SaverWithoutSwitch));
+  require((after == start::AfterStart::RunPreview) == port.preview);
+  require(after != start::AfterStart::RunSession || port.sessions == 1);
   if (port.preview) {
     require(handle && *handle == port.pane && rect.width >= 0 && rect.height >= 0);
-    require(port.placedWidth == host::twipsToPixels(rect.width, port.perPixel));
+    require(port.placedWidth == start::twipsToPixels(rect.width, port.perPixel));
     if (port.perPixel >= 1 && port.paneWidth >= 0 && static_cast<int64_t>(port.paneWidth) * port.perPixel <= INT32_MAX) {
       require(port.placedWidth == port.paneWidth);  // the preview covers the pane exactly
     }

@@ -89,10 +89,14 @@ class Browser:
         self.call("Log.enable")
         self.size(1024, 768)
 
-    def call(self, method, **params):
+    def call(self, method, session=None, **params):
+        """A protocol command; `session` (from Target.attachToTarget, flatten) sends it to that target."""
         self.next_id += 1
         ident = self.next_id
-        self.ws.send(json.dumps({"id": ident, "method": method, "params": params}))
+        message = {"id": ident, "method": method, "params": params}
+        if session:
+            message["sessionId"] = session
+        self.ws.send(json.dumps(message))
         while True:
             message = json.loads(self.ws.recv())
             if message.get("id") == ident:
@@ -138,18 +142,10 @@ class Browser:
             self.call("Input.dispatchKeyEvent", type=kind, key=key, code=code, text=text if kind == "keyDown" else "",
                       windowsVirtualKeyCode=ord(key.upper()) if len(key) == 1 else {"Tab": 9, "Enter": 13}.get(key, 27))
 
-    def click(self, x, y):
-        for kind in ("mousePressed", "mouseReleased"):
-            self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
-
     def screenshot(self):
         """The page as PNG bytes."""
         return base64.b64decode(self.call("Page.captureScreenshot", format="png",
                                           optimizeForSpeed=True)["data"])
-
-    def errors(self):
-        return [e["params"]["exceptionDetails"] for e in self.events
-                if e.get("method") == "Runtime.exceptionThrown"]
 
     def console_faults(self):
         """What the browser itself logged as a warning or error (not the page's console calls)."""

@@ -1,8 +1,8 @@
 // Command-line helper for the end-to-end tests: finds windows by title (hidden ones too),
 // reports their class, styles and geometry as JSON (also every top-level window of a process),
-// posts and sends messages, reads the display mode and the monitors, prints manifests, keeps a
-// test "preview pane" alive while serving stdin commands, answers a file chooser, tells which
-// window has the keyboard focus and sets the text of another program's control.
+// posts and sends messages, reads the display mode, the monitors and the pointer, prints
+// manifests, keeps a test "preview pane" alive while serving stdin commands, answers a file
+// chooser, tells which window has the keyboard focus and sets the text of another program's control.
 // Console program; depends on user32, gdi32 and shell32.
 #include <windows.h>
 #include <shellapi.h>
@@ -268,6 +268,15 @@ int main(int argc, char** argv) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result)) return 1;
     std::printf("%lld\n", static_cast<long long>(result));
+    return 0;
+  }
+  // Where Wine has the pointer and when Wine last took input from the X server as a hardware
+  // message: a click has reached Wine once the time has moved on and the pointer moved after it.
+  if (command == "input" && argc == 2) {
+    POINT at = {0, 0};
+    LASTINPUTINFO last = {sizeof last, 0};
+    if (!GetCursorPos(&at) || !GetLastInputInfo(&last)) return 1;
+    std::printf("%ld %ld %lu\n", at.x, at.y, static_cast<unsigned long>(last.dwTime));
     return 0;
   }
   if (command == "mode" && argc == 2) {

@@ -13,12 +13,11 @@
 namespace controls {
 namespace {
 
-using testing::RecordingView;
 using Log = std::vector<std::wstring>;
 
 struct Fresh {
   RecordingView view;
-  CommandRules core{view, testing::tahoma()};
+  CommandRules core{view, tahoma()};
 };
 
 struct Loaded : Fresh {
@@ -74,7 +73,7 @@ TEST(CommandProperties, SettersNotifyAndRepaintAsListed) {
   };
   const Case cases[] = {
       {"Caption leaves the face", [](CommandRules& c) { c.setCaption(L"設定"); }, {L"caption", L"changed Caption"}},
-      {"Font", [](CommandRules& c) { c.setFont(testing::pGothic()); }, {L"caption", L"changed Font"}},
+      {"Font", [](CommandRules& c) { c.setFont(pGothic()); }, {L"caption", L"changed Font"}},
       {"FontColour", [](CommandRules& c) { c.setFontColour(0x0000FF); },
        {L"caption", L"paint Normal", L"changed FontColour"}},
       {"Enabled false", [](CommandRules& c) { c.setEnabled(false); },
@@ -144,7 +143,7 @@ TEST(CommandPersistence, DefaultsAreNotStored) {
 TEST(CommandPersistence, ValuesDifferingFromDefaultsAreStoredInOrderAndRestoredExactly) {
   Loaded a;
   a.core.setCaption(L"ｷｬﾝｾﾙ");
-  a.core.setFont(testing::pGothic());
+  a.core.setFont(pGothic());
   a.core.setFontColour(0x80000012u);  // top bit set: stored as a negative 32-bit number
   a.core.setVisible(0);
   a.core.setEnabled(false);
@@ -162,7 +161,7 @@ TEST(CommandPersistence, ValuesDifferingFromDefaultsAreStoredInOrderAndRestoredE
   EXPECT_FALSE(b.core.members().Enabled);
   EXPECT_EQ(b.core.members().FirstRun, 1);
   EXPECT_EQ(b.core.Caption(), L"ｷｬﾝｾﾙ");
-  EXPECT_EQ(b.core.Font(), testing::pGothic());
+  EXPECT_EQ(b.core.Font(), pGothic());
   EXPECT_EQ(b.core.caption().colour, 0x80000012u);
   EXPECT_FALSE(b.core.members().FaceOpaque);
 }
@@ -198,28 +197,28 @@ TEST(CommandPersistence, AValueBackAtItsDefaultRemovesTheEarlierEntry) {
 
 TEST(CommandPersistence, EmptyBagGivesTheDefaults) {
   Fresh f;
-  f.core.setAmbientFont(testing::pGothic());
+  f.core.setAmbientFont(pGothic());
   f.core.readProperties(MemoryPropertyBag{});
   EXPECT_TRUE(f.core.members().Enabled);
   EXPECT_EQ(f.core.members().FirstRun, 1);
   EXPECT_EQ(f.core.caption().colour, 0u);
   EXPECT_TRUE(f.core.members().FaceOpaque);
   EXPECT_EQ(f.core.Caption(), L"Command");
-  EXPECT_EQ(f.core.Font(), testing::pGothic());
+  EXPECT_EQ(f.core.Font(), pGothic());
   EXPECT_EQ(f.view.paints, std::vector<FaceImage>{FaceImage::Normal});
 }
 
 TEST(CommandPersistence, KeysMatchWithoutRegardToCase) {
   MemoryPropertyBag bag;
   bag.write(L"caption", L"設定");
-  bag.write(L"font", testing::pGothic());
+  bag.write(L"font", pGothic());
   bag.write(L"ENABLED", false);
   bag.write(L"fontcolour", L"&HFF");
   bag.write(L"vIsIbLe", 0);
   Fresh f;
   f.core.readProperties(bag);
   EXPECT_EQ(f.core.Caption(), L"設定");
-  EXPECT_EQ(f.core.Font(), testing::pGothic());
+  EXPECT_EQ(f.core.Font(), pGothic());
   EXPECT_FALSE(f.core.members().Enabled);
   EXPECT_EQ(f.core.caption().colour, 0xFFu);
   EXPECT_FALSE(f.core.members().FaceOpaque);
@@ -238,7 +237,7 @@ TEST(CommandPersistence, BadEntriesAreSkippedAndLoadingGoesOn) {
   f.core.readProperties(bag);
   EXPECT_EQ(f.core.caption().colour, 0x00FF00u);
   EXPECT_FALSE(f.core.members().FaceOpaque);
-  EXPECT_EQ(f.core.Font(), testing::tahoma());
+  EXPECT_EQ(f.core.Font(), tahoma());
   EXPECT_EQ(f.core.members().FirstRun, 0);
   EXPECT_FALSE(f.core.members().Enabled);
 }
@@ -302,7 +301,7 @@ TEST(PropertyBagConversions, NumbersFromStoredValues) {
       {L".", std::nullopt},
       {L"1e", std::nullopt},
       {L"1e999", std::nullopt},
-      {testing::tahoma(), std::nullopt},
+      {tahoma(), std::nullopt},
   };
   for (const Case& c : cases) {
     const auto got = toInteger(c.value);
@@ -322,7 +321,7 @@ TEST(PropertyBagConversions, NarrowingRejectsOutOfRange) {
   EXPECT_EQ(toBoolean(PropValue(L"True")), std::optional<bool>(true));
   EXPECT_EQ(toBoolean(PropValue(L"yes")), std::nullopt);
   EXPECT_EQ(toText(PropValue(12)), std::optional<std::wstring>(L"12"));
-  EXPECT_EQ(toText(PropValue(testing::tahoma())), std::nullopt);
+  EXPECT_EQ(toText(PropValue(tahoma())), std::nullopt);
   EXPECT_EQ(toFont(PropValue(L"Tahoma")), std::nullopt);
 }
 
@@ -334,18 +333,18 @@ TEST(PropertyBagConversions, DefaultsCompareAfterConversion) {
   EXPECT_FALSE(equalsDefault(PropValue(false), PropValue(true)));
   EXPECT_TRUE(equalsDefault(PropValue(L"Command"), PropValue(L"Command")));
   EXPECT_FALSE(equalsDefault(PropValue(L"command"), PropValue(L"Command")));  // text is exact
-  FontDesc upper = testing::tahoma();
+  FontDesc upper = tahoma();
   upper.name = L"TAHOMA";  // face names are not case-sensitive
-  EXPECT_TRUE(equalsDefault(PropValue(upper), PropValue(testing::tahoma())));
-  FontDesc bold = testing::tahoma();
+  EXPECT_TRUE(equalsDefault(PropValue(upper), PropValue(tahoma())));
+  FontDesc bold = tahoma();
   bold.weight = 700;
-  EXPECT_FALSE(equalsDefault(PropValue(bold), PropValue(testing::tahoma())));
+  EXPECT_FALSE(equalsDefault(PropValue(bold), PropValue(tahoma())));
 }
 
 TEST(PropertyBag, MemoryBagKeepsFirstSpellingAndOrder) {
   MemoryPropertyBag bag;
   bag.write(L"caption", L"a");
-  bag.write(L"Font", testing::tahoma());
+  bag.write(L"Font", tahoma());
   bag.write(L"CAPTION", L"b");
   ASSERT_EQ(bag.size(), 2u);
   EXPECT_EQ(bag.entries()[0].first, L"caption");

@@ -11,7 +11,6 @@
 namespace controls {
 namespace {
 
-using testing::RecordingView;
 using S = ButtonState;
 using I = FaceImage;
 
@@ -45,7 +44,7 @@ void apply(CommandRules& core, Ev ev) {
 // A loaded, initialised button (as on the settings dialog) brought into `state`.
 struct Button {
   RecordingView view;
-  CommandRules core{view, testing::tahoma()};
+  CommandRules core{view, tahoma()};
 
   explicit Button(S state = S::Normal) {
     MemoryPropertyBag bag;
@@ -232,7 +231,7 @@ TEST(CommandState, HeldFlagFollowsTheLeftButtonOnly) {
 
 TEST(CommandState, NothingTracksBeforeInitialize) {
   RecordingView view;
-  CommandRules core(view, testing::tahoma());
+  CommandRules core(view, tahoma());
   MemoryPropertyBag bag;
   core.readProperties(bag);
   view.clear();

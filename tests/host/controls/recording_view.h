@@ -6,7 +6,7 @@
 
 #include "host/controls/command_rules.h"
 
-namespace controls::testing {
+namespace controls {
 
 struct RecordingView : CommandPort {
   std::vector<std::wstring> log;     // everything, in order
@@ -47,4 +47,4 @@ struct RecordingView : CommandPort {
 inline FontDesc tahoma() { return {L"Tahoma", 8.25, 400, false, false, false, 0}; }
 inline FontDesc pGothic() { return {L"ＭＳ Ｐゴシック", 9.75, 400, false, false, false, 128}; }
 
-}  // namespace controls::testing
+}  // namespace controls

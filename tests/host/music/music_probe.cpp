@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+namespace music {
+
 namespace {
 
 struct ProbeState {
@@ -90,7 +92,7 @@ std::string waitLine(DWORD ms) {
 
 }  // namespace
 
-int main() {
+int run() {
   WinmmMusic winmm;
   MusicPlayer music(winmm);
   int argc = 0;
@@ -101,7 +103,7 @@ int main() {
     const std::wstring arg = argv[i];
     if (arg == L"--folder" && i + 1 < argc) {
       probe.folder = argv[++i];
-      settingsCalls().programFolder = injectedFolder;
+      settings::settingsCalls().programFolder = injectedFolder;
     } else if (mode.empty()) {
       mode = arg;
     } else {
@@ -109,23 +111,23 @@ int main() {
     }
   }
   if (mode == L"replace" && operands.size() == 2) {
-    SettingsFile file;
+    settings::SettingsFile file;
     const bool replaced = file.replaceWith(operands[0], operands[1]);
     say(replaced ? L"replaced" : L"refused: " + file.reason(file.lastError()));
     return replaced ? 0 : 1;
   }
-  LoadSettings();
-  say(L"{\"kind\": " + std::to_wstring(BGMKind) + L", \"repeat\": " + std::to_wstring(BGMRepeatTrack) +
-      L", \"file\": " + jsonText(BGMFile) + L", \"folder\": " + jsonText(BGMFolder) + L"}");
+  settings::LoadSettings();
+  say(L"{\"kind\": " + std::to_wstring(settings::BGMKind) + L", \"repeat\": " + std::to_wstring(settings::BGMRepeatTrack) +
+      L", \"file\": " + jsonText(settings::BGMFile) + L", \"folder\": " + jsonText(settings::BGMFolder) + L"}");
   if (mode != L"play") return mode == L"load" ? 0 : 2;
 
   probe.inputReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::thread(readInput).detach();
 
-  const std::wstring ending = upperEnding(BGMFile);
-  const bool cd = BGMKind == 1;
-  const bool wav = BGMKind == 2 && ending == L"WAV";
-  const bool mp3 = BGMKind == 2 && ending == L"MP3";
+  const std::wstring ending = upperEnding(settings::BGMFile);
+  const bool cd = settings::BGMKind == 1;
+  const bool wav = settings::BGMKind == 2 && ending == L"WAV";
+  const bool mp3 = settings::BGMKind == 2 && ending == L"MP3";
   bool cdTimer = cd;
   if (cd) music.BGM_CDOpen();
   if (wav) music.BGM_WavPlay();
@@ -159,3 +161,7 @@ int main() {
   }
   return 0;
 }
+
+}  // namespace music
+
+int main() { return music::run(); }

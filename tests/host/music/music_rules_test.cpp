@@ -10,6 +10,8 @@
 
 #include <vector>
 
+namespace music {
+
 namespace {
 
 using Commands = std::vector<std::wstring>;
@@ -27,8 +29,8 @@ class Bgm : public testing::Test {
   MusicPlayer music{sim};
 
   void SetUp() override {
-    BGMRepeatTrack = 0;
-    BGMFile.clear();
+    settings::BGMRepeatTrack = 0;
+    settings::BGMFile.clear();
     music.BGM_CDAlive = false;
     LastApiResult = Untouched;
   }
@@ -96,7 +98,7 @@ TEST_F(Bgm, CdCheckKeepsTheDiscOrTheChosenTrackPlaying) {
     SCOPED_TRACE(scenario.name);
     sim = SimSystem();
     sim.tracks = scenario.tracks;
-    BGMRepeatTrack = scenario.repeat;
+    settings::BGMRepeatTrack = scenario.repeat;
     openDrive();
     int stepNumber = 0;
     for (const auto& step : scenario.steps) {
@@ -142,7 +144,7 @@ TEST_F(Bgm, CdCheckReportsAFailedQueryThroughCdAlive) {
     sim.discPresent = c.disc;
     sim.currentTrackReply = c.trackReply;
     sim.failing = c.failing;
-    BGMRepeatTrack = c.repeat;
+    settings::BGMRepeatTrack = c.repeat;
     openDrive();
     music.BGM_CDAlive = !c.alive;
     EXPECT_EQ(checkOnce(), c.sent);
@@ -254,7 +256,7 @@ TEST_F(Bgm, MciPlayBuildsItsFourForms) {
 }
 
 TEST_F(Bgm, Mp3OpenQuotesThePathAndPlaysOnlyWhenOpened) {
-  BGMFile = L"C:\\My Music\\a b.mp3";
+  settings::BGMFile = L"C:\\My Music\\a b.mp3";
   const std::wstring open = L"open \"C:\\My Music\\a b.mp3\" type MPEGVideo Alias MP3Play";
   music.BGM_MP3Open();
   EXPECT_EQ(sim.commands(), (Commands{open, L"play MP3Play"}));
@@ -301,7 +303,7 @@ TEST_F(Bgm, Mp3CloseStopsAndCloses) {
 }
 
 TEST_F(Bgm, WavPlaysLoopedOnlyWithAnOutputDevice) {
-  BGMFile = L"C:\\Sounds\\loop.wav";
+  settings::BGMFile = L"C:\\Sounds\\loop.wav";
   const std::pair<int32_t, size_t> cases[] = {{2, 1}, {1, 1}, {0, 0}, {-1, 0}};
   for (const auto& [devices, calls] : cases) {
     sim = SimSystem();
@@ -311,7 +313,7 @@ TEST_F(Bgm, WavPlaysLoopedOnlyWithAnOutputDevice) {
     music.BGM_WavPlay();
     ASSERT_EQ(sim.sounds.size(), calls) << devices << " devices";
     if (calls) {
-      EXPECT_EQ(sim.sounds[0].name, BGMFile);
+      EXPECT_EQ(sim.sounds[0].name, settings::BGMFile);
       EXPECT_EQ(sim.sounds[0].flags, 0x0Bu);  // async, no default sound, looped
       EXPECT_EQ(LastApiResult, 1);
     } else {
@@ -330,3 +332,5 @@ TEST_F(Bgm, WavStopPlaysNothingAndRecordsTheResult) {
 }
 
 }  // namespace
+
+}  // namespace music

@@ -15,6 +15,8 @@
 #include <optional>
 #include <vector>
 
+namespace music {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -81,7 +83,7 @@ TEST_F(Winmm, AnAnsweredQueryGivesTheReply) {
 }
 
 TEST_F(Winmm, WithoutACdDriveTheFirstCheckStopsTheChecks) {
-  BGMRepeatTrack = 0;
+  settings::BGMRepeatTrack = 0;
   music.BGM_CDAlive = true;
   music.BGM_CDOpen();
   EXPECT_NE(LastApiResult, 0) << "the time format cannot be set on a device that did not open";
@@ -92,10 +94,10 @@ TEST_F(Winmm, WithoutACdDriveTheFirstCheckStopsTheChecks) {
 }
 
 TEST_F(Winmm, AnMp3ThatCannotBeOpenedIsNotPlayed) {
-  BGMFile = (fs::temp_directory_path() / L"pomarel missing.mp3").wstring();
+  settings::BGMFile = (fs::temp_directory_path() / L"pomarel missing.mp3").wstring();
   music.BGM_MP3Open();
   ASSERT_EQ(recorder.commands.size(), 1u);
-  EXPECT_EQ(recorder.commands[0], L"open \"" + BGMFile + L"\" type MPEGVideo Alias MP3Play");
+  EXPECT_EQ(recorder.commands[0], L"open \"" + settings::BGMFile + L"\" type MPEGVideo Alias MP3Play");
   EXPECT_FALSE(music.BGM_MP3IsPlaying());
   music.BGM_MP3Check();
   music.BGM_MP3Close();
@@ -125,7 +127,7 @@ void writeWav(const fs::path& path) {
 TEST_F(Winmm, AWavPlaysLoopedAndStops) {
   const fs::path wav = fs::temp_directory_path() / L"pomarel loop test.wav";
   writeWav(wav);
-  BGMFile = wav.wstring();
+  settings::BGMFile = wav.wstring();
   const bool device = waveOutGetNumDevs() > 0;
   music.BGM_WavPlay();
   if (device) {
@@ -143,3 +145,5 @@ TEST_F(Winmm, AWavPlaysLoopedAndStops) {
 }
 
 }  // namespace
+
+}  // namespace music

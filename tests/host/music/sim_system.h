@@ -12,6 +12,8 @@
 
 #include "host/music/music_rules.h"
 
+namespace music {
+
 struct SentCommand {
   std::wstring text;
   uint32_t capacity;
@@ -175,3 +177,5 @@ class SimSystem : public MusicPort {
     return InvalidDeviceName;
   }
 };
+
+}  // namespace music

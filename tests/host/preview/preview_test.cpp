@@ -14,6 +14,8 @@
 
 #include "tests/host/support/support.h"
 
+namespace preview {
+
 namespace {
 
 // What the image control shows: the distinct colours and the share of near-black pixels, read
@@ -69,8 +71,8 @@ TEST(StartProgram, PreviewCoversThePaneAndEndsWithIt) {
     ASSERT_NE(pane, nullptr);
     const int before = support::cursorCount();
     const std::wstring arguments = L"/p " + std::to_wstring(reinterpret_cast<intptr_t>(pane));
-    ASSERT_EQ(startProgram(arguments), host::AfterStart::RunPreview);
-    PreviewWindow& preview = *startModule().Swirlbloom_R;
+    ASSERT_EQ(start::startProgram(arguments), start::AfterStart::RunPreview);
+    PreviewWindow& preview = *start::startModule().Swirlbloom_R;
     ASSERT_TRUE(preview.loaded());
     // WS_CHILD joins the form's WS_POPUP, so GetParent would name the (absent) owner.
     EXPECT_EQ(GetAncestor(preview.hwnd(), GA_PARENT), pane);
@@ -89,8 +91,8 @@ TEST(StartProgram, PreviewCoversThePaneAndEndsWithIt) {
     EXPECT_EQ(image.bottom, c.height);
     EXPECT_NE(preview.Img_Prev.picture(), nullptr);
     const int perPixel = 1440 / GetDeviceCaps(GetDC(nullptr), LOGPIXELSX);
-    EXPECT_EQ(startModule().PreviewRect.width, c.width * perPixel);
-    EXPECT_EQ(startModule().PreviewRect.height, c.height * perPixel);
+    EXPECT_EQ(start::startModule().PreviewRect.width, c.width * perPixel);
+    EXPECT_EQ(start::startModule().PreviewRect.height, c.height * perPixel);
     // The still, stretched over the whole pane: confetti on black, no grey form showing.
     const Shown shown = shownIn(preview.Img_Prev.hwnd(), c.width, c.height);
     EXPECT_GT(shown.colours, 40u);
@@ -98,7 +100,7 @@ TEST(StartProgram, PreviewCoversThePaneAndEndsWithIt) {
     EXPECT_EQ(shown.grey, 0.0);
 
     DestroyWindow(pane);
-    EXPECT_EQ(runMessageLoop(), 0);
+    EXPECT_EQ(start::runMessageLoop(), 0);
     EXPECT_FALSE(preview.loaded());
     EXPECT_EQ(support::cursorCount(), before);
   }
@@ -117,8 +119,8 @@ void CALLBACK destroyPane(HWND, UINT, UINT_PTR, DWORD) {
 
 TEST(StartProgram, PreviewEndsOnceThePaneIsGoneEvenWhereItsWindowSurvives) {
   const HWND pane = watchedPane = support::makeWindow("Pomarel test pane", WS_POPUP | WS_VISIBLE, 152, 112);
-  ASSERT_EQ(startProgram(L"/p " + std::to_wstring(reinterpret_cast<intptr_t>(pane))), host::AfterStart::RunPreview);
-  PreviewWindow& preview = *startModule().Swirlbloom_R;
+  ASSERT_EQ(start::startProgram(L"/p " + std::to_wstring(reinterpret_cast<intptr_t>(pane))), start::AfterStart::RunPreview);
+  PreviewWindow& preview = *start::startModule().Swirlbloom_R;
   SetParent(preview.hwnd(), nullptr);
   // The pane goes only after the loop has run for a while with it there.
   paneDestroyed = false;
@@ -132,7 +134,7 @@ TEST(StartProgram, PreviewEndsOnceThePaneIsGoneEvenWhereItsWindowSurvives) {
       PostThreadMessageW(loopThread, WM_QUIT, 0, 0);
     }
   });
-  EXPECT_EQ(runMessageLoop(), 0);
+  EXPECT_EQ(start::runMessageLoop(), 0);
   returned = true;
   rescuer.join();
   KillTimer(nullptr, timer);
@@ -145,3 +147,5 @@ TEST(StartProgram, PreviewEndsOnceThePaneIsGoneEvenWhereItsWindowSurvives) {
 }
 
 }  // namespace
+
+}  // namespace preview

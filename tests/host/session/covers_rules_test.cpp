@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+namespace session {
+
 namespace {
 
-using host::Monitor;
-using host::ScreenRect;
 
 TEST(CoverRects, EveryMonitorButThePrimary) {
   const ScreenRect main{0, 0, 1920, 1080};
@@ -33,8 +33,10 @@ TEST(CoverRects, EveryMonitorButThePrimary) {
       {"wider than a window can be", {{main, true}, {{INT32_MIN, 2000, INT32_MAX, 2010}, false}}, {}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(host::coverRects(c.monitors), c.covers) << c.what;
+    EXPECT_EQ(coverRects(c.monitors), c.covers) << c.what;
   }
 }
 
 }  // namespace
+
+}  // namespace session

@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace session {
+
 namespace {
 
-using host::MusicCall;
-using host::Session;
-using host::SessionTimer;
 
 const char* name(MusicCall call) {
   switch (call) {
@@ -32,7 +31,7 @@ const char* name(SessionTimer timer) {
   return timer == SessionTimer::Timer1 ? "Timer1" : timer == SessionTimer::Timer2 ? "Timer2" : "Timer3";
 }
 
-class RecordingSession : public host::SessionPort {
+class RecordingSession : public SessionPort {
  public:
   explicit RecordingSession(int16_t kind = 0, std::wstring file = L"") : kind(kind), file(std::move(file)) {
     timers[SessionTimer::Timer3] = true;  // on from the window's creation
@@ -42,7 +41,7 @@ class RecordingSession : public host::SessionPort {
   std::wstring file;
   std::wstring arguments = L"/s";
   std::wstring folder = L"C:\\Saver";
-  host::RendererStart start = host::RendererStart::Started;
+  RendererStart start = RendererStart::Started;
   std::wstring message;
   bool window = false;
   bool running = false;
@@ -53,10 +52,10 @@ class RecordingSession : public host::SessionPort {
   Session* session = nullptr;
 
   std::wstring programFolder() override { return folder; }
-  host::RendererStart startRenderer(const std::wstring& path, std::wstring& reason) override {
+  RendererStart startRenderer(const std::wstring& path, std::wstring& reason) override {
     startedPath = path;
     log.push_back("start renderer");
-    running = start == host::RendererStart::Started;
+    running = start == RendererStart::Started;
     if (!running) reason = L"The filename or extension is too long.";
     return start;
   }
@@ -84,10 +83,10 @@ class RecordingSession : public host::SessionPort {
   }
 
   // Kept apart from `log`: the covers come and go around the steps listed there.
-  std::vector<host::Monitor> layout;
-  std::vector<std::vector<host::ScreenRect>> placed;  // every placeCovers, in order
-  std::vector<host::Monitor> monitors() override { return layout; }
-  void placeCovers(const std::vector<host::ScreenRect>& covers) override { placed.push_back(covers); }
+  std::vector<Monitor> layout;
+  std::vector<std::vector<ScreenRect>> placed;  // every placeCovers, in order
+  std::vector<Monitor> monitors() override { return layout; }
+  void placeCovers(const std::vector<ScreenRect>& covers) override { placed.push_back(covers); }
 };
 
 using Log = std::vector<std::string>;
@@ -103,8 +102,8 @@ TEST(MusicFileEnding, LastThreeCharactersInAnyCase) {
       {L"", false, false},               {L"song.ｗａｖ", false, false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(host::musicFileEndsWith(c.file, L"WAV"), c.wav) << c.file;
-    EXPECT_EQ(host::musicFileEndsWith(c.file, L"MP3"), c.mp3) << c.file;
+    EXPECT_EQ(musicFileEndsWith(c.file, L"WAV"), c.wav) << c.file;
+    EXPECT_EQ(musicFileEndsWith(c.file, L"MP3"), c.mp3) << c.file;
   }
 }
 
@@ -151,7 +150,7 @@ TEST(SessionLoad, AnUnreachableRendererEndsAtOnceAndSaysWhy) {
     RecordingSession port(2, L"C:\\a.wav");
     port.arguments = arguments;
     port.layout = {{{0, 0, 1024, 768}, true}, {{1024, 0, 1824, 600}, false}};
-    port.start = host::RendererStart::Unreachable;
+    port.start = RendererStart::Unreachable;
     Session session(port);
     port.session = &session;
     session.load();
@@ -180,13 +179,13 @@ TEST(SessionTimers, CdCheckFollowsAliveAndMp3CheckRuns) {
 // Each scenario: what the watch sees at each tick (window present, process running), and
 // the tick at which the session must end (-1: never within the scenario).
 TEST(RendererWatch, EndsOnlyWhenTheRendererHasGone) {
-  constexpr host::RendererStart Started = host::RendererStart::Started, Failed = host::RendererStart::Failed;
+  constexpr RendererStart Started = RendererStart::Started, Failed = RendererStart::Failed;
   struct Tick {
     bool window, running;
   };
   const struct {
     const char* what;
-    host::RendererStart start;
+    RendererStart start;
     std::vector<Tick> ticks;
     int endsAt;
   } cases[] = {
@@ -283,11 +282,11 @@ TEST(SessionUnload, AReloadedSessionStartsAfresh) {
   EXPECT_EQ(port.log.back(), "end");
 }
 
-using Placed = std::vector<std::vector<host::ScreenRect>>;
+using Placed = std::vector<std::vector<ScreenRect>>;
 
 // Only /s covers; the covers follow a display change and go with the unload however it came.
 TEST(SessionCovers, PlacedOnLoadFollowChangesAndGoAtTheEnd) {
-  const host::ScreenRect main{0, 0, 1024, 768}, right{1024, 0, 2304, 1024}, left{-1280, 0, 0, 1024};
+  const ScreenRect main{0, 0, 1024, 768}, right{1024, 0, 2304, 1024}, left{-1280, 0, 0, 1024};
   for (const wchar_t* arguments : {L"/s", L"-S:1", L""}) {
     for (bool byWatch : {true, false}) {
       RecordingSession port;
@@ -307,3 +306,5 @@ TEST(SessionCovers, PlacedOnLoadFollowChangesAndGoAtTheEnd) {
 }
 
 }  // namespace
+
+}  // namespace session

@@ -21,6 +21,8 @@
 
 #include "tests/host/support/support.h"
 
+namespace session {
+
 namespace {
 
 // A stand-in for winmm: one sound device, every MCI command accepted, and the calls recorded.
@@ -41,8 +43,8 @@ UINT WINAPI oneDevice() { return 1; }
 std::wstring settingsFile;
 DWORD WINAPI fakeProfile(LPCSTR, LPCSTR key, LPCSTR, LPSTR buffer, DWORD size, LPCSTR) {
   std::string value;
-  if (key == ui::toCodePage(KeyKind, SettingsKeyCodePage)) value = " 2";
-  if (key == ui::toCodePage(KeyFile, SettingsKeyCodePage)) value = ui::toAnsi(settingsFile);
+  if (key == ui::toCodePage(settings::KeyKind, settings::SettingsKeyCodePage)) value = " 2";
+  if (key == ui::toCodePage(settings::KeyFile, settings::SettingsKeyCodePage)) value = ui::toAnsi(settingsFile);
   std::snprintf(buffer, size, "%s", value.c_str());
   return static_cast<DWORD>(value.size());
 }
@@ -89,15 +91,15 @@ class SessionRun : public ::testing::Test {
   void SetUp() override {
     settingsFile = support::tempFolder() + L"pomarel test tone.wav";
     std::ofstream(ui::toAnsi(settingsFile), std::ios::binary) << "RIFF";
-    settingsCalls().getPrivateProfileString = fakeProfile;
+    settings::settingsCalls().getPrivateProfileString = fakeProfile;
     sessionCalls().commandArguments = givenArguments;
     soundCalls.clear();
   }
   void TearDown() override { DeleteFileW(settingsFile.c_str()); }
 
-  ScopedSeam<SettingsSystem> settings_{settingsCalls()};
+  ScopedSeam<settings::SettingsSystem> settings_{settings::settingsCalls()};
   ScopedSeam<SessionSystem> session_{sessionCalls()};
-  ScopedSeam<MusicSystem> sound_{musicCalls(), MusicSystem{recordMci, noErrorText, recordPlaySound, oneDevice}};
+  ScopedSeam<music::MusicSystem> sound_{music::musicCalls(), music::MusicSystem{recordMci, noErrorText, recordPlaySound, oneDevice}};
 
   // Runs the start routine for `arguments` with a renderer window up, closes the renderer
   // after a few watch ticks and lets the program's own loop run to its end.
@@ -106,7 +108,7 @@ class SessionRun : public ::testing::Test {
     renderer_ = support::makeWindow("Swirlbloom_VC", WS_OVERLAPPEDWINDOW, 200, 100);
     ASSERT_NE(renderer_, nullptr);
     before = support::cursorCount();
-    ASSERT_EQ(startProgram(arguments), host::AfterStart::RunSession);
+    ASSERT_EQ(start::startProgram(arguments), start::AfterStart::RunSession);
     during = support::cursorCount();
     const HWND main = FindWindowA(nullptr, "Swirlbloom_Main");
     ASSERT_NE(main, nullptr);
@@ -114,11 +116,11 @@ class SessionRun : public ::testing::Test {
     support::pumpUntil([] { return false; }, 1.2);  // two watch ticks with the renderer up
     if (whileRunning) whileRunning(main);
     soundDuring = soundCalls;
-    SessionWindow& session = *startModule().Swirlbloom_S;
+    SessionWindow& session = *start::startModule().Swirlbloom_S;
     EXPECT_TRUE(session.loaded());
     EXPECT_EQ(session.RendererPath().substr(session.RendererPath().size() - 12), L"\\Pomarel.dll");
     DestroyWindow(renderer_);
-    EXPECT_EQ(runMessageLoop(), 0);  // the watch ends the session and the loop with it
+    EXPECT_EQ(start::runMessageLoop(), 0);  // the watch ends the session and the loop with it
     EXPECT_FALSE(session.loaded());
     EXPECT_EQ(FindWindowA(nullptr, "Swirlbloom_Main"), nullptr);
     after = support::cursorCount();
@@ -201,3 +203,5 @@ TEST_F(SessionRun, SaverCoversEveryOtherMonitorUntilItEnds) {
 }
 
 }  // namespace
+
+}  // namespace session

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace settings {
+
 namespace {
 
 struct NumberCase {
@@ -32,7 +34,7 @@ TEST(SettingsNumber, ReadsDecimalTextRoundedDownWithinSixteenBits) {
       {L"\uFF12", std::nullopt},  // a full-width digit is not a decimal digit here
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ParseIniNumber(c.text), c.expected) << "text \"" << testing::PrintToString(std::wstring(c.text)) << "\"";
+    EXPECT_EQ(parseIniNumber(c.text), c.expected) << "text \"" << testing::PrintToString(std::wstring(c.text)) << "\"";
   }
 }
 
@@ -40,8 +42,8 @@ TEST(SettingsNumber, WrittenFormHasABlankBeforeNonNegativeNumbers) {
   const std::pair<int, const wchar_t*> cases[] = {
       {2, L" 2"}, {0, L" 0"}, {30, L" 30"}, {-1, L"-1"}, {-32768, L"-32768"}, {32767, L" 32767"}};
   for (const auto& [value, text] : cases) {
-    EXPECT_EQ(FormatIniNumber(value), text);
-    EXPECT_EQ(ParseIniNumber(FormatIniNumber(value)), value) << "written form must read back";
+    EXPECT_EQ(formatIniNumber(value), text);
+    EXPECT_EQ(parseIniNumber(formatIniNumber(value)), value) << "written form must read back";
   }
 }
 
@@ -67,8 +69,8 @@ TEST(SettingsPaths, FolderOfCutsAtTheLastColonOrBackslash) {
 }
 
 TEST(SettingsPaths, SettingsFileSitsInTheFolderAsReported) {
-  EXPECT_EQ(SettingsPathIn(L"C:\\Program Files\\Pomarel"), L"C:\\Program Files\\Pomarel\\Swirlbloom.ini");
-  EXPECT_EQ(SettingsPathIn(L"C:\\"), L"C:\\\\Swirlbloom.ini");
+  EXPECT_EQ(settingsPathIn(L"C:\\Program Files\\Pomarel"), L"C:\\Program Files\\Pomarel\\Swirlbloom.ini");
+  EXPECT_EQ(settingsPathIn(L"C:\\"), L"C:\\\\Swirlbloom.ini");
 }
 
 
@@ -130,7 +132,7 @@ TEST(ProfileText, IsWholeWhenItEndsWithALineEndOfItsEncoding) {
       {"\xFF\xFE", "1\0"s, false},     {"\xFF\xFE", "\0\n"s, false}, {"\xFF\xFE", "\r\0"s, false},
       {"\xFE\xFF", "\0\n"s, true},    {"\xFE\xFF", "\n\0"s, false}, {"\xFF\xFE", "\xFF\xFE", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(ProfileTextWhole(c.start, c.end), c.whole) << testing::PrintToString(c.end);
+  for (const auto& c : cases) EXPECT_EQ(profileTextWhole(c.start, c.end), c.whole) << testing::PrintToString(c.end);
 }
 
 TEST(SettingsLoader, FillsAndCorrectsTheVariables) {
@@ -170,7 +172,7 @@ TEST(SettingsLoader, FillsAndCorrectsTheVariables) {
     store.values = c.values;
     store.files = c.files;
     setVariables(c.before);
-    LoadSettingsFrom(store);
+    loadSettingsFrom(store);
     EXPECT_EQ(BGMKind, c.after.kind);
     EXPECT_EQ(BGMRepeatTrack, c.after.repeat);
     EXPECT_EQ(BGMFile, c.after.file);
@@ -198,7 +200,7 @@ TEST(SettingsLoader, ReadsTheKeysAsSavedFilesSpellThem) {
     store.values = c.lines;
     store.files = {song};
     setVariables({0, 9, L"", L""});
-    LoadSettingsFrom(store);
+    loadSettingsFrom(store);
     EXPECT_EQ(BGMKind, c.after.kind);
     EXPECT_EQ(BGMRepeatTrack, c.after.repeat);
     EXPECT_EQ(BGMFile, c.after.file);
@@ -211,7 +213,7 @@ TEST(SettingsLoader, TestsTheStoredPathAsRead) {
   store.values = {{KeyKind, L" 2"}, {KeyFile, L"C:\\Music\\"}};
   store.files = {L"C:\\Music\\"};
   setVariables({0, 0, L"", L""});
-  LoadSettingsFrom(store);
+  loadSettingsFrom(store);
   EXPECT_EQ(store.existenceTests, std::vector<std::wstring>{L"C:\\Music\\"});
   EXPECT_EQ(BGMFolder, L"C:\\Music");
 }
@@ -222,7 +224,7 @@ TEST(SettingsLoader, AFailingStepIsSkippedAndTheRestRuns) {
   store.files = {L"C:\\a.mp3"};
   store.failingKeys = {KeyKind};
   setVariables({1, 0, L"", L""});
-  LoadSettingsFrom(store);
+  loadSettingsFrom(store);
   EXPECT_EQ(BGMKind, 1);
   EXPECT_EQ(BGMRepeatTrack, 3);
   EXPECT_EQ(BGMFile, L"C:\\a.mp3");
@@ -230,10 +232,12 @@ TEST(SettingsLoader, AFailingStepIsSkippedAndTheRestRuns) {
 
   store.failingKeys = {KeyFile};
   setVariables({2, 0, L"kept", L""});
-  LoadSettingsFrom(store);
+  loadSettingsFrom(store);
   EXPECT_EQ(BGMKind, 2);
   EXPECT_EQ(BGMFile, L"kept");
   EXPECT_EQ(BGMFolder, L"C:\\Saver");
 }
 
 }  // namespace
+
+}  // namespace settings

@@ -18,6 +18,8 @@
 #include <iterator>
 #include <vector>
 
+namespace settings {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -126,9 +128,9 @@ TEST_F(SettingsFile, NoFileGivesTheDefaultsAndCreatesNothing) {
 
 TEST_F(SettingsFile, SavedSettingsReadBackAndKeepTheirKeyBytes) {
   const std::wstring song = makeFile(L"My Music\\song.mp3");
-  EXPECT_EQ(WriteIniValue(SettingsSection, KeyKind, FormatIniNumber(2), SettingsPath()), L"");
+  EXPECT_EQ(WriteIniValue(SettingsSection, KeyKind, formatIniNumber(2), SettingsPath()), L"");
   EXPECT_NE(LastApiResult, 0);
-  WriteIniValue(SettingsSection, KeyRepeat, FormatIniNumber(0), SettingsPath());
+  WriteIniValue(SettingsSection, KeyRepeat, formatIniNumber(0), SettingsPath());
   WriteIniValue(SettingsSection, KeyFile, song, SettingsPath());
 
   // What the program hands over, whatever the system then does with a leading blank.
@@ -315,3 +317,5 @@ TEST(ProgramFolder, IsThisProgramsOwnFolderWithoutTrailingBackslash) {
 }
 
 }  // namespace
+
+}  // namespace settings

@@ -16,7 +16,7 @@
 #include "host/settings/settings_rules.h"
 #include "host/settings_dialog/settings_dialog_rules.h"
 
-namespace dialog {
+namespace settings_dialog {
 namespace {
 
 TEST(TrackFromText, SavesNumericTextRoundedHalvesToEvenWithinSixteenBits) {
@@ -277,7 +277,7 @@ using Log = std::vector<std::wstring>;
 
 // The window and the settings file in one log; a save step named `failAt` fails. Its code
 // page is like 1252: "ł" has a look-alike, anything else beyond it is lost.
-struct RecordingDialog : DialogViewPort, SettingsSavePort {
+struct RecordingDialog : DialogViewPort, settings::SettingsSavePort {
   Log log;
   size_t entries = 0;
   int32_t cursorResult = 1, chooserResult = 1;
@@ -338,10 +338,10 @@ struct RecordingDialog : DialogViewPort, SettingsSavePort {
 };
 
 void setVariables(int kind, int track, const std::wstring& file, const std::wstring& folder = L"C:\\Old") {
-  BGMKind = static_cast<int16_t>(kind);
-  BGMRepeatTrack = static_cast<int16_t>(track);
-  BGMFile = file;
-  BGMFolder = folder;
+  settings::BGMKind = static_cast<int16_t>(kind);
+  settings::BGMRepeatTrack = static_cast<int16_t>(track);
+  settings::BGMFile = file;
+  settings::BGMFolder = folder;
 }
 
 TEST(DialogLoad, ShowsTheStoredChoiceTrackAndFileThenZoomsFromTheCursor) {
@@ -367,7 +367,7 @@ TEST(DialogLoad, ShowsTheStoredChoiceTrackAndFileThenZoomsFromTheCursor) {
     want.insert(want.end(), {L"entries", L"label [" + std::wstring(c.file) + L"]", c.zoom, L"arrow"});
     EXPECT_EQ(port.log, want) << c.kind;
     EXPECT_EQ(port.entries, 31u);
-    EXPECT_EQ(BGMKind, c.kind) << "opening changes nothing";
+    EXPECT_EQ(settings::BGMKind, c.kind) << "opening changes nothing";
   }
 }
 
@@ -388,7 +388,7 @@ TEST(DialogChooseKind, TakesTheKindAtOnceAndEnablesOnlyItsControl) {
     Log want = c.look.empty() ? Log{} : off;
     want.insert(want.end(), c.look.begin(), c.look.end());
     EXPECT_EQ(port.log, want) << c.chosen;
-    EXPECT_EQ(BGMKind, c.kindAfter) << c.chosen;
+    EXPECT_EQ(settings::BGMKind, c.kindAfter) << c.chosen;
   }
 }
 
@@ -420,8 +420,8 @@ TEST(DialogChooseFile, TakesAStorableNameAndItsFolderAndKeepsThePreviousOtherwis
     if (c.file) want.push_back(L"label [" + std::wstring(c.file) + L"]");
     if (refused) want.push_back(L"report");
     EXPECT_EQ(port.log, want) << c.answer;
-    EXPECT_EQ(BGMFile, c.file ? c.file : L"C:\\Old\\a.mp3");
-    EXPECT_EQ(BGMFolder, c.folder ? c.folder : L"C:\\Old");
+    EXPECT_EQ(settings::BGMFile, c.file ? c.file : L"C:\\Old\\a.mp3");
+    EXPECT_EQ(settings::BGMFolder, c.folder ? c.folder : L"C:\\Old");
     EXPECT_EQ(!port.message.empty() && port.message.find(c.answer) != std::wstring::npos, refused) << c.answer;
   }
 }
@@ -441,11 +441,11 @@ TEST(DialogConfirm, WritesKindTrackAndFileInOrderIntoACopyThatReplacesTheFileThe
     port.typed = c.typed;
     DialogSteps(port, port).confirm();
     const Log want = {L"check C:\\Saver\\Swirlbloom.ini", L"copy to C:\\Saver\\Swirlbloom.new",
-                      std::wstring(KeyKind) + L"=" + FormatIniNumber(c.kind),
-                      std::wstring(KeyRepeat) + L"=" + FormatIniNumber(c.track),
-                      std::wstring(KeyFile) + L"=" + c.file, L"complete", L"replace", L"unload"};
+                      std::wstring(settings::KeyKind) + L"=" + settings::formatIniNumber(c.kind),
+                      std::wstring(settings::KeyRepeat) + L"=" + settings::formatIniNumber(c.track),
+                      std::wstring(settings::KeyFile) + L"=" + c.file, L"complete", L"replace", L"unload"};
     EXPECT_EQ(port.log, want) << c.typed;
-    EXPECT_EQ(BGMRepeatTrack, c.track);
+    EXPECT_EQ(settings::BGMRepeatTrack, c.track);
   }
 }
 
@@ -458,13 +458,13 @@ TEST(DialogConfirm, SavesThroughALinkAndInPlaceWhereTheFolderTakesNoCopy) {
   linked.copyPath = L"D:\\Real\\Swirlbloom.new";
   DialogSteps(linked, linked).confirm();
   EXPECT_EQ(linked.log, (Log{L"check D:\\Real\\settings.ini", L"copy to D:\\Real\\Swirlbloom.new",
-                             std::wstring(KeyKind) + L"= 1", std::wstring(KeyRepeat) + L"= 0",
-                             std::wstring(KeyFile) + L"=", L"complete", L"replace in D:\\Real\\settings.ini",
+                             std::wstring(settings::KeyKind) + L"= 1", std::wstring(settings::KeyRepeat) + L"= 0",
+                             std::wstring(settings::KeyFile) + L"=", L"complete", L"replace in D:\\Real\\settings.ini",
                              L"unload"}));
 
   const std::wstring in = L" in C:\\Saver\\Swirlbloom.ini";
-  const Log inPlace = {std::wstring(KeyKind) + L"= 1" + in, std::wstring(KeyRepeat) + L"= 0" + in,
-                       std::wstring(KeyFile) + L"=" + in, L"complete" + in};
+  const Log inPlace = {std::wstring(settings::KeyKind) + L"= 1" + in, std::wstring(settings::KeyRepeat) + L"= 0" + in,
+                       std::wstring(settings::KeyFile) + L"=" + in, L"complete" + in};
   for (size_t failing = 0; failing <= inPlace.size(); ++failing) {
     RecordingDialog port;
     port.failAt = L"copy to C:\\Saver\\Swirlbloom.new";
@@ -614,4 +614,4 @@ TEST(DialogKeyboard, EachKeyDoesWhatItsClickOrPressDoesWhereTheFocusIs) {
 }
 
 }  // namespace
-}  // namespace dialog
+}  // namespace settings_dialog

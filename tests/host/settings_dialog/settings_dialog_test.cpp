@@ -25,7 +25,7 @@
 #include "host/ui/text.h"
 #include "host/ui/twips.h"
 
-namespace dialog {
+namespace settings_dialog {
 namespace {
 
 // ---- recorded system calls ----
@@ -65,7 +65,7 @@ struct Recorded {
 } g;
 
 // The calls as the program has them, noted before any test swaps them.
-const SettingsSystem realSettings = settingsCalls();
+const settings::SettingsSystem realSettings = settings::settingsCalls();
 const DialogSystem realDialog = dialogCalls();
 
 std::wstring programFolder() { return g.folder; }
@@ -223,10 +223,10 @@ class DialogTest : public ::testing::Test {
     CreateDirectoryW(g.folder.c_str(), nullptr);
     // A pointer left over a button by an earlier click would give it the hover look.
     SetCursorPos(0, 0);
-    BGMKind = 0;
-    BGMRepeatTrack = 0;
-    BGMFile.clear();
-    BGMFolder = g.folder;
+    settings::BGMKind = 0;
+    settings::BGMRepeatTrack = 0;
+    settings::BGMFile.clear();
+    settings::BGMFolder = g.folder;
   }
 
   void TearDown() override {
@@ -269,8 +269,8 @@ class DialogTest : public ::testing::Test {
 
   std::unique_ptr<SettingsDialog> dialog_;
   std::vector<std::wstring> madeFiles_;
-  ScopedSeam<SettingsSystem> settingsSeam_{
-      settingsCalls(), SettingsSystem{realSettings.getPrivateProfileString, recordWrite, programFolder}};
+  ScopedSeam<settings::SettingsSystem> settingsSeam_{
+      settings::settingsCalls(), settings::SettingsSystem{realSettings.getPrivateProfileString, recordWrite, programFolder}};
   ScopedSeam<DialogSystem> dialogSeam_{
       dialogCalls(), DialogSystem{fakeCursorPos, recordAnimation, recordChooser, recordShell, recordMessage,
                                   realDialog.getShortPathName}};
@@ -471,9 +471,9 @@ TEST_F(DialogTest, ShowsTheStoredChoiceTrackAndFile) {
       {-1, 0, L"", -1, false, false, L""},
   };
   for (const Case& c : cases) {
-    BGMKind = static_cast<int16_t>(c.kind);
-    BGMRepeatTrack = static_cast<int16_t>(c.track);
-    BGMFile = c.file;
+    settings::BGMKind = static_cast<int16_t>(c.kind);
+    settings::BGMRepeatTrack = static_cast<int16_t>(c.track);
+    settings::BGMFile = c.file;
     SettingsDialog& d = open();
     for (int i = 0; i < ChoiceCount; ++i) {
       EXPECT_EQ(d.choicePicture(i), i == c.chosen ? d.chosenPicture() : d.emptyPicture())
@@ -483,7 +483,7 @@ TEST_F(DialogTest, ShowsTheStoredChoiceTrackAndFile) {
     EXPECT_EQ(d.fileButton()->core().members().Enabled, c.fileButton) << "kind " << c.kind;
     EXPECT_EQ(comboText(d.repeatBox()), c.text) << "kind " << c.kind;
     EXPECT_EQ(d.fileLabel(), c.file) << "kind " << c.kind;
-    EXPECT_EQ(BGMKind, c.kind) << "opening changes nothing";
+    EXPECT_EQ(settings::BGMKind, c.kind) << "opening changes nothing";
     dialog_.reset();
   }
 }
@@ -516,12 +516,12 @@ TEST_F(DialogTest, APressWithAnyButtonOnAnImageOrLabelChoosesTheKind) {
       {1, &layout::Img_BGM[0], WM_LBUTTONDOWN, 0}, {2, &layout::Img_BGM[2], WM_RBUTTONDOWN, 2},
   };
   for (const Case& c : cases) {
-    BGMKind = static_cast<int16_t>(c.start);
+    settings::BGMKind = static_cast<int16_t>(c.start);
     SettingsDialog& d = open();
     // Only the press counts: no release follows here.
     SendMessageW(d.panel(), c.button, 0, centreOf(px(*c.target)));
     pump();
-    EXPECT_EQ(BGMKind, c.kind) << "from " << c.start;
+    EXPECT_EQ(settings::BGMKind, c.kind) << "from " << c.start;
     for (int i = 0; i < ChoiceCount; ++i) {
       EXPECT_EQ(d.choicePicture(i), i == c.kind ? d.chosenPicture() : d.emptyPicture()) << "from " << c.start;
     }
@@ -532,7 +532,7 @@ TEST_F(DialogTest, APressWithAnyButtonOnAnImageOrLabelChoosesTheKind) {
 }
 
 TEST_F(DialogTest, APressBesideTheChoicesChangesNothing) {
-  BGMKind = 1;
+  settings::BGMKind = 1;
   SettingsDialog& d = open();
   const PixelRect image = px(layout::Img_BGM[0]);
   const PixelRect title = px(layout::lblTitle);
@@ -541,7 +541,7 @@ TEST_F(DialogTest, APressBesideTheChoicesChangesNothing) {
     press(d.panel(), WM_LBUTTONDOWN, at);
     press(d.panel(), WM_RBUTTONDOWN, at);
   }
-  EXPECT_EQ(BGMKind, 1);
+  EXPECT_EQ(settings::BGMKind, 1);
   EXPECT_EQ(d.choicePicture(1), d.chosenPicture());
   EXPECT_TRUE(IsWindowEnabled(d.repeatBox()));
 }
@@ -554,17 +554,17 @@ TEST_F(DialogTest, ConfirmSavesTheTypedTrackRoundedOrZero) {
   };
   for (const auto& [typed, track] : cases) {
     g.writes.clear();
-    BGMKind = 1;
-    BGMRepeatTrack = 4;
+    settings::BGMKind = 1;
+    settings::BGMRepeatTrack = 4;
     SettingsDialog& d = open();
     type(d.repeatBox(), typed);
     EXPECT_EQ(comboText(d.repeatBox()), typed);
     click(d.setButton());
     EXPECT_FALSE(d.loaded()) << "confirming closes the dialog";
-    EXPECT_EQ(BGMRepeatTrack, track) << ui::toAnsi(typed);
+    EXPECT_EQ(settings::BGMRepeatTrack, track) << ui::toAnsi(typed);
     ASSERT_EQ(g.writes.size(), 3u);
-    EXPECT_EQ(g.writes[1].value, ui::toAnsi(FormatIniNumber(track))) << ui::toAnsi(typed);
-    EXPECT_EQ(std::atoi(stored(KeyRepeat).c_str()), track) << ui::toAnsi(typed);
+    EXPECT_EQ(g.writes[1].value, ui::toAnsi(settings::formatIniNumber(track))) << ui::toAnsi(typed);
+    EXPECT_EQ(std::atoi(stored(settings::KeyRepeat).c_str()), track) << ui::toAnsi(typed);
     dialog_.reset();
   }
 }
@@ -586,17 +586,17 @@ TEST_F(DialogTest, ConfirmWritesKindTrackAndFileInThatOrderWhateverTheKind) {
   for (const Case& c : cases) {
     g.writes.clear();
     DeleteFileW(iniPath().c_str());
-    BGMKind = static_cast<int16_t>(c.kind);
-    BGMRepeatTrack = static_cast<int16_t>(c.track);
-    BGMFile = c.file;
+    settings::BGMKind = static_cast<int16_t>(c.kind);
+    settings::BGMRepeatTrack = static_cast<int16_t>(c.track);
+    settings::BGMFile = c.file;
     SettingsDialog& d = open();
     if (c.choose >= 0) SendMessageW(d.panel(), WM_LBUTTONDOWN, 0, centreOf(px(layout::lbl_BGM[c.choose])));
     click(d.setButton());
     ASSERT_EQ(g.writes.size(), 3u) << "kind " << c.kind;
     const std::string path = ui::toAnsi(g.folder + L"\\Swirlbloom.new");  // the copy that then replaces the file
-    const std::wstring trackText = FormatIniNumber(c.track);
+    const std::wstring trackText = settings::formatIniNumber(c.track);
     const std::vector<std::pair<std::wstring, std::wstring>> expected = {
-        {KeyKind, c.kindText}, {KeyRepeat, trackText}, {KeyFile, c.file}};
+        {settings::KeyKind, c.kindText}, {settings::KeyRepeat, trackText}, {settings::KeyFile, c.file}};
     for (size_t i = 0; i < 3; ++i) {
       EXPECT_EQ(g.writes[i].section, "Section");
       EXPECT_EQ(g.writes[i].key, cp932(expected[i].first)) << i;
@@ -605,14 +605,14 @@ TEST_F(DialogTest, ConfirmWritesKindTrackAndFileInThatOrderWhateverTheKind) {
     }
     // The file holds the three keys in the same order.
     const std::string text = iniText();
-    const size_t kind = text.find(cp932(KeyKind) + "=");
-    const size_t repeat = text.find(cp932(KeyRepeat) + "=");
-    const size_t file = text.find(cp932(KeyFile) + "=");
+    const size_t kind = text.find(cp932(settings::KeyKind) + "=");
+    const size_t repeat = text.find(cp932(settings::KeyRepeat) + "=");
+    const size_t file = text.find(cp932(settings::KeyFile) + "=");
     EXPECT_NE(text.find("[Section]"), std::string::npos);
     EXPECT_LT(kind, repeat);
     EXPECT_LT(repeat, file);
     EXPECT_NE(file, std::string::npos);
-    EXPECT_EQ(stored(KeyFile), ui::toAnsi(c.file));
+    EXPECT_EQ(stored(settings::KeyFile), ui::toAnsi(c.file));
     dialog_.reset();
   }
 }
@@ -620,7 +620,7 @@ TEST_F(DialogTest, ConfirmWritesKindTrackAndFileInThatOrderWhateverTheKind) {
 TEST_F(DialogTest, CancelAndTheCloseBoxWriteNothing) {
   for (int way = 0; way < 3; ++way) {
     g.writes.clear();
-    BGMKind = 0;
+    settings::BGMKind = 0;
     SettingsDialog& d = open();
     SendMessageW(d.panel(), WM_LBUTTONDOWN, 0, centreOf(px(layout::Img_BGM[2])));
     type(d.repeatBox(), L"9");
@@ -631,7 +631,7 @@ TEST_F(DialogTest, CancelAndTheCloseBoxWriteNothing) {
     EXPECT_FALSE(d.loaded()) << "way " << way;
     EXPECT_TRUE(g.writes.empty()) << "way " << way;
     EXPECT_FALSE(iniExists()) << "way " << way;
-    EXPECT_EQ(BGMKind, 2) << "the choice stays in memory";
+    EXPECT_EQ(settings::BGMKind, 2) << "the choice stays in memory";
     dialog_.reset();
   }
 }
@@ -640,7 +640,7 @@ TEST_F(DialogTest, CancelAndTheCloseBoxWriteNothing) {
 // folder) goes; what cannot go (a folder with something in it) is refused, named in the
 // message, and the file is kept.
 TEST_F(DialogTest, ALeftoverOfAnInterruptedSaveNeverBlocksTheNext) {
-  const std::string old = "[Section]\r\n" + cp932(KeyKind) + "=2\r\n[Other]\r\nkeep=me\r\n";
+  const std::string old = "[Section]\r\n" + cp932(settings::KeyKind) + "=2\r\n[Other]\r\nkeep=me\r\n";
   for (const wchar_t* name : {L"Swirlbloom.new", L"Swirlbloom.old"}) {
     for (int kind = 0; kind < 3; ++kind) {  // a read-only file, an empty folder, a folder in use
       const std::wstring leftover = g.folder + L"\\" + name;
@@ -653,7 +653,7 @@ TEST_F(DialogTest, ALeftoverOfAnInterruptedSaveNeverBlocksTheNext) {
         if (kind == 2) CloseHandle(CreateFileW((leftover + L"\\x").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
       }
       g.messages.clear();
-      BGMKind = 1;
+      settings::BGMKind = 1;
       SettingsDialog& d = open();
       click(d.setButton());
       const bool blocked = kind == 2 && std::wstring(name) == L"Swirlbloom.new";
@@ -664,7 +664,7 @@ TEST_F(DialogTest, ALeftoverOfAnInterruptedSaveNeverBlocksTheNext) {
         EXPECT_EQ(iniText(), old);
       } else {
         EXPECT_TRUE(g.messages.empty()) << ui::toAnsi(name) << kind;
-        EXPECT_EQ(stored(KeyKind), "1") << ui::toAnsi(name) << kind;
+        EXPECT_EQ(stored(settings::KeyKind), "1") << ui::toAnsi(name) << kind;
         EXPECT_NE(iniText().find("keep=me"), std::string::npos);
       }
       EXPECT_EQ(GetFileAttributesW(leftover.c_str()) == INVALID_FILE_ATTRIBUTES, kind != 2) << ui::toAnsi(name) << kind;
@@ -692,16 +692,16 @@ TEST_F(DialogTest, AUtf16SettingsFileIsSavedAsUtf16) {
     }
     std::ofstream(ui::toAnsi(iniPath()), std::ios::binary) << text;
     g.messages.clear();
-    BGMKind = 2;
-    BGMRepeatTrack = 0;
-    BGMFile = L"C:\\Music\\song.mp3";
+    settings::BGMKind = 2;
+    settings::BGMRepeatTrack = 0;
+    settings::BGMFile = L"C:\\Music\\song.mp3";
     SettingsDialog& d = open();
     click(d.setButton());
     EXPECT_TRUE(g.messages.empty()) << (g.messages.empty() ? "" : ui::toAnsi(g.messages[0]));
     EXPECT_FALSE(d.loaded());
     EXPECT_EQ(iniText().substr(0, 2), std::string(mark, 2));
-    EXPECT_EQ(storedWide(KeyKind), L"2");
-    EXPECT_EQ(storedWide(KeyFile), L"C:\\Music\\song.mp3");
+    EXPECT_EQ(storedWide(settings::KeyKind), L"2");
+    EXPECT_EQ(storedWide(settings::KeyFile), L"C:\\Music\\song.mp3");
     char kept[16] = {};
     GetPrivateProfileStringA("Other", "keep", "", kept, sizeof kept, ui::toAnsi(iniPath()).c_str());
     EXPECT_STREQ(kept, "me");
@@ -736,7 +736,7 @@ TEST_F(DialogTest, TheModalLoopEndsWhenAnotherThreadClosesTheWindow) {
 }
 
 TEST_F(DialogTest, ADisabledFileButtonDoesNotOpenTheChooser) {
-  BGMKind = 0;
+  settings::BGMKind = 0;
   SettingsDialog& d = open();
   click(d.fileButton());
   EXPECT_TRUE(g.chooser.empty());
@@ -785,8 +785,8 @@ TEST_F(DialogTest, AFailedCursorReadZoomsFromTheScreensCorner) {
 
 TEST_F(DialogTest, TheChooserPicksAFileAndTheLabelAndFolderFollow) {
   const std::wstring song = makeFile(L"tone.mp3");
-  BGMKind = 2;
-  BGMFile = L"C:\\old.wav";
+  settings::BGMKind = 2;
+  settings::BGMFile = L"C:\\old.wav";
   SettingsDialog& d = open();
   g.chooserAnswer = song;
   click(d.fileButton());
@@ -806,28 +806,28 @@ TEST_F(DialogTest, TheChooserPicksAFileAndTheLabelAndFolderFollow) {
   EXPECT_EQ(g.chooserTitleSeen, L"ﾌｧｲﾙを開く");
 
   EXPECT_EQ(LastApiResult, 1);
-  EXPECT_EQ(BGMFile, song);
+  EXPECT_EQ(settings::BGMFile, song);
   EXPECT_EQ(d.fileLabel(), song);
-  EXPECT_EQ(BGMFolder, g.folder);
+  EXPECT_EQ(settings::BGMFolder, g.folder);
   EXPECT_TRUE(d.loaded());
 
   click(d.setButton());
-  EXPECT_EQ(stored(KeyFile), ui::toAnsi(song));
+  EXPECT_EQ(stored(settings::KeyFile), ui::toAnsi(song));
 }
 
 TEST_F(DialogTest, ACancelledChoiceChangesNothing) {
-  BGMKind = 2;
-  BGMFile = L"C:\\old.wav";
-  BGMFolder = L"C:\\Music";
+  settings::BGMKind = 2;
+  settings::BGMFile = L"C:\\old.wav";
+  settings::BGMFolder = L"C:\\Music";
   SettingsDialog& d = open();
   g.chooserAnswer.clear();
   click(d.fileButton());
   ASSERT_EQ(g.chooser.size(), 1u);
   EXPECT_TRUE(g.chooserSeen);
   EXPECT_EQ(LastApiResult, 0);
-  EXPECT_EQ(BGMFile, L"C:\\old.wav");
+  EXPECT_EQ(settings::BGMFile, L"C:\\old.wav");
   EXPECT_EQ(d.fileLabel(), L"C:\\old.wav");
-  EXPECT_EQ(BGMFolder, L"C:\\Music");
+  EXPECT_EQ(settings::BGMFolder, L"C:\\Music");
 }
 
 TEST_F(DialogTest, ANameTheCodePageCannotHoldWithoutAShortNameIsRefusedAndThePreviousKept) {
@@ -835,15 +835,15 @@ TEST_F(DialogTest, ANameTheCodePageCannotHoldWithoutAShortNameIsRefusedAndThePre
   const std::wstring song = makeFile(L"Музыка \U0001F3B5.wav");
   ScopedSeam<DialogSystem> volume(dialogCalls());
   dialogCalls().getShortPathName = noShortNames;
-  BGMKind = 2;
-  BGMFile = L"C:\\old.wav";
+  settings::BGMKind = 2;
+  settings::BGMFile = L"C:\\old.wav";
   SettingsDialog& d = open();
   g.chooserAnswer = song;
   click(d.fileButton());
   ASSERT_TRUE(g.chooserSeen);
   ASSERT_EQ(g.messages.size(), 1u);
   EXPECT_NE(g.messages[0].find(song), std::wstring::npos);
-  EXPECT_EQ(BGMFile, L"C:\\old.wav");
+  EXPECT_EQ(settings::BGMFile, L"C:\\old.wav");
   EXPECT_EQ(d.fileLabel(), L"C:\\old.wav");
   EXPECT_TRUE(d.loaded());
 }
@@ -956,7 +956,7 @@ class DialogKeysTest : public DialogTest {
 TEST_F(DialogKeysTest, TabAndShiftTabGoThroughTheControlsInReadingOrderSkippingDisabledOnes) {
   for (const int kind : {2, 1}) {
     SCOPED_TRACE("kind " + std::to_string(kind));
-    BGMKind = static_cast<int16_t>(kind);
+    settings::BGMKind = static_cast<int16_t>(kind);
     SettingsDialog& d = openInFront();
     const HWND file = d.fileButton()->window(), set = d.setButton()->window(), cancel = d.cancelButton()->window();
     // Kind 2 leaves the combo box disabled, kind 1 the file button.
@@ -984,7 +984,7 @@ TEST_F(DialogKeysTest, TabAndShiftTabGoThroughTheControlsInReadingOrderSkippingD
 }
 
 TEST_F(DialogKeysTest, TheKeysGoOnWhenAPressDisablesTheFocusedTrackBox) {
-  BGMKind = 1;
+  settings::BGMKind = 1;
   SettingsDialog& d = openInFront();
   keys(d, {VK_TAB, VK_TAB});
   ASSERT_EQ(GetFocus(), repeatEdit(d));
@@ -995,7 +995,7 @@ TEST_F(DialogKeysTest, TheKeysGoOnWhenAPressDisablesTheFocusedTrackBox) {
 }
 
 TEST_F(DialogKeysTest, ArrowsInTheMusicGroupChooseAsAPressDoesAndTheDottedMarkFollows) {
-  BGMKind = 0;
+  settings::BGMKind = 0;
   SettingsDialog& d = openInFront();
   auto label = [](int kind) { return px(layout::lbl_BGM[kind]); };
   EXPECT_EQ(markDots(d.panel(), d.panelImage(), label(0)), 0) << "no mark before the group has the focus";
@@ -1011,7 +1011,7 @@ TEST_F(DialogKeysTest, ArrowsInTheMusicGroupChooseAsAPressDoesAndTheDottedMarkFo
   for (const auto& step : steps) {
     keys(d, {step.key});
     SCOPED_TRACE("to kind " + std::to_string(step.kind));
-    EXPECT_EQ(BGMKind, step.kind);
+    EXPECT_EQ(settings::BGMKind, step.kind);
     for (int i = 0; i < ChoiceCount; ++i) {
       EXPECT_EQ(d.choicePicture(i), i == step.kind ? d.chosenPicture() : d.emptyPicture());
     }
@@ -1029,7 +1029,7 @@ TEST_F(DialogKeysTest, ArrowsInTheMusicGroupChooseAsAPressDoesAndTheDottedMarkFo
 }
 
 TEST_F(DialogKeysTest, SpaceOnAFocusedButtonClicksItAndTheFocusComesBackFromTheChooser) {
-  BGMKind = 2;
+  settings::BGMKind = 2;
   const std::wstring song = makeFile(L"tone.wav");
   SettingsDialog& d = openInFront();
   keys(d, {VK_TAB, VK_TAB});
@@ -1037,20 +1037,20 @@ TEST_F(DialogKeysTest, SpaceOnAFocusedButtonClicksItAndTheFocusComesBackFromTheC
   g.chooserAnswer = song;
   keys(d, {VK_SPACE});
   ASSERT_EQ(g.chooser.size(), 1u) << "Space clicked \"...\"";
-  EXPECT_EQ(BGMFile, song);
+  EXPECT_EQ(settings::BGMFile, song);
   pumpKeys(d, 200);
   EXPECT_EQ(GetFocus(), d.fileButton()->window()) << "back where it was";
   EXPECT_EQ(d.fileButton()->core().lastImage(), controls::FaceImage::Selected) << "the button's face stays its own";
   // Space on 設定: the click that saves and closes.
   keys(d, {VK_TAB, VK_SPACE});
   EXPECT_FALSE(d.loaded());
-  EXPECT_EQ(stored(KeyFile), ui::toAnsi(song));
-  EXPECT_EQ(stored(KeyKind), "2");
+  EXPECT_EQ(stored(settings::KeyFile), ui::toAnsi(song));
+  EXPECT_EQ(stored(settings::KeyKind), "2");
 }
 
 TEST_F(DialogKeysTest, ReturnConfirmsAndEscapeCancelsUnlessTheListIsOpen) {
   // Return from the track's box: the typed track is saved, and the dialog closes.
-  BGMKind = 1;
+  settings::BGMKind = 1;
   SettingsDialog& d = openInFront();
   keys(d, {VK_TAB, VK_TAB});
   ASSERT_EQ(GetFocus(), repeatEdit(d));
@@ -1066,7 +1066,7 @@ TEST_F(DialogKeysTest, ReturnConfirmsAndEscapeCancelsUnlessTheListIsOpen) {
   type(d.repeatBox(), L"7");
   keys(d, {VK_RETURN});
   EXPECT_FALSE(d.loaded());
-  EXPECT_EQ(stored(KeyRepeat), "7");
+  EXPECT_EQ(stored(settings::KeyRepeat), "7");
   dialog_.reset();
 
   // Escape anywhere else: nothing written.
@@ -1094,7 +1094,7 @@ TEST_F(DialogKeysTest, ReturnOnTheLinkOpensTheGuideAndTheDialogStays) {
 
 // Screen readers name a control by its window text; the focus holders take no pointer input.
 TEST_F(DialogKeysTest, EveryFocusableControlIsNamedByItsCaptionAndThePointerGoesWhereItWent) {
-  BGMKind = 1;
+  settings::BGMKind = 1;
   SettingsDialog& d = open();
   EXPECT_EQ(windowText(d.fileButton()->window()), L"...");
   EXPECT_EQ(windowText(d.setButton()->window()), L"設定");
@@ -1119,4 +1119,4 @@ TEST_F(DialogKeysTest, EveryFocusableControlIsNamedByItsCaptionAndThePointerGoes
 }
 
 }  // namespace
-}  // namespace dialog
+}  // namespace settings_dialog

@@ -12,10 +12,10 @@
 
 #include "common/text_rules.h"
 
+namespace start {
+
 namespace {
 
-using host::AfterStart;
-using host::StartMode;
 
 TEST(StartMode, SecondCharacterUpperCasedDecides) {
   const struct {
@@ -33,7 +33,7 @@ TEST(StartMode, SecondCharacterUpperCasedDecides) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(text::modeLetter(c.arguments), c.letter) << c.arguments;
-    EXPECT_EQ(host::startModeFor(c.arguments), c.mode) << c.arguments;
+    EXPECT_EQ(startModeFor(c.arguments), c.mode) << c.arguments;
   }
 }
 
@@ -47,7 +47,7 @@ TEST(LeadingNumber, ReadsAsFarAsTheNumberGoes) {
       {L"2E+2z", 200},   {L"12e", 12},      {L"12e-", 12},     {L"1 2", 1},      {L"-", 0},
       {L".", 0},         {L"0x1F", 0},      {L"007", 7},       {L"3-4", 3},      {L" - 5", 0},
   };
-  for (const auto& c : cases) EXPECT_DOUBLE_EQ(host::readLeadingNumber(c.text), c.value) << c.text;
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(readLeadingNumber(c.text), c.value) << c.text;
 }
 
 TEST(PreviewHandle, FromTheFourthCharacterRoundedToThirtyTwoBits) {
@@ -77,7 +77,7 @@ TEST(PreviewHandle, FromTheFourthCharacterRoundedToThirtyTwoBits) {
       {L"/p 1e999", false, 0},  // infinity
   };
   for (const auto& c : cases) {
-    const auto handle = host::previewHandle(c.arguments);
+    const auto handle = previewHandle(c.arguments);
     EXPECT_EQ(handle.has_value(), c.fits) << c.arguments;
     if (handle && c.fits) {
       EXPECT_EQ(*handle, c.bits) << c.arguments;
@@ -102,19 +102,19 @@ TEST(PreviewRect, TwipsOfThePaneWithoutSixteenBitLimit) {
       {INT32_MAX, 1, 15, 15, INT32_MAX, 15},
   };
   for (const auto& c : cases) {
-    const host::PreviewRectTwips rect = host::previewRectFor(c.width, c.height, c.perX, c.perY);
+    const PreviewRectTwips rect = previewRectFor(c.width, c.height, c.perX, c.perY);
     EXPECT_EQ(rect.left, 0);
     EXPECT_EQ(rect.top, 0);
     EXPECT_EQ(rect.width, c.twipsWidth) << c.width;
     EXPECT_EQ(rect.height, c.twipsHeight) << c.height;
     if (c.width >= 0 && c.width < 100000 && c.perX > 0) {
-      EXPECT_EQ(host::twipsToPixels(rect.width, c.perX), c.width);
+      EXPECT_EQ(twipsToPixels(rect.width, c.perX), c.width);
     }
   }
 }
 
 // Records every step the start routine takes, in order.
-class RecordingStart : public host::StartPort {
+class RecordingStart : public StartPort {
  public:
   std::set<std::string> windows;  // titles that exist
   std::set<uint32_t> panes;       // handles that are windows
@@ -204,8 +204,8 @@ TEST(StartRoutine, EachModeTakesItsSteps) {
   for (const auto& c : cases) {
     RecordingStart port;
     port.panes = {1234};
-    host::PreviewRectTwips rect;
-    EXPECT_EQ(host::runStart(c.arguments, port, rect), c.after) << c.arguments;
+    PreviewRectTwips rect;
+    EXPECT_EQ(runStart(c.arguments, port, rect), c.after) << c.arguments;
     EXPECT_EQ(port.log, c.steps) << c.arguments;
   }
 }
@@ -216,8 +216,8 @@ TEST(StartRoutine, AnotherInstanceEndsEveryModeBeforeAnythingElse) {
       RecordingStart port;
       port.panes = {1234};
       port.windows = {existing};
-      host::PreviewRectTwips rect;
-      EXPECT_EQ(host::runStart(arguments, port, rect), AfterStart::End) << arguments;
+      PreviewRectTwips rect;
+      EXPECT_EQ(runStart(arguments, port, rect), AfterStart::End) << arguments;
       const Log expected =
           std::string(existing) == "Swirlbloom_Main" ? Log{"find Swirlbloom_Main"} : InstanceTest;
       EXPECT_EQ(port.log, expected) << existing << " " << arguments;
@@ -249,8 +249,8 @@ TEST(StartRoutine, InstanceLockComesFirstAndOnlyAPreviewLetsGo) {
     RecordingStart port;
     port.panes = {1234};
     port.lockFree = c.lockFree;
-    host::PreviewRectTwips rect;
-    EXPECT_EQ(host::runStart(c.arguments, port, rect), c.after) << c.arguments;
+    PreviewRectTwips rect;
+    EXPECT_EQ(runStart(c.arguments, port, rect), c.after) << c.arguments;
     EXPECT_EQ(port.locks, c.locks) << c.arguments;
     EXPECT_EQ(port.log.size(), c.steps) << c.arguments;
   }
@@ -272,8 +272,8 @@ TEST(StartRoutine, PreviewRectCoversLargePanesAtTheScreenDensity) {
     port.paneWidth = c.width;
     port.paneHeight = c.height;
     port.perPixel = c.perPixel;
-    host::PreviewRectTwips rect;
-    ASSERT_EQ(host::runStart(L"/p 77", port, rect), AfterStart::RunPreview);
+    PreviewRectTwips rect;
+    ASSERT_EQ(runStart(L"/p 77", port, rect), AfterStart::RunPreview);
     EXPECT_EQ(rect.width, c.width * c.perPixel);
     EXPECT_EQ(rect.height, c.height * c.perPixel);
     EXPECT_NE(std::find(port.log.begin(), port.log.end(), c.place), port.log.end()) << c.place;
@@ -283,8 +283,10 @@ TEST(StartRoutine, PreviewRectCoversLargePanesAtTheScreenDensity) {
 TEST(StartRoutine, SessionThatCannotBeCreatedEndsTheProgram) {
   RecordingStart port;
   port.sessionLoads = false;
-  host::PreviewRectTwips rect;
-  EXPECT_EQ(host::runStart(L"/s", port, rect), AfterStart::End);
+  PreviewRectTwips rect;
+  EXPECT_EQ(runStart(L"/s", port, rect), AfterStart::End);
 }
 
 }  // namespace
+
+}  // namespace start

@@ -14,6 +14,8 @@
 
 #include "tests/host/support/support.h"
 
+namespace start {
+
 namespace {
 
 TEST(Resources, NameIconAndStillAreInTheProgram) {
@@ -41,11 +43,11 @@ TEST(Resources, NameIconAndStillAreInTheProgram) {
 
 TEST(StartProgram, OtherSwitchesAndSecondInstancesEndAtOnce) {
   const int before = support::cursorCount();
-  EXPECT_EQ(startProgram(L"/a"), host::AfterStart::End);
-  EXPECT_EQ(startProgram(L"/x"), host::AfterStart::End);
+  EXPECT_EQ(startProgram(L"/a"), AfterStart::End);
+  EXPECT_EQ(startProgram(L"/x"), AfterStart::End);
   const HWND running = support::makeWindow("Swirlbloom_Main", WS_POPUP, 10, 10);  // hidden, still counts
   for (const wchar_t* arguments : {L"/s", L"/p 1", L"/c", L""}) {
-    EXPECT_EQ(startProgram(arguments), host::AfterStart::End) << arguments;
+    EXPECT_EQ(startProgram(arguments), AfterStart::End) << arguments;
   }
   DestroyWindow(running);
   EXPECT_EQ(support::cursorCount(), before);
@@ -55,9 +57,11 @@ TEST(StartProgram, OtherSwitchesAndSecondInstancesEndAtOnce) {
 
 TEST(StartProgram, PreviewHandleThatIsNoWindowShowsNothing) {
   for (const wchar_t* arguments : {L"/p 0", L"/p", L"/p 12345677", L"/p 99999999999"}) {
-    EXPECT_EQ(startProgram(arguments), host::AfterStart::End) << arguments;
+    EXPECT_EQ(startProgram(arguments), AfterStart::End) << arguments;
     EXPECT_FALSE(startModule().Swirlbloom_R->loaded()) << arguments;
   }
 }
 
 }  // namespace
+
+}  // namespace start

@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+namespace ui {
+
 namespace {
 
 TEST(ProgramFolder, IsTheModuleFolderWithoutTrailingBackslashExceptAtARoot) {
@@ -18,7 +20,7 @@ TEST(ProgramFolder, IsTheModuleFolderWithoutTrailingBackslashExceptAtARoot) {
       {L"\\\\server\\share\\Pomarel.scr", L"\\\\server\\share"},
       {L"Pomarel.scr", L""},
   };
-  for (const auto& [module, folder] : cases) EXPECT_EQ(ui::folderOfModulePath(module), folder);
+  for (const auto& [module, folder] : cases) EXPECT_EQ(folderOfModulePath(module), folder);
 }
 
 TEST(ArgumentText, DropsTheProgramNameAndTheBlanksAfterIt) {
@@ -36,7 +38,9 @@ TEST(ArgumentText, DropsTheProgramNameAndTheBlanksAfterIt) {
       {L"Pomarel.scr /p  12 ", L"/p  12 "},
       {L"", L""},
   };
-  for (const auto& c : cases) EXPECT_EQ(ui::argumentText(c.line), c.arguments) << c.line;
+  for (const auto& c : cases) EXPECT_EQ(argumentText(c.line), c.arguments) << c.line;
 }
 
 }  // namespace
+
+}  // namespace ui

@@ -20,13 +20,15 @@
 
 #include "tests/host/support/support.h"
 
+namespace ui {
+
 namespace {
 
-class TickingForm : public ui::Form {
+class TickingForm : public Form {
  public:
-  TickingForm() : ui::Form("PomarelTestTicking"), fast(*this, 7, 30), never(*this, 8, 40, false) {}
-  ui::Timer fast;
-  ui::Timer never;
+  TickingForm() : Form("PomarelTestTicking"), fast(*this, 7, 30), never(*this, 8, 40, false) {}
+  Timer fast;
+  Timer never;
   int ticks = 0;
   int neverTicks = 0;
   int loads = 0;
@@ -37,7 +39,7 @@ class TickingForm : public ui::Form {
   void onLoad() override { ++loads; }
   void onUnload() override { ++unloads; }
   void onResize(int width, int) override { lastWidth = width; }
-  void onTimer(ui::Timer& timer) override {
+  void onTimer(Timer& timer) override {
     if (&timer == &fast && ++ticks == 3) fast.setEnabled(false);
     if (&timer == &never) ++neverTicks;
   }
@@ -46,7 +48,7 @@ class TickingForm : public ui::Form {
 TEST(Form, TimersTickUntilSwitchedOffAndUnloadRunsOnce) {
   TickingForm form;
   form.fast.setEnabled(true);  // switched on before the window exists
-  ui::FormLook look;
+  FormLook look;
   look.caption = L"Pomarel timer test";
   look.width = 100;
   look.height = 50;
@@ -67,14 +69,14 @@ TEST(Form, TimersTickUntilSwitchedOffAndUnloadRunsOnce) {
 }
 
 TEST(Form, ASecondFormOfTheClassPaintsWithALiveBrush) {
-  ui::FormLook look;
+  FormLook look;
   look.caption = L"Pomarel brush test";
   look.colour = RGB(10, 20, 30);
   look.width = 40;
   look.height = 30;
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
-    ui::Form form("PomarelTestOwnBrush");
+    Form form("PomarelTestOwnBrush");
     ASSERT_TRUE(form.load(look));
     const auto brush = reinterpret_cast<HGDIOBJ>(GetClassLongPtrA(form.hwnd(), GCLP_HBRBACKGROUND));
     EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH)) << "the class brush was deleted";
@@ -133,11 +135,11 @@ TEST(AnsiPath, IsThePathOrItsShortFormOrNothingWithTheReason) {
       {foreign + L"\\missing.ini", true, true, ERROR_INVALID_NAME},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(ui::toAnsi(c.path.substr(c.path.size() - 12)) + (c.shortened ? " shortened" : ""));
-    const std::string ansi = ui::ansiPath(c.path);
+    SCOPED_TRACE(toAnsi(c.path.substr(c.path.size() - 12)) + (c.shortened ? " shortened" : ""));
+    const std::string ansi = ansiPath(c.path);
     ASSERT_FALSE(ansi.empty());
     EXPECT_LT(ansi.size(), static_cast<size_t>(MAX_PATH));
-    EXPECT_EQ(ansi != ui::toAnsi(c.path), c.shortened) << ansi;
+    EXPECT_EQ(ansi != toAnsi(c.path), c.shortened) << ansi;
     EXPECT_EQ(ansi.substr(ansi.size() - 4), ".ini");
     // The same file, or the same folder for a file not made yet.
     const std::string folderA = ansi.substr(0, ansi.find_last_of('\\'));
@@ -145,9 +147,9 @@ TEST(AnsiPath, IsThePathOrItsShortFormOrNothingWithTheReason) {
     EXPECT_EQ(GetFileAttributesA(folderA.c_str()), GetFileAttributesW(folderW.c_str()));
     EXPECT_EQ(GetFileAttributesA(ansi.c_str()), GetFileAttributesW(c.path.c_str()));
 
-    ScopedSeam<ui::TextSystem> seam(ui::textCalls(), ui::TextSystem{noShortNames});
+    ScopedSeam<TextSystem> seam(textCalls(), TextSystem{noShortNames});
     SetLastError(0);
-    EXPECT_EQ(ui::ansiPath(c.path).empty(), c.noShortNamesFails);
+    EXPECT_EQ(ansiPath(c.path).empty(), c.noShortNamesFails);
     if (c.noShortNamesFails) EXPECT_EQ(GetLastError(), c.reason);
   }
   for (const std::wstring& folder : {fits, tooLong, foreign}) {
@@ -163,8 +165,8 @@ TEST(Process, StartsAProgramNamedDllWithTheGivenShowMode) {
     const std::wstring copy = folder + L"pomarel_stand_in.dll";
     ASSERT_TRUE(CopyFileW(support::ownPath().c_str(), copy.c_str(), FALSE));
     for (int showMode : {SW_SHOWNORMAL, SW_SHOWMINNOACTIVE}) {
-      ui::Process process;
-      ASSERT_TRUE(process.start(copy, showMode)) << ui::toAnsi(copy);
+      Process process;
+      ASSERT_TRUE(process.start(copy, showMode)) << toAnsi(copy);
       EXPECT_NE(process.id(), 0u);
       const HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.id());
       ASSERT_NE(handle, nullptr);
@@ -179,7 +181,7 @@ TEST(Process, StartsAProgramNamedDllWithTheGivenShowMode) {
   }
   removeTree(top, deep);
 
-  ui::Process missing;
+  Process missing;
   EXPECT_FALSE(missing.start(support::tempFolder() + L"no_such_renderer.dll", SW_SHOWNORMAL));
   EXPECT_FALSE(missing.running());
 }
@@ -191,7 +193,7 @@ TEST(Picture, DecodesThePreviewStillAndRefusesGarbage) {
   const std::string bytes = support::readFile(std::string("Z:") + source + "/host/res/preview.jpg");
   ASSERT_GT(bytes.size(), 1000u);
   SIZE size = {};
-  HBITMAP bitmap = ui::decodePicture(bytes.data(), bytes.size(), &size);
+  HBITMAP bitmap = decodePicture(bytes.data(), bytes.size(), &size);
   ASSERT_NE(bitmap, nullptr);
   EXPECT_EQ(size.cx, 152);
   EXPECT_EQ(size.cy, 112);
@@ -218,26 +220,28 @@ TEST(Picture, DecodesThePreviewStillAndRefusesGarbage) {
   DeleteObject(bitmap);
 
   const std::string garbage(2000, 'x');
-  EXPECT_EQ(ui::decodePicture(garbage.data(), garbage.size()), nullptr);
-  EXPECT_EQ(ui::decodePicture(bytes.data(), 0), nullptr);
+  EXPECT_EQ(decodePicture(garbage.data(), garbage.size()), nullptr);
+  EXPECT_EQ(decodePicture(bytes.data(), 0), nullptr);
 }
 
 // A font made from a look reads back as that look, the size in hundredths of a point whole,
 // and the Japanese face name intact whatever the ANSI code page.
 TEST(Font, ReadsBackAsTheLookItWasMadeFrom) {
-  ui::FontLook look{L"ＭＳ Ｐゴシック", 9.75};
+  FontLook look{L"ＭＳ Ｐゴシック", 9.75};
   look.charset = SHIFTJIS_CHARSET;
   look.underline = true;
-  HFONT font = ui::createFont(look);
+  HFONT font = createFont(look);
   ASSERT_TRUE(font);
-  const ui::FontLook back = ui::fontLookOf(font);
+  const FontLook back = fontLookOf(font);
   DeleteObject(font);
   EXPECT_EQ(back.name, look.name);
   EXPECT_EQ(back.points, 9.75);
   EXPECT_EQ(back.charset, SHIFTJIS_CHARSET);
   EXPECT_TRUE(back.underline);
   EXPECT_FALSE(back.italic);
-  EXPECT_TRUE(ui::fontLookOf(nullptr).name.empty());
+  EXPECT_TRUE(fontLookOf(nullptr).name.empty());
 }
 
 }  // namespace
+
+}  // namespace ui

@@ -89,26 +89,32 @@ def swap_red_blue(rgb):
     return bytes(out)
 
 
-# Records [ms since now, mean grey 0-255] of the canvas for every frame from now on, read after
-# the page's own frame callback and before the frame is shown (the drawing buffer is still
-# there then).
+# Records [scene milliseconds, mean grey 0-255] of the canvas for every frame from now on, read
+# after the page's own frame callback and before the frame is shown (the drawing buffer is still
+# there then, and the scene's counter is the one this frame was drawn at).
 FRAME_BRIGHTNESS = """(() => {
   const canvas = document.getElementById('confetti');
   const small = document.createElement('canvas');
   small.width = 32; small.height = 24;
   const context = small.getContext('2d', {willReadFrequently: true});
-  const start = performance.now();
   window.frameBrightness = [];
-  const sample = (now) => {
+  const sample = () => {
     context.drawImage(canvas, 0, 0, small.width, small.height);
     const data = context.getImageData(0, 0, small.width, small.height).data;
     let sum = 0;
     for (let i = 0; i < data.length; i += 4) sum += data[i] + data[i + 1] + data[i + 2];
-    window.frameBrightness.push([performance.now() - start, sum / (data.length / 4 * 3)]);
+    window.frameBrightness.push([pomarel.module.sceneMillis, sum / (data.length / 4 * 3)]);
     requestAnimationFrame(sample);
   };
   requestAnimationFrame(sample);
 })()"""
+
+
+# Resolves once `frames` more animation frames of `window` have been shown: a sign that the page
+# had every chance to draw, where a pause in seconds would pass on a slow machine.
+def shown_frames(window, frames):
+    return ("new Promise((done) => { let n = 0; const tick = () => (++n >= %d ? done(true) : "
+            "%s.requestAnimationFrame(tick)); %s.requestAnimationFrame(tick); })" % (frames, window, window))
 
 
 def confetti_colours(counts):
@@ -135,20 +141,24 @@ def message(browser):
 def test_confetti_on_black_and_the_first_flash_far_brighter(browser, server):
     browser.open(server.url())
     assert browser.wait_for("pomarel.frames > 0")
-    first = time.monotonic()
+    first = browser.js("pomarel.module.sceneMillis")
+    scene = "pomarel.module.sceneMillis - %d" % first  # milliseconds since the first frame
 
-    time.sleep(2.5)
+    deadline = time.monotonic() + 20
     counts = colours(browser.screenshot())
+    while len(confetti_colours(counts)) < 20 and time.monotonic() < deadline:
+        counts = colours(browser.screenshot())
     assert counts[(0, 0, 0)] > 0.6 * sum(counts.values()), "black background"
     assert len(confetti_colours(counts)) >= 20
 
     # The clock starts at 0.3 s with the first frame; the flash comes at 7.5 s. Screenshots
     # take too long on a busy machine to catch its brightest frames, so every frame the page
-    # draws is read back from the canvas (in the same frame, before it is shown) and averaged.
-    time.sleep(max(0.0, first + 6.2 - time.monotonic()))
+    # draws is read back from the canvas (in the same frame, before it is shown) and averaged,
+    # on the scene's own counter from 6.2 s to 9 s after the first frame.
+    assert browser.wait_for("%s >= 6200" % scene, timeout=30)
     browser.js(FRAME_BRIGHTNESS)
-    time.sleep(max(0.0, first + 9.0 - time.monotonic()))
-    series = [(round(6.2 + at / 1000, 2), round(grey)) for at, grey in browser.js("frameBrightness")]
+    assert browser.wait_for("%s >= 9000" % scene, timeout=30)
+    series = [(round((at - first) / 1000, 2), round(grey)) for at, grey in browser.js("frameBrightness")]
     peak = max(series, key=lambda s: s[1])
     assert 6.6 < peak[0] < 8.8 and peak[1] > 100, series
     assert series[0][1] < 30, series
@@ -181,7 +191,8 @@ def test_f_goes_full_screen_with_a_wake_lock_and_escape_leaves(browser, server):
 def test_page_asks_nothing_outside_its_own_origin(browser, server):
     browser.open(server.url())
     assert browser.wait_for("pomarel.frames > 5")
-    time.sleep(0.5)
+    assert browser.wait_for("Promise.race([navigator.serviceWorker.ready.then((r) => !!r.active),"
+                            " new Promise((done) => setTimeout(done, 500, false))])"), "the page's last request"
     asked = [url for url in browser.requests() if not url.startswith("data:")]
     assert asked and all(url.startswith(server.origin + "/") for url in asked), asked
 
@@ -237,7 +248,11 @@ def test_without_webgl_or_webassembly_a_message_not_a_blank_page(browser, server
         other.open(server.url(), before_load="delete window.WebAssembly;" if missing == "webassembly" else None)
         assert "WebGL" in other.wait_for("document.getElementById('message').textContent", timeout=10)
         assert other.js("getComputedStyle(document.getElementById('message')).display") != "none"
-        time.sleep(0.5)
+        assert other.wait_for("pomarel.failed") == "unsupported"
+        # The page is whole (the program's script would have been asked for before its load
+        # ended) and has shown frames enough to draw: the program was never loaded.
+        assert other.wait_for("document.readyState === 'complete'") and other.js(shown_frames("window", 10))
+        assert not [url for url in other.requests() if "pomarel.js" in url], other.requests()
         assert other.js("pomarel.frames") == 0
     finally:
         if other is not browser:
@@ -347,8 +362,9 @@ def test_drawing_resumes_after_the_context_is_lost(browser, server):
     assert browser.wait_for("pomarel.module.webgl.gl.isContextLost()")
     browser.js("loser.restoreContext()")
     assert browser.wait_for("!pomarel.module.webgl.gl.isContextLost()")
-    time.sleep(1.5)
-    assert len(confetti_colours(colours(browser.screenshot()))) >= 10
+    deadline = time.monotonic() + 20
+    while len(confetti_colours(colours(browser.screenshot()))) < 10:
+        assert time.monotonic() < deadline, "no confetti after the context came back"
 
 
 @pytest.mark.parametrize("language, play", [("ja-JP", "再生"), ("en-GB", "Play")])
@@ -375,7 +391,7 @@ def test_guide_preview_plays_only_when_play_is_pressed(browser, server):
                       ".then((r) => r.ok))).then((ok) => ok.every(Boolean))" % preview)
     assert browser.console_faults() == []
     held = browser.js("%s.pomarel.frames" % preview)
-    time.sleep(1.0)
+    assert browser.js(shown_frames(preview, 30))
     assert browser.js("%s.pomarel.frames" % preview) == held
     browser.js("%s.document.getElementById('play').click()" % preview)
     assert browser.wait_for("%s.pomarel.frames > %d" % (preview, held))
@@ -390,7 +406,11 @@ def test_no_frames_while_the_page_is_hidden_and_the_picture_goes_on_where_it_sto
     try:
         assert browser.wait_for("document.hidden")
         before, counted, at = browser.js(clock)
-        time.sleep(0.7)  # under a second: left out because the page was hidden, not for its length
+        # Under a second, so the time is left out because the page was hidden, not for its length;
+        # the tab in front showing frames is the sign that a visible page would have drawn.
+        front = browser.call("Target.attachToTarget", targetId=cover, flatten=True)["sessionId"]
+        assert browser.call("Runtime.evaluate", session=front, expression=shown_frames("window", 20),
+                            awaitPromise=True, returnByValue=True)["result"]["value"]
         assert browser.js("pomarel.frames") == before
     finally:
         browser.call("Target.activateTarget", targetId=page)
@@ -403,11 +423,17 @@ def test_no_frames_while_the_page_is_hidden_and_the_picture_goes_on_where_it_sto
 
 def test_pointer_hides_after_two_seconds_still_and_returns_when_moved(browser, server):
     browser.open(server.url())
+    # When the pointer last moved and when the page hid it, on the page's own clock.
+    browser.js("""(() => {
+      window.idle = {};
+      document.addEventListener('mousemove', () => { idle.moved = performance.now(); idle.hidden = null; });
+      new MutationObserver(() => {
+        if (document.body.classList.contains('idle') && !idle.hidden) idle.hidden = performance.now();
+      }).observe(document.body, {attributes: true});
+    })()""")
     browser.call("Input.dispatchMouseEvent", type="mouseMoved", x=500, y=400)
-    assert browser.js("document.body.classList.contains('idle')") is False
-    time.sleep(1.0)
-    assert browser.js("document.body.classList.contains('idle')") is False
-    assert browser.wait_for("document.body.classList.contains('idle')", timeout=3)
+    assert browser.wait_for("idle.hidden", timeout=5)
+    assert 1900 < browser.js("idle.hidden - idle.moved") < 3000, "hidden too soon or too late"
     assert browser.js("getComputedStyle(document.getElementById('confetti')).cursor") == "none"
     browser.call("Input.dispatchMouseEvent", type="mouseMoved", x=510, y=400)
     assert browser.wait_for("!document.body.classList.contains('idle')", timeout=3)
